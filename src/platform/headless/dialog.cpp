@@ -1,0 +1,7 @@
+#include "platform/headless/dialog.h"
+
+namespace headless {
+
+void ResetDialogs() {}
+
+} // namespace headless

@@ -1,0 +1,7 @@
+#include "platform/headless/gdi.h"
+
+namespace headless {
+
+void ResetGdi() {}
+
+} // namespace headless

@@ -1,0 +1,7 @@
+#include "platform/headless/message.h"
+
+namespace headless {
+
+void ResetMessages() {}
+
+} // namespace headless

@@ -1,0 +1,7 @@
+#include "platform/headless/module.h"
+
+namespace headless {
+
+void ResetModules() {}
+
+} // namespace headless

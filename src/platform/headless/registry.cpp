@@ -1,0 +1,7 @@
+#include "platform/headless/registry.h"
+
+namespace headless {
+
+void ResetRegistry() {}
+
+} // namespace headless

@@ -1,0 +1,7 @@
+#include "platform/headless/window.h"
+
+namespace headless {
+
+void ResetWindows() {}
+
+} // namespace headless

@@ -1,0 +1,365 @@
+// The headless platform's Win32 subset: the types, constants and functions that the saver calls,
+// with the names, layouts and values of the real API. Only what the saver uses is declared here;
+// the implementations live in files named after the API areas (gdi.cpp, profile.cpp, window.cpp,
+// message.cpp, ...), and tests drive them through headless.h.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#define WINAPI
+#define CALLBACK
+#define APIENTRY
+
+typedef int BOOL;
+typedef unsigned char BYTE;
+typedef uint16_t WORD;
+typedef uint32_t DWORD;
+typedef int32_t LONG;
+typedef int INT;
+typedef unsigned int UINT;
+typedef char CHAR;
+typedef uint16_t ATOM;
+typedef uintptr_t UINT_PTR;
+typedef intptr_t INT_PTR;
+typedef intptr_t LONG_PTR;
+typedef uintptr_t ULONG_PTR;
+typedef uintptr_t DWORD_PTR;
+typedef UINT_PTR WPARAM;
+typedef LONG_PTR LPARAM;
+typedef LONG_PTR LRESULT;
+typedef DWORD COLORREF;
+typedef void *PVOID;
+typedef void *LPVOID;
+typedef char *LPSTR;
+typedef const char *LPCSTR;
+typedef BYTE *LPBYTE;
+typedef DWORD *LPDWORD;
+
+#define TRUE 1
+#define FALSE 0
+#define MAX_PATH 260
+
+#define HEADLESS_HANDLE(name)                                                                      \
+    struct name##__ {                                                                              \
+        int unused;                                                                                \
+    };                                                                                             \
+    typedef struct name##__ *name
+HEADLESS_HANDLE(HWND);
+HEADLESS_HANDLE(HINSTANCE);
+HEADLESS_HANDLE(HDC);
+HEADLESS_HANDLE(HPEN);
+HEADLESS_HANDLE(HBRUSH);
+HEADLESS_HANDLE(HBITMAP);
+HEADLESS_HANDLE(HICON);
+HEADLESS_HANDLE(HMENU);
+HEADLESS_HANDLE(HKEY);
+HEADLESS_HANDLE(HIMC);
+#undef HEADLESS_HANDLE
+typedef void *HGDIOBJ;
+typedef HINSTANCE HMODULE;
+typedef HICON HCURSOR;
+typedef HKEY *PHKEY;
+
+typedef struct tagPOINT {
+    LONG x;
+    LONG y;
+} POINT, *LPPOINT;
+
+typedef struct tagRECT {
+    LONG left;
+    LONG top;
+    LONG right;
+    LONG bottom;
+} RECT, *LPRECT;
+
+typedef struct tagMSG {
+    HWND hwnd;
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
+    DWORD time;
+    POINT pt;
+} MSG, *LPMSG;
+
+typedef LRESULT(CALLBACK *WNDPROC)(HWND, UINT, WPARAM, LPARAM);
+typedef INT_PTR(CALLBACK *DLGPROC)(HWND, UINT, WPARAM, LPARAM);
+typedef void(CALLBACK *TIMERPROC)(HWND, UINT, UINT_PTR, DWORD);
+typedef INT_PTR(WINAPI *FARPROC)();
+
+typedef struct tagWNDCLASSA {
+    UINT style;
+    WNDPROC lpfnWndProc;
+    int cbClsExtra;
+    int cbWndExtra;
+    HINSTANCE hInstance;
+    HICON hIcon;
+    HCURSOR hCursor;
+    HBRUSH hbrBackground;
+    LPCSTR lpszMenuName;
+    LPCSTR lpszClassName;
+} WNDCLASSA;
+
+typedef struct tagCREATESTRUCTA {
+    LPVOID lpCreateParams;
+    HINSTANCE hInstance;
+    HMENU hMenu;
+    HWND hwndParent;
+    int cy;
+    int cx;
+    int y;
+    int x;
+    LONG style;
+    LPCSTR lpszName;
+    LPCSTR lpszClass;
+    DWORD dwExStyle;
+} CREATESTRUCTA;
+
+typedef struct _OSVERSIONINFOA {
+    DWORD dwOSVersionInfoSize;
+    DWORD dwMajorVersion;
+    DWORD dwMinorVersion;
+    DWORD dwBuildNumber;
+    DWORD dwPlatformId;
+    CHAR szCSDVersion[128];
+} OSVERSIONINFOA, *LPOSVERSIONINFOA;
+
+typedef struct _EXCEPTION_POINTERS {
+    void *ExceptionRecord;
+    void *ContextRecord;
+} EXCEPTION_POINTERS;
+typedef LONG(WINAPI *LPTOP_LEVEL_EXCEPTION_FILTER)(EXCEPTION_POINTERS *);
+
+#define MAKEINTRESOURCEA(i) ((LPSTR)((ULONG_PTR)((WORD)(i))))
+#define LOWORD(l) ((WORD)(((DWORD_PTR)(l)) & 0xffff))
+#define HIWORD(l) ((WORD)((((DWORD_PTR)(l)) >> 16) & 0xffff))
+#define MAKELONG(a, b) ((LONG)(((WORD)(a)) | ((DWORD)((WORD)(b))) << 16))
+#define MAKELPARAM(l, h) ((LPARAM)(DWORD)MAKELONG(l, h))
+#define RGB(r, g, b) ((COLORREF)(((BYTE)(r) | ((WORD)((BYTE)(g)) << 8)) | (((DWORD)(BYTE)(b)) << 16)))
+#define GetRValue(rgb) ((BYTE)(rgb))
+#define GetGValue(rgb) ((BYTE)(((WORD)(rgb)) >> 8))
+#define GetBValue(rgb) ((BYTE)((rgb) >> 16))
+
+// Messages.
+#define WM_CREATE 0x0001
+#define WM_DESTROY 0x0002
+#define WM_SIZE 0x0005
+#define WM_ACTIVATE 0x0006
+#define WM_SETFOCUS 0x0007
+#define WM_KILLFOCUS 0x0008
+#define WM_SETTEXT 0x000C
+#define WM_GETTEXT 0x000D
+#define WM_GETTEXTLENGTH 0x000E
+#define WM_PAINT 0x000F
+#define WM_CLOSE 0x0010
+#define WM_QUIT 0x0012
+#define WM_ERASEBKGND 0x0014
+#define WM_SHOWWINDOW 0x0018
+#define WM_ACTIVATEAPP 0x001C
+#define WM_SETCURSOR 0x0020
+#define WM_POWER 0x0048
+#define WM_HELP 0x0053
+#define WM_CONTEXTMENU 0x007B
+#define WM_NCCREATE 0x0081
+#define WM_NCDESTROY 0x0082
+#define WM_KEYDOWN 0x0100
+#define WM_KEYUP 0x0101
+#define WM_CHAR 0x0102
+#define WM_SYSKEYDOWN 0x0104
+#define WM_SYSKEYUP 0x0105
+#define WM_INITDIALOG 0x0110
+#define WM_COMMAND 0x0111
+#define WM_SYSCOMMAND 0x0112
+#define WM_TIMER 0x0113
+#define WM_MOUSEMOVE 0x0200
+#define WM_LBUTTONDOWN 0x0201
+#define WM_LBUTTONUP 0x0202
+#define WM_LBUTTONDBLCLK 0x0203
+#define WM_RBUTTONDOWN 0x0204
+#define WM_RBUTTONUP 0x0205
+#define WM_MBUTTONDOWN 0x0207
+#define WM_MBUTTONUP 0x0208
+#define WM_MOUSEWHEEL 0x020A
+#define WM_POWERBROADCAST 0x0218
+#define WM_USER 0x0400
+#define WM_APP 0x8000
+
+#define SC_CLOSE 0xF060
+#define SC_NEXTWINDOW 0xF040
+#define SC_PREVWINDOW 0xF050
+#define SC_SCREENSAVE 0xF140
+#define SC_KEYMENU 0xF100
+#define SC_MINIMIZE 0xF020
+#define SC_MONITORPOWER 0xF170
+
+#define PWR_CRITICALRESUME 3
+
+#define PM_NOREMOVE 0x0000
+#define PM_REMOVE 0x0001
+#define PM_NOYIELD 0x0002
+
+#define VK_RETURN 0x0D
+#define VK_ESCAPE 0x1B
+#define VK_UP 0x26
+#define VK_DOWN 0x28
+#define VK_F4 0x73
+
+#define IDOK 1
+#define IDCANCEL 2
+
+// Window and class styles.
+#define CS_VREDRAW 0x0001
+#define CS_HREDRAW 0x0002
+#define CS_DBLCLKS 0x0008
+#define CS_OWNDC 0x0020
+#define WS_POPUP 0x80000000L
+#define WS_CHILD 0x40000000L
+#define WS_VISIBLE 0x10000000L
+#define WS_CLIPSIBLINGS 0x04000000L
+#define WS_CLIPCHILDREN 0x02000000L
+#define WS_CAPTION 0x00C00000L
+#define WS_BORDER 0x00800000L
+#define WS_SYSMENU 0x00080000L
+#define WS_GROUP 0x00020000L
+#define WS_TABSTOP 0x00010000L
+#define WS_EX_TOPMOST 0x00000008L
+#define DS_MODALFRAME 0x80L
+#define DS_SETFONT 0x40L
+#define DS_SETFOREGROUND 0x200L
+#define BS_DEFPUSHBUTTON 0x00000001L
+#define ES_RIGHT 0x0002L
+#define ES_AUTOHSCROLL 0x0080L
+#define ES_NUMBER 0x2000L
+#define SS_LEFT 0x00000000L
+
+#define SWP_NOSIZE 0x0001
+#define SWP_NOMOVE 0x0002
+#define SWP_NOZORDER 0x0004
+
+// Common controls (up-down).
+#define UPDOWN_CLASSA "msctls_updown32"
+#define UDS_WRAP 0x0001
+#define UDS_SETBUDDYINT 0x0002
+#define UDS_ALIGNRIGHT 0x0004
+#define UDS_AUTOBUDDY 0x0010
+#define UDS_ARROWKEYS 0x0020
+#define UDS_NOTHOUSANDS 0x0080
+#define UDM_SETRANGE (WM_USER + 101)
+#define UDM_GETRANGE (WM_USER + 102)
+#define UDM_SETPOS (WM_USER + 103)
+#define UDM_GETPOS (WM_USER + 104)
+#define UDM_GETBUDDY (WM_USER + 106)
+
+// GDI.
+#define PS_SOLID 0
+#define BLACK_BRUSH 4
+#define NULL_BRUSH 5
+#define WHITE_PEN 6
+#define BLACK_PEN 7
+#define SRCCOPY (DWORD)0x00CC0020
+#define BLACKNESS (DWORD)0x00000042
+#define WHITENESS (DWORD)0x00FF0062
+#define NULLREGION 1
+#define SIMPLEREGION 2
+#define ERROR 0
+
+// System.
+#define VER_PLATFORM_WIN32s 0
+#define VER_PLATFORM_WIN32_WINDOWS 1
+#define VER_PLATFORM_WIN32_NT 2
+#define SPI_SETSCREENSAVERRUNNING 97
+#define EXCEPTION_EXECUTE_HANDLER 1
+#define EXCEPTION_CONTINUE_SEARCH 0
+#define ERROR_SUCCESS 0L
+#define ERROR_FILE_NOT_FOUND 2L
+#define ERROR_MORE_DATA 234L
+#define REG_BINARY 3
+#define REG_DWORD 4
+#define REG_SZ 1
+#define HKEY_CURRENT_USER ((HKEY)(ULONG_PTR)((LONG)0x80000001))
+#define HKEY_LOCAL_MACHINE ((HKEY)(ULONG_PTR)((LONG)0x80000002))
+
+// KERNEL32: process, version, time, modules, profile files, faults (process.cpp, module.cpp,
+// profile.cpp).
+LPSTR WINAPI GetCommandLineA();
+HMODULE WINAPI GetModuleHandleA(LPCSTR module_name);
+[[noreturn]] void WINAPI ExitProcess(UINT exit_code);
+BOOL WINAPI GetVersionExA(LPOSVERSIONINFOA info);
+DWORD WINAPI GetTickCount();
+void WINAPI Sleep(DWORD milliseconds);
+HMODULE WINAPI LoadLibraryA(LPCSTR file_name);
+FARPROC WINAPI GetProcAddress(HMODULE module, LPCSTR proc_name);
+BOOL WINAPI FreeLibrary(HMODULE module);
+DWORD WINAPI GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR default_text,
+                                      LPSTR buffer, DWORD size, LPCSTR file_name);
+BOOL WINAPI WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR text, LPCSTR file_name);
+LONG WINAPI UnhandledExceptionFilter(EXCEPTION_POINTERS *info);
+LPTOP_LEVEL_EXCEPTION_FILTER WINAPI SetUnhandledExceptionFilter(LPTOP_LEVEL_EXCEPTION_FILTER filter);
+
+// USER32: characters, windows and classes (window.cpp).
+LPSTR WINAPI CharNextA(LPCSTR text);
+ATOM WINAPI RegisterClassA(const WNDCLASSA *window_class);
+HWND WINAPI CreateWindowExA(DWORD ex_style, LPCSTR class_name, LPCSTR window_name, DWORD style,
+                            int x, int y, int width, int height, HWND parent, HMENU menu,
+                            HINSTANCE instance, LPVOID param);
+LRESULT WINAPI DefWindowProcA(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+BOOL WINAPI DestroyWindow(HWND window);
+HWND WINAPI FindWindowA(LPCSTR class_name, LPCSTR window_name);
+BOOL WINAPI IsWindow(HWND window);
+HWND WINAPI GetParent(HWND window);
+BOOL WINAPI GetClientRect(HWND window, LPRECT rect);
+BOOL WINAPI GetWindowRect(HWND window, LPRECT rect);
+BOOL WINAPI SetWindowPos(HWND window, HWND insert_after, int x, int y, int cx, int cy, UINT flags);
+BOOL WINAPI SetForegroundWindow(HWND window);
+HWND WINAPI GetForegroundWindow();
+HWND WINAPI GetDesktopWindow();
+HWND WINAPI SetFocus(HWND window);
+HWND WINAPI GetFocus();
+HICON WINAPI LoadIconA(HINSTANCE instance, LPCSTR icon_name);
+BOOL WINAPI GetCursorPos(LPPOINT point);
+HCURSOR WINAPI SetCursor(HCURSOR cursor);
+BOOL WINAPI SystemParametersInfoA(UINT action, UINT param, PVOID pv_param, UINT win_ini);
+
+// USER32: the thread's message queue and timers (message.cpp).
+BOOL WINAPI PostMessageA(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+LRESULT WINAPI SendMessageA(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+BOOL WINAPI GetMessageA(LPMSG msg, HWND window, UINT filter_min, UINT filter_max);
+BOOL WINAPI PeekMessageA(LPMSG msg, HWND window, UINT filter_min, UINT filter_max, UINT remove);
+BOOL WINAPI TranslateMessage(const MSG *msg);
+LRESULT WINAPI DispatchMessageA(const MSG *msg);
+void WINAPI PostQuitMessage(int exit_code);
+UINT WINAPI RegisterWindowMessageA(LPCSTR name);
+UINT_PTR WINAPI SetTimer(HWND window, UINT_PTR id, UINT elapse, TIMERPROC timer_proc);
+BOOL WINAPI KillTimer(HWND window, UINT_PTR id);
+
+// USER32: dialogs (dialog.cpp).
+INT_PTR WINAPI DialogBoxParamA(HINSTANCE instance, LPCSTR template_name, HWND owner,
+                               DLGPROC dialog_proc, LPARAM init_param);
+BOOL WINAPI EndDialog(HWND dialog, INT_PTR result);
+HWND WINAPI GetDlgItem(HWND dialog, int id);
+LRESULT WINAPI SendDlgItemMessageA(HWND dialog, int id, UINT message, WPARAM wparam, LPARAM lparam);
+
+// COMCTL32 (dialog.cpp).
+void WINAPI InitCommonControls();
+
+// GDI32 and the device contexts of USER32 (gdi.cpp).
+HDC WINAPI GetDC(HWND window);
+int WINAPI ReleaseDC(HWND window, HDC dc);
+int WINAPI GetClipBox(HDC dc, LPRECT rect);
+HGDIOBJ WINAPI GetStockObject(int object);
+HDC WINAPI CreateCompatibleDC(HDC dc);
+HBITMAP WINAPI CreateCompatibleBitmap(HDC dc, int width, int height);
+HGDIOBJ WINAPI SelectObject(HDC dc, HGDIOBJ object);
+BOOL WINAPI DeleteObject(HGDIOBJ object);
+BOOL WINAPI DeleteDC(HDC dc);
+HPEN WINAPI CreatePen(int style, int width, COLORREF color);
+BOOL WINAPI Polyline(HDC dc, const POINT *points, int count);
+BOOL WINAPI BitBlt(HDC dest, int x, int y, int width, int height, HDC source, int src_x, int src_y,
+                   DWORD rop);
+BOOL WINAPI GdiFlush();
+
+// ADVAPI32 (registry.cpp).
+LONG WINAPI RegOpenKeyA(HKEY key, LPCSTR sub_key, PHKEY result);
+LONG WINAPI RegQueryValueExA(HKEY key, LPCSTR value_name, LPDWORD reserved, LPDWORD type,
+                             LPBYTE data, LPDWORD data_size);
+LONG WINAPI RegCloseKey(HKEY key);
