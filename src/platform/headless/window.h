@@ -20,6 +20,15 @@ void SetCursorPosition(int x, int y);
 bool CursorHidden();
 int LiveWindows();
 
+// What the dialog manager and tests need to walk and inspect windows.
+int WindowId(HWND window);
+HWND FindChild(HWND parent, int id);
+std::vector<HWND> Children(HWND parent);
+const char *WindowText(HWND window);
+const char *WindowClassName(HWND window);
+DWORD WindowStyle(HWND window);
+HWND FindWindowAt(int screen_x, int screen_y);
+
 struct SystemParametersCall {
     UINT action;
     UINT param;
