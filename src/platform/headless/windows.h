@@ -262,6 +262,7 @@ typedef LONG(WINAPI *LPTOP_LEVEL_EXCEPTION_FILTER)(EXCEPTION_POINTERS *);
 #define NULLREGION 1
 #define SIMPLEREGION 2
 #define ERROR 0
+#define CLR_INVALID 0xFFFFFFFF
 
 // System.
 #define VER_PLATFORM_WIN32s 0
@@ -357,6 +358,8 @@ BOOL WINAPI Polyline(HDC dc, const POINT *points, int count);
 BOOL WINAPI BitBlt(HDC dest, int x, int y, int width, int height, HDC source, int src_x, int src_y,
                    DWORD rop);
 BOOL WINAPI GdiFlush();
+COLORREF WINAPI GetPixel(HDC dc, int x, int y);
+COLORREF WINAPI SetPixel(HDC dc, int x, int y, COLORREF color);
 
 // ADVAPI32 (registry.cpp).
 LONG WINAPI RegOpenKeyA(HKEY key, LPCSTR sub_key, PHKEY result);
