@@ -9,7 +9,9 @@
 
 AnimationState animation_state;
 
-void SeedRandom(uint32_t seed) { animation_state.random_state = seed; }
+void SeedRandom(uint32_t seed) {
+    animation_state.random_state = seed;
+}
 
 int32_t NextRandom() {
     animation_state.random_state = animation_state.random_state * 214013u + 2531011u;
@@ -21,7 +23,9 @@ int32_t ScaleRandom(int32_t m) {
     return static_cast<int32_t>(r * m / 32767);
 }
 
-int32_t DrawSpeed() { return ScaleRandom(6) + 2; }
+int32_t DrawSpeed() {
+    return ScaleRandom(6) + 2;
+}
 
 int32_t DrawSignedSpeed() {
     int32_t magnitude = DrawSpeed();
@@ -96,4 +100,6 @@ void AdvanceFigure(int f) {
         slots[L - 1][c] = StepCorner(f, c, slots[L - 1][c]);
 }
 
-void ResetAnimation() { std::memset(&animation_state, 0, sizeof animation_state); }
+void ResetAnimation() {
+    std::memset(&animation_state, 0, sizeof animation_state);
+}

@@ -95,7 +95,8 @@ int WriteSetting(const char *path, const char *section, const char *key, int32_t
 const char *FormatDecimal(int32_t value) {
     char *p = number_text + kNumberTextSize - 1;
     *p = '\0';
-    uint32_t magnitude = value < 0 ? 0u - static_cast<uint32_t>(value) : static_cast<uint32_t>(value);
+    uint32_t magnitude =
+        value < 0 ? 0u - static_cast<uint32_t>(value) : static_cast<uint32_t>(value);
     do {
         *--p = "0123456789"[magnitude % 10];
         magnitude /= 10;

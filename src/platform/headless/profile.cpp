@@ -1,0 +1,236 @@
+// The private-profile (INI) functions on real files. Paths are Windows paths: backslashes become
+// slashes, so "\\tmp\\saver\\Frellis.ini" is /tmp/saver/Frellis.ini and ".\\Frellis.ini" lies in
+// the current directory. Section and key names match without letter case and without the blanks
+// around them; values lose their surrounding blanks and one pair of enclosing quotes, as the real
+// functions do. A write replaces the whole file atomically (a new file beside it, then rename),
+// so a crash or a full disk never leaves a half-written file, and every other line stays as it
+// was.
+#include "platform/headless/windows.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <strings.h>
+#include <vector>
+
+namespace {
+
+std::string HostPath(const char *windows_path) {
+    std::string path = windows_path;
+    for (char &c : path) {
+        if (c == '\\')
+            c = '/';
+    }
+    return path;
+}
+
+bool ReadFile(const std::string &path, std::string *contents) {
+    FILE *file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr)
+        return false;
+    char chunk[4096];
+    size_t got;
+    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0)
+        contents->append(chunk, got);
+    bool ok = !std::ferror(file);
+    std::fclose(file);
+    return ok;
+}
+
+struct Line {
+    std::string text;   // without its line end
+    std::string ending; // "\r\n", "\n" or "" for a last line without one
+};
+
+std::vector<Line> SplitLines(const std::string &contents) {
+    std::vector<Line> lines;
+    size_t start = 0;
+    while (start < contents.size()) {
+        size_t end = contents.find('\n', start);
+        Line line;
+        if (end == std::string::npos) {
+            line.text = contents.substr(start);
+            start = contents.size();
+        } else {
+            line.text = contents.substr(start, end - start);
+            line.ending = "\n";
+            start = end + 1;
+        }
+        if (!line.text.empty() && line.text.back() == '\r') {
+            line.text.pop_back();
+            line.ending = "\r" + line.ending;
+        }
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+std::string Trim(const std::string &text) {
+    size_t begin = text.find_first_not_of(" \t");
+    if (begin == std::string::npos)
+        return std::string();
+    size_t end = text.find_last_not_of(" \t");
+    return text.substr(begin, end - begin + 1);
+}
+
+bool SameName(const std::string &a, const char *b) {
+    return strcasecmp(a.c_str(), b) == 0;
+}
+
+// The section name of a header line "[name]", or false for any other line.
+bool SectionHeader(const std::string &line, std::string *name) {
+    std::string trimmed = Trim(line);
+    if (trimmed.empty() || trimmed[0] != '[')
+        return false;
+    size_t close = trimmed.find(']');
+    *name = Trim(trimmed.substr(1, close == std::string::npos ? std::string::npos : close - 1));
+    return true;
+}
+
+// The key and raw value of a "key=value" line; comments and lines without '=' are not keys.
+bool KeyLine(const std::string &line, std::string *key, std::string *value) {
+    std::string trimmed = Trim(line);
+    if (trimmed.empty() || trimmed[0] == ';')
+        return false;
+    size_t equals = trimmed.find('=');
+    if (equals == std::string::npos)
+        return false;
+    *key = Trim(trimmed.substr(0, equals));
+    *value = Trim(trimmed.substr(equals + 1));
+    return true;
+}
+
+std::string Unquote(const std::string &value) {
+    if (value.size() >= 2 && (value[0] == '"' || value[0] == '\'') && value.back() == value[0])
+        return value.substr(1, value.size() - 2);
+    return value;
+}
+
+// Where a section's lines lie: [header, end), end being the next header or the end of the file.
+bool FindSection(const std::vector<Line> &lines, const char *section, size_t *header, size_t *end) {
+    std::string name;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        if (!SectionHeader(lines[i].text, &name) || !SameName(name, section))
+            continue;
+        size_t j = i + 1;
+        while (j < lines.size() && !SectionHeader(lines[j].text, &name))
+            ++j;
+        *header = i;
+        *end = j;
+        return true;
+    }
+    return false;
+}
+
+bool FindKey(const std::vector<Line> &lines, size_t header, size_t end, const char *key,
+             size_t *index, std::string *value) {
+    std::string name;
+    for (size_t i = header + 1; i < end; ++i) {
+        if (KeyLine(lines[i].text, &name, value) && SameName(name, key)) {
+            *index = i;
+            return true;
+        }
+    }
+    return false;
+}
+
+DWORD CopyOut(const std::string &text, LPSTR buffer, DWORD size) {
+    if (buffer == nullptr || size == 0)
+        return 0;
+    DWORD count = text.size() < size - 1 ? static_cast<DWORD>(text.size()) : size - 1;
+    std::memcpy(buffer, text.data(), count);
+    buffer[count] = '\0';
+    return count;
+}
+
+bool ReplaceFile(const std::string &path, const std::string &contents) {
+    std::string temporary = path + ".XXXXXX";
+    int fd = mkstemp(temporary.data());
+    if (fd < 0)
+        return false;
+    const char *p = contents.data();
+    size_t left = contents.size();
+    bool ok = true;
+    while (ok && left > 0) {
+        ssize_t wrote = write(fd, p, left);
+        if (wrote <= 0)
+            ok = false;
+        else
+            p += wrote, left -= static_cast<size_t>(wrote);
+    }
+    struct stat original;
+    mode_t mode = stat(path.c_str(), &original) == 0 ? original.st_mode & 07777 : 0644;
+    ok = ok && fchmod(fd, mode) == 0 && fsync(fd) == 0;
+    ok = close(fd) == 0 && ok;
+    if (ok && std::rename(temporary.c_str(), path.c_str()) == 0)
+        return true;
+    unlink(temporary.c_str());
+    return false;
+}
+
+} // namespace
+
+DWORD WINAPI GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR default_text, LPSTR buffer,
+                                      DWORD size, LPCSTR file_name) {
+    std::string fallback = Trim(default_text != nullptr ? default_text : "");
+    std::string contents;
+    if (section == nullptr || key == nullptr || file_name == nullptr ||
+        !ReadFile(HostPath(file_name), &contents))
+        return CopyOut(fallback, buffer, size);
+    std::vector<Line> lines = SplitLines(contents);
+    size_t header, end, index;
+    std::string value;
+    if (!FindSection(lines, section, &header, &end) ||
+        !FindKey(lines, header, end, key, &index, &value))
+        return CopyOut(fallback, buffer, size);
+    return CopyOut(Unquote(value), buffer, size);
+}
+
+BOOL WINAPI WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR text, LPCSTR file_name) {
+    if (section == nullptr || file_name == nullptr)
+        return FALSE;
+    const std::string path = HostPath(file_name);
+    std::string contents;
+    if (!ReadFile(path, &contents) && access(path.c_str(), F_OK) == 0)
+        return FALSE;
+    std::vector<Line> lines = SplitLines(contents);
+    // A last line without its line end gets one before anything is added after it.
+    if (!lines.empty() && lines.back().ending.empty())
+        lines.back().ending = "\r\n";
+    size_t header, end, index;
+    std::string value;
+    const bool has_section = FindSection(lines, section, &header, &end);
+    if (key == nullptr) {
+        // A null key deletes the whole section.
+        if (has_section)
+            lines.erase(lines.begin() + static_cast<long>(header),
+                        lines.begin() + static_cast<long>(end));
+    } else if (text == nullptr) {
+        // A null text deletes the key.
+        if (has_section && FindKey(lines, header, end, key, &index, &value))
+            lines.erase(lines.begin() + static_cast<long>(index));
+    } else {
+        const Line entry = {std::string(key) + "=" + text, "\r\n"};
+        if (!has_section) {
+            lines.push_back({"[" + std::string(section) + "]", "\r\n"});
+            lines.push_back(entry);
+        } else if (FindKey(lines, header, end, key, &index, &value)) {
+            lines[index].text = entry.text;
+        } else {
+            // After the section's last non-blank line, so that a blank line before the next
+            // section stays where it was.
+            size_t at = end;
+            while (at > header + 1 && Trim(lines[at - 1].text).empty())
+                --at;
+            lines.insert(lines.begin() + static_cast<long>(at), entry);
+        }
+    }
+    std::string updated;
+    for (const Line &line : lines)
+        updated += line.text + line.ending;
+    return ReplaceFile(path, updated) ? TRUE : FALSE;
+}

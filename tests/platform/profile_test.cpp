@@ -1,0 +1,118 @@
+// The private-profile functions as the settings store relies on them. The file is named
+// relative to the current directory with a backslash, which both platforms take as a path.
+#include "platform/win32.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+namespace {
+
+// One file per test, so that tests running side by side never share one.
+class Profile : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        host_name_ = std::string("frellis_profile_") +
+                     ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".ini";
+        path_ = ".\\" + host_name_;
+        host_file = host_name_.c_str();
+        profile_path = path_.c_str();
+        std::remove(host_file);
+    }
+    void TearDown() override { std::remove(host_file); }
+
+    static inline const char *host_file;
+    static inline const char *profile_path;
+    std::string host_name_;
+    std::string path_;
+
+    static void Write(const char *text) {
+        FILE *file = std::fopen(host_file, "wb");
+        std::fputs(text, file);
+        std::fclose(file);
+    }
+    static std::string Contents() {
+        std::string text;
+        FILE *file = std::fopen(host_file, "rb");
+        if (file == nullptr)
+            return "(none)";
+        int c;
+        while ((c = std::fgetc(file)) != EOF)
+            text += static_cast<char>(c);
+        std::fclose(file);
+        return text;
+    }
+    static std::string Read(const char *section, const char *key, DWORD size, DWORD *count) {
+        char buffer[64];
+        std::memset(buffer, '#', sizeof buffer);
+        *count = GetPrivateProfileStringA(section, key, "", buffer, size, profile_path);
+        return std::string(buffer);
+    }
+};
+
+TEST_F(Profile, ReadingFindsTheValueAndChangesNothing) {
+    const char file[] = "[Other]\r\nPolygon=1\r\n[Setting]\r\nPolygon=5\r\nLine = 12 \r\n"
+                        "Empty=\r\nLong=123456789012345678901234\r\n";
+    const struct {
+        const char *section;
+        const char *key;
+        DWORD size;
+        const char *text;
+        DWORD count;
+    } rows[] = {
+        {"Setting", "Polygon", 20, "5", 1},
+        {"setting", "POLYGON", 20, "5", 1}, // names match without letter case
+        {"Setting", "Line", 20, "12", 2},   // blanks around the value are not part of it
+        {"Setting", "Empty", 20, "", 0},
+        {"Setting", "Missing", 20, "", 0},
+        {"Missing", "Polygon", 20, "", 0},
+        {"Setting", "Long", 20, "1234567890123456789", 19}, // at most size - 1 characters
+        {"Setting", "Long", 2, "1", 1},
+    };
+    Write(file);
+    for (const auto &row : rows) {
+        DWORD count = 0;
+        EXPECT_EQ(Read(row.section, row.key, row.size, &count), row.text)
+            << row.section << "/" << row.key;
+        EXPECT_EQ(count, row.count) << row.section << "/" << row.key;
+    }
+    EXPECT_EQ(Contents(), file);
+}
+
+TEST_F(Profile, ReadingAMissingFileCreatesNothing) {
+    DWORD count = 1;
+    EXPECT_EQ(Read("Setting", "Polygon", 20, &count), "");
+    EXPECT_EQ(count, 0u);
+    EXPECT_EQ(Contents(), "(none)");
+}
+
+TEST_F(Profile, WritingCreatesFileSectionAndKey) {
+    ASSERT_TRUE(WritePrivateProfileStringA("Setting", "Polygon", "3", profile_path));
+    DWORD count = 0;
+    EXPECT_EQ(Read("Setting", "Polygon", 20, &count), "3");
+    EXPECT_EQ(Contents(), "[Setting]\r\nPolygon=3\r\n");
+}
+
+TEST_F(Profile, WritingKeepsEveryOtherSectionAndKey) {
+    Write("[Other]\r\nPolygon=1\r\n[Setting]\r\nPoint=4\r\nPolygon=5\r\n[Last]\r\nA=b\r\n");
+    ASSERT_TRUE(WritePrivateProfileStringA("Setting", "Polygon", "8", profile_path));
+    ASSERT_TRUE(WritePrivateProfileStringA("Setting", "Speed", "10", profile_path));
+    ASSERT_TRUE(WritePrivateProfileStringA("New", "Line", "16", profile_path));
+    const struct {
+        const char *section;
+        const char *key;
+        const char *text;
+    } rows[] = {
+        {"Other", "Polygon", "1"},  {"Setting", "Point", "4"}, {"Setting", "Polygon", "8"},
+        {"Setting", "Speed", "10"}, {"Last", "A", "b"},        {"New", "Line", "16"},
+    };
+    for (const auto &row : rows) {
+        DWORD count = 0;
+        EXPECT_EQ(Read(row.section, row.key, 20, &count), row.text)
+            << row.section << "/" << row.key;
+    }
+}
+
+} // namespace
