@@ -1,0 +1,73 @@
+#include "animation/animation_proc.h"
+
+#include <ctime>
+
+#include "animation/figures.h"
+#include "animation/render.h"
+#include "host/default_proc.h"
+#include "settings/settings_store.h"
+
+void CreateAnimation(HWND window) {
+    AnimationState &s = animation_state;
+    LoadSettings();
+    // The saver window has no frame, so its outer rectangle is the area drawn in.
+    RECT rect = {};
+    GetWindowRect(window, &rect);
+    s.surface_width = rect.right - rect.left;
+    s.surface_height = rect.bottom - rect.top;
+    s.window_dc = GetDC(window);
+    s.memory_dc = CreateCompatibleDC(s.window_dc);
+    HBITMAP surface = CreateCompatibleBitmap(s.window_dc, s.surface_width, s.surface_height);
+    s.previous_bitmap = static_cast<HBITMAP>(SelectObject(s.memory_dc, surface));
+    // The frames are never cleared as a whole, and a new compatible bitmap's content is not
+    // promised to be black on every platform.
+    BitBlt(s.memory_dc, 0, 0, s.surface_width, s.surface_height, nullptr, 0, 0, BLACKNESS);
+    SeedRandom(static_cast<uint32_t>(std::time(nullptr)));
+    InitFigures(saver_settings.figure_count, saver_settings.corner_count,
+                saver_settings.trail_length, s.surface_width, s.surface_height);
+    GdiFlush();
+    const UINT period = static_cast<UINT>(100 / saver_settings.speed);
+    s.timer_id = static_cast<uint32_t>(SetTimer(window, kAnimationTimer, period, nullptr));
+}
+
+void AnimationTick() {
+    AnimationState &s = animation_state;
+    RenderFrame(s.memory_dc);
+    GdiFlush();
+    // One block copy per tick: the window never shows a half-drawn frame.
+    BitBlt(s.window_dc, 0, 0, s.surface_width, s.surface_height, s.memory_dc, 0, 0, SRCCOPY);
+}
+
+// The figures stay in the surface; the next tick copies them back.
+static void EraseBackground(HDC dc) {
+    BitBlt(dc, 0, 0, animation_state.surface_width, animation_state.surface_height, nullptr, 0, 0,
+           BLACKNESS);
+}
+
+void DestroyAnimation(HWND window) {
+    AnimationState &s = animation_state;
+    if (s.timer_id != 0)
+        KillTimer(window, s.timer_id);
+    // Putting the old bitmap back hands out the surface, which is destroyed with it.
+    DeleteObject(SelectObject(s.memory_dc, s.previous_bitmap));
+    DeleteDC(s.memory_dc);
+    ReleaseDC(window, s.window_dc);
+}
+
+LRESULT AnimationProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    switch (message) {
+    case WM_CREATE:
+        CreateAnimation(window);
+        break;
+    case WM_DESTROY:
+        DestroyAnimation(window);
+        break;
+    case WM_ERASEBKGND:
+        EraseBackground(reinterpret_cast<HDC>(wparam));
+        break;
+    case WM_TIMER:
+        AnimationTick();
+        break;
+    }
+    return DefaultSaverProc(window, message, wparam, lparam);
+}

@@ -1,0 +1,17 @@
+// The animation's message procedure: owns the platform fields of AnimationState (window_dc,
+// memory_dc, previous_bitmap, timer_id). SaverWindowProc forwards every message it does not
+// finish; creation sets the surface and timer up, each WM_TIMER draws one frame, destruction
+// gives everything back. Every message ends in DefaultSaverProc, whose result is returned.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/win32.h"
+
+// The animation's only timer.
+constexpr UINT_PTR kAnimationTimer = 1;
+
+LRESULT AnimationProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+void CreateAnimation(HWND window);
+void AnimationTick();
+void DestroyAnimation(HWND window);
