@@ -1,5 +1,108 @@
 #include "settings/config_dialog.h"
 
-int PrepareConfigDialog(HINSTANCE) { return 1; }
+#include <cstdint>
 
-INT_PTR CALLBACK ConfigDialogProc(HWND, UINT, WPARAM, LPARAM) { return 0; }
+#include "settings/settings_store.h"
+
+namespace {
+
+// The edit box and up-down of each setting, row for row with setting_keys: the dialog sets the
+// up-downs up, reads the boxes back and writes the keys in that one order.
+struct SettingControls {
+    int edit_id;
+    int updown_id;
+};
+constexpr SettingControls setting_controls[kSettingCount] = {
+    {1001, 1002}, // "Polygon"
+    {1003, 1004}, // "Point"
+    {1007, 1008}, // "Line"
+    {1005, 1006}, // "Speed"
+};
+
+// Room for 18 characters and the terminator; longer texts are cut, and anything over 10
+// characters parses as 0 anyway.
+constexpr int kEditTextSize = 20;
+
+// Centres the dialog over the window the user was working in, or over the desktop. The sums run
+// in 64 bits so that no rectangle, however odd, can overflow them.
+void CentreDialog(HWND dialog) {
+    HWND over = GetForegroundWindow();
+    if (over == nullptr) {
+        over = GetDesktopWindow();
+    }
+    RECT frame = {};
+    RECT own = {};
+    GetWindowRect(over, &frame);
+    GetWindowRect(dialog, &own);
+    const int64_t width = int64_t{own.right} - own.left;
+    const int64_t height = int64_t{own.bottom} - own.top;
+    const int x = static_cast<int>((int64_t{frame.left} + frame.right - width) / 2);
+    const int y = static_cast<int>((int64_t{frame.top} + frame.bottom - height) / 2);
+    SetWindowPos(dialog, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+}
+
+// Loads the settings and shows them through the up-downs, which write each value into their
+// partner edit box; the edit texts are never set here.
+void InitConfigDialog(HWND dialog) {
+    InitCommonControls();
+    LoadSettings();
+    for (int i = 0; i < kSettingCount; ++i) {
+        const SettingKey &key = setting_keys[i];
+        SendDlgItemMessageA(dialog, setting_controls[i].updown_id, UDM_SETRANGE, 0,
+                            MAKELPARAM(key.maximum, key.minimum));
+    }
+    for (int i = 0; i < kSettingCount; ++i) {
+        const int32_t value = saver_settings.*setting_keys[i].field;
+        SendDlgItemMessageA(dialog, setting_controls[i].updown_id, UDM_SETPOS, 0,
+                            MAKELPARAM(value, 0));
+    }
+    CentreDialog(dialog);
+    SetFocus(GetDlgItem(dialog, IDOK));
+}
+
+// Stores what the boxes hold, unclamped (the next load clamps), and writes all four keys. The
+// close is posted so that the dialog ends only after this command has returned.
+void ConfirmConfigDialog(HWND dialog) {
+    for (int i = 0; i < kSettingCount; ++i) {
+        char text[kEditTextSize] = {};
+        SendDlgItemMessageA(dialog, setting_controls[i].edit_id, WM_GETTEXT, kEditTextSize - 1,
+                            reinterpret_cast<LPARAM>(text));
+        saver_settings.*setting_keys[i].field = ParseDecimal(text);
+    }
+    for (int i = 0; i < kSettingCount; ++i) {
+        const SettingKey &key = setting_keys[i];
+        WriteSetting(settings_path, kSettingsSection, key.key, saver_settings.*key.field);
+    }
+    PostMessageA(dialog, WM_CLOSE, 1, 0);
+}
+
+} // namespace
+
+int PrepareConfigDialog(HINSTANCE) {
+    return 1;
+}
+
+INT_PTR CALLBACK ConfigDialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM) {
+    switch (message) {
+    case WM_INITDIALOG:
+        InitConfigDialog(dialog);
+        // 0: the focus stays on OK instead of going to the first tab stop.
+        return 0;
+    case WM_COMMAND:
+        // Only OK (button or Enter); Cancel from the Escape key leaves the dialog open.
+        if (LOWORD(wparam) != IDOK) {
+            return 0;
+        }
+        ConfirmConfigDialog(dialog);
+        return 1;
+    case WM_CLOSE:
+        // 1 when OK posted it, 0 from the close box, the system menu or Alt+F4.
+        EndDialog(dialog, static_cast<INT_PTR>(wparam));
+        return 1;
+    case WM_LBUTTONDOWN:
+        SetFocus(GetDlgItem(dialog, IDOK));
+        return 0;
+    default:
+        return 0;
+    }
+}

@@ -1,0 +1,45 @@
+/* Dialog template 2003, the configuration dialog: its header and its 17 items in template order.
+ * Included by frellis.rc (through windres's C preprocessor) to build the real template and by
+ * the headless dialog manager to realise the same dialog, so the layout exists once. Kept to
+ * what the resource compiler's preprocessor understands: plain #define lines only.
+ *
+ * FRELLIS_DIALOG_ITEMS(ITEM) calls ITEM(class, id, text, style, x, y, width, height) per item;
+ * class is BUTTON, EDIT or STATIC for the predefined classes (the template stores their atoms
+ * 0x80, 0x81, 0x82) or UPDOWN for the named class "msctls_updown32". Dimensions are dialog
+ * units; id 65535 is the template's "no id". The up-downs' texts are never shown. */
+#ifndef FRELLIS_CONFIG_DIALOG_TEMPLATE_H
+#define FRELLIS_CONFIG_DIALOG_TEMPLATE_H
+
+#define FRELLIS_DIALOG_ID 2003
+#define FRELLIS_DIALOG_STYLE 0x80C802C0
+#define FRELLIS_DIALOG_X 0
+#define FRELLIS_DIALOG_Y 0
+#define FRELLIS_DIALOG_WIDTH 170
+#define FRELLIS_DIALOG_HEIGHT 70
+#define FRELLIS_DIALOG_CAPTION "Frellis"
+#define FRELLIS_DIALOG_FONT_SIZE 9
+#define FRELLIS_DIALOG_FONT_FACE "ＭＳ Ｐゴシック"
+#define FRELLIS_DIALOG_ITEM_COUNT 17
+
+#define FRELLIS_UPDOWN_CLASS "msctls_updown32"
+
+#define FRELLIS_DIALOG_ITEMS(ITEM)                                                                 \
+    ITEM(BUTTON, 1, "&OK", 0x50010001, 60, 48, 50, 14)                                             \
+    ITEM(STATIC, 65535, "図形の数", 0x50020000, 10, 10, 30, 12)                                    \
+    ITEM(STATIC, 65535, "：", 0x50020000, 40, 10, 8, 12)                                           \
+    ITEM(EDIT, 1001, "", 0x50812082, 50, 8, 30, 12)                                                \
+    ITEM(UPDOWN, 1002, "polygon", 0x500000B6, 80, 8, 8, 12)                                        \
+    ITEM(STATIC, 65535, "角の個数", 0x50020000, 10, 27, 30, 12)                                    \
+    ITEM(STATIC, 65535, "：", 0x50020000, 40, 27, 8, 12)                                           \
+    ITEM(EDIT, 1003, "", 0x50812082, 50, 25, 30, 12)                                               \
+    ITEM(UPDOWN, 1004, "point", 0x500000B6, 80, 25, 8, 12)                                         \
+    ITEM(STATIC, 65535, "線の本数", 0x50020000, 90, 10, 30, 12)                                    \
+    ITEM(STATIC, 65535, "：", 0x50020000, 120, 10, 8, 12)                                          \
+    ITEM(EDIT, 1007, "", 0x50812082, 130, 8, 30, 12)                                               \
+    ITEM(UPDOWN, 1008, "line", 0x500000B6, 160, 8, 8, 12)                                          \
+    ITEM(STATIC, 65535, "スピード", 0x50020000, 90, 27, 30, 12)                                    \
+    ITEM(STATIC, 65535, "：", 0x50020000, 120, 27, 8, 12)                                          \
+    ITEM(EDIT, 1005, "", 0x50812082, 130, 25, 30, 12)                                              \
+    ITEM(UPDOWN, 1006, "speed", 0x500000B6, 160, 25, 8, 12)
+
+#endif
