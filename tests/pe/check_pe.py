@@ -1,0 +1,251 @@
+"""Checks a built frellis.scr: headers, imports and resources, each as one named check.
+
+usage: check_pe.py --exe PATH --arch x86|amd64 [--build DIR --toolchain FILE --source DIR] CHECK
+
+With --build the executable is first (re)built in DIR from the source tree with the toolchain
+file. Exit status 0 when the check holds, 1 when it does not, 77 (skipped) when the checker
+itself cannot run here.
+"""
+import argparse
+import os
+import struct
+import subprocess
+import sys
+import xml.etree.ElementTree as ElementTree
+
+SKIP = 77
+try:
+    import pefile
+except ImportError:
+    print("skipped: the pefile module is missing (Debian package python3-pefile)")
+    sys.exit(SKIP)
+
+JAPANESE = 0x0411
+RT_STRING, RT_DIALOG, RT_VERSION, RT_MANIFEST = 6, 5, 16, 24
+
+# The dialog as the configuration dialog must be: header, font, and every item in template order.
+DIALOG_HEADER = dict(style=0x80C802C0, exstyle=0, x=0, y=0, cx=170, cy=70, menu=0, cls=0,
+                     title="Frellis", point_size=9, face="ＭＳ Ｐゴシック")
+BUTTON, EDIT, STATIC, UPDOWN = 0x80, 0x81, 0x82, "msctls_updown32"
+DIALOG_ITEMS = [
+    (BUTTON, 1, "&OK", 0x50010001, 60, 48, 50, 14),
+    (STATIC, 65535, "図形の数", 0x50020000, 10, 10, 30, 12),
+    (STATIC, 65535, "：", 0x50020000, 40, 10, 8, 12),
+    (EDIT, 1001, "", 0x50812082, 50, 8, 30, 12),
+    (UPDOWN, 1002, "polygon", 0x500000B6, 80, 8, 8, 12),
+    (STATIC, 65535, "角の個数", 0x50020000, 10, 27, 30, 12),
+    (STATIC, 65535, "：", 0x50020000, 40, 27, 8, 12),
+    (EDIT, 1003, "", 0x50812082, 50, 25, 30, 12),
+    (UPDOWN, 1004, "point", 0x500000B6, 80, 25, 8, 12),
+    (STATIC, 65535, "線の本数", 0x50020000, 90, 10, 30, 12),
+    (STATIC, 65535, "：", 0x50020000, 120, 10, 8, 12),
+    (EDIT, 1007, "", 0x50812082, 130, 8, 30, 12),
+    (UPDOWN, 1008, "line", 0x500000B6, 160, 8, 8, 12),
+    (STATIC, 65535, "スピード", 0x50020000, 90, 27, 30, 12),
+    (STATIC, 65535, "：", 0x50020000, 120, 27, 8, 12),
+    (EDIT, 1005, "", 0x50812082, 130, 25, 30, 12),
+    (UPDOWN, 1006, "speed", 0x500000B6, 160, 25, 8, 12),
+]
+
+ALLOWED_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "advapi32.dll", "comctl32.dll",
+                "msvcrt.dll"}
+FORBIDDEN_DLLS = {"imm32.dll", "password.cpl", "mpr.dll"}
+ARCHES = {"x86": (0x14C, 0x10B), "amd64": (0x8664, 0x20B)}
+
+
+class Failure(Exception):
+    pass
+
+
+def expect(what, actual, wanted):
+    if actual != wanted:
+        raise Failure("%s: got %r, want %r" % (what, actual, wanted))
+
+
+def resources(pe, type_id):
+    """(name id, language, bytes) of every resource of one type."""
+    found = []
+    for type_entry in getattr(pe, "DIRECTORY_ENTRY_RESOURCE", pe).entries:
+        if type_entry.id != type_id:
+            continue
+        for name_entry in type_entry.directory.entries:
+            for lang_entry in name_entry.directory.entries:
+                entry = lang_entry.data.struct
+                data = pe.get_data(entry.OffsetToData, entry.Size)
+                found.append((name_entry.id, lang_entry.id, data))
+    return found
+
+
+def only_resource(pe, type_id, name_id):
+    matches = resources(pe, type_id)
+    expect("resources of type %d" % type_id, [(n, lang) for n, lang, _ in matches],
+           [(name_id, JAPANESE)])
+    return matches[0][2]
+
+
+class Reader:
+    """Walks a dialog template: little-endian words, and strings or ordinals in UTF-16."""
+
+    def __init__(self, data):
+        self.data, self.at = data, 0
+
+    def unpack(self, fmt):
+        values = struct.unpack_from("<" + fmt, self.data, self.at)
+        self.at += struct.calcsize("<" + fmt)
+        return values
+
+    def string(self):
+        end = self.at
+        while self.data[end:end + 2] != b"\0\0":
+            end += 2
+        text = self.data[self.at:end].decode("utf-16-le")
+        self.at = end + 2
+        return text
+
+    def string_or_ordinal(self, absent=0):
+        """An ordinal after 0xFFFF, a string, or absent for the lone terminator."""
+        (first,) = struct.unpack_from("<H", self.data, self.at)
+        if first == 0xFFFF:
+            self.at += 2
+            return self.unpack("H")[0]
+        if first == 0:
+            self.at += 2
+            return absent
+        return self.string()
+
+    def align(self):
+        self.at = (self.at + 3) & ~3
+
+
+def check_headers(pe, arch):
+    machine, magic = ARCHES[arch]
+    expect("machine", pe.FILE_HEADER.Machine, machine)
+    expect("optional header magic", pe.OPTIONAL_HEADER.Magic, magic)
+    expect("subsystem (2: GUI)", pe.OPTIONAL_HEADER.Subsystem, 2)
+
+
+def check_imports(pe, arch):
+    imports = {entry.dll.decode().lower(): entry.imports for entry in pe.DIRECTORY_ENTRY_IMPORT}
+    for dll in imports:
+        if dll in FORBIDDEN_DLLS:
+            raise Failure("%s is imported; it must only be loaded by name at run time" % dll)
+    expect("imported DLLs", set(imports), ALLOWED_DLLS)
+    expect("COMCTL32 imports (by ordinal, no name)",
+           [(i.ordinal, i.name) for i in imports["comctl32.dll"]], [(17, None)])
+
+
+def check_dialog(pe, arch):
+    data = only_resource(pe, RT_DIALOG, 2003)
+    if data[:4] == b"\x01\x00\xff\xff":
+        raise Failure("the template is in the extended form")
+    reader = Reader(data)
+    style, exstyle, count, x, y, cx, cy = reader.unpack("IIHhhhh")
+    header = dict(style=style, exstyle=exstyle, x=x, y=y, cx=cx, cy=cy,
+                  menu=reader.string_or_ordinal(), cls=reader.string_or_ordinal(),
+                  title=reader.string(), point_size=reader.unpack("H")[0], face=reader.string())
+    expect("dialog header", header, DIALOG_HEADER)
+    expect("item count", count, len(DIALOG_ITEMS))
+    for number, wanted in enumerate(DIALOG_ITEMS, 1):
+        reader.align()
+        style, exstyle, x, y, cx, cy, item_id = reader.unpack("IIhhhhH")
+        cls, text = reader.string_or_ordinal(), reader.string_or_ordinal(absent="")
+        (extra,) = reader.unpack("H")
+        reader.at += extra
+        expect("item %d" % number, (cls, item_id, text, style, x, y, cx, cy), wanted)
+        expect("item %d extended style" % number, exstyle, 0)
+
+
+def check_strings(pe, arch):
+    data = only_resource(pe, RT_STRING, 1)  # block 1 holds strings 0 to 15
+    reader, strings = Reader(data), []
+    for _ in range(16):
+        (length,) = reader.unpack("H")
+        strings.append(data[reader.at:reader.at + 2 * length].decode("utf-16-le"))
+        reader.at += 2 * length
+    expect("string block 1", strings, [""] + ["Frellis"] + [""] * 14)
+
+
+def check_version(pe, arch):
+    only_resource(pe, RT_VERSION, 1)
+    fixed = pe.VS_FIXEDFILEINFO[0]
+    got = {field: getattr(fixed, field) for field in (
+        "Signature", "StrucVersion", "FileVersionMS", "FileVersionLS", "ProductVersionMS",
+        "ProductVersionLS", "FileFlagsMask", "FileFlags", "FileOS", "FileType", "FileSubtype")}
+    expect("fixed version part", got, dict(
+        Signature=0xFEEF04BD, StrucVersion=0x10000, FileVersionMS=1, FileVersionLS=0,
+        ProductVersionMS=1, ProductVersionLS=0, FileFlagsMask=0x3F, FileFlags=0,
+        FileOS=0x40004, FileType=1, FileSubtype=0))
+    tables, translations = {}, []
+    for info in pe.FileInfo[0]:
+        for table in getattr(info, "StringTable", []):
+            tables[table.LangID.decode()] = {k.decode(): v.decode() for k, v in table.entries.items()}
+        for var in getattr(info, "Var", []):
+            translations.append(var.entry)
+    expect("string tables", list(tables), ["041104b0"])
+    strings = tables["041104b0"]
+    expect("FileDescription", strings.get("FileDescription"), "ScreenSaver")
+    expect("FileVersion", strings.get("FileVersion"), "0.01")
+    expect("translations", translations, [{b"Translation": "0x0411 0x04b0"}])
+
+
+def check_manifest(pe, arch):
+    data = only_resource(pe, RT_MANIFEST, 1)
+    text = data.decode("utf-8")
+    declaration = text[:text.index("?>") + 2]
+    for attribute in ('version="1.0"', 'encoding="UTF-8"', 'standalone="yes"'):
+        if attribute not in declaration:
+            raise Failure("XML declaration %r lacks %s" % (declaration, attribute))
+    ns = "{urn:schemas-microsoft-com:asm.v1}"
+    root = ElementTree.fromstring(data)
+    expect("root element", root.tag, ns + "assembly")
+    expect("manifestVersion", root.get("manifestVersion"), "1.0")
+    expect("children of assembly", [child.tag for child in root],
+           [ns + "description", ns + "dependency"])
+    description = root.find(ns + "description")
+    expect("description", (description.text or "", len(description)), ("", 0))
+    identities = root.findall("./%sdependency/%sdependentAssembly/%sassemblyIdentity" % (ns, ns, ns))
+    expect("dependent assemblies", len(identities), 1)
+    expect("common controls identity", identities[0].attrib, {
+        "type": "win32", "name": "Microsoft.Windows.Common-Controls", "version": "6.0.0.0",
+        "processorArchitecture": "X86" if arch == "x86" else "amd64", "language": "*",
+        "publicKeyToken": "6595b64144ccf1df"})
+
+
+CHECKS = {name[len("check_"):]: function for name, function in globals().items()
+          if name.startswith("check_")}
+
+
+def build(args):
+    configure = ["cmake", "-S", args.source, "-B", args.build, "-G", "Ninja",
+                 "--toolchain", args.toolchain, "-DCMAKE_BUILD_TYPE=MinSizeRel"]
+    for command in (configure, ["cmake", "--build", args.build, "-j2", "--target", "frellis"]):
+        if subprocess.call(command) != 0:
+            print("failed: %s" % " ".join(command))
+            return 1
+    return 0
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--exe")
+    parser.add_argument("--arch", choices=sorted(ARCHES))
+    parser.add_argument("--build")
+    parser.add_argument("--toolchain")
+    parser.add_argument("--source")
+    parser.add_argument("check", choices=sorted(CHECKS) + ["build"])
+    args = parser.parse_args()
+    if args.check == "build":
+        return build(args)
+    if not os.path.exists(args.exe):
+        print("failed: %s was not built" % args.exe)
+        return 1
+    try:
+        CHECKS[args.check](pefile.PE(args.exe), args.arch)
+    except Failure as failure:
+        print("failed: %s" % failure)
+        return 1
+    print("%s: %s holds" % (args.exe, args.check))
+    return 0
+
+
+sys.exit(main())
