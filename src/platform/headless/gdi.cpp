@@ -1,7 +1,604 @@
 #include "platform/headless/gdi.h"
 
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "platform/headless/window.h"
+
+namespace headless {
+__attribute__((weak)) bool WindowClientOnScreen(HWND window, RECT *rect);
+} // namespace headless
+
+namespace {
+
+// Stock object numbers of GetStockObject that are not in the declared subset.
+constexpr int kWhiteBrush = 0;
+constexpr int kNullPen = 8;
+
+// A bitmap is never larger than this many pixels (1 GiB); larger requests fail like an
+// allocation failure would.
+constexpr int64_t kMaxBitmapPixels = int64_t{1} << 28;
+
+enum class ObjectKind : uint8_t { kFree, kPen, kBrush, kBitmap };
+enum class DcKind : uint8_t { kFree, kMemory, kScreen, kWindow };
+
+struct Surface {
+    int width = 0;
+    int height = 0;
+    std::vector<uint32_t> pixels;
+};
+
+struct GdiObject {
+    ObjectKind kind = ObjectKind::kFree;
+    bool stock = false;
+    bool draws = true; // false for null pens and brushes
+    uint32_t color = 0;
+    int selections = 0; // device contexts holding this object
+    Surface bitmap;
+};
+
+struct DeviceContext {
+    DcKind kind = DcKind::kFree;
+    HWND window = nullptr;
+    int handed_out = 0; // GetDC calls not yet matched by ReleaseDC
+    HGDIOBJ pen = nullptr;
+    HGDIOBJ brush = nullptr;
+    HGDIOBJ bitmap = nullptr;
+};
+
+// Handles are table indexes with a tag in the low bits, so a pen handle can never be mistaken
+// for a device context and a stray pointer is rejected.
+constexpr uintptr_t kObjectTag = 1;
+constexpr uintptr_t kDcTag = 2;
+
+std::vector<GdiObject> objects;
+std::vector<size_t> free_objects;
+std::vector<DeviceContext> dcs;
+std::vector<size_t> free_dcs;
+Surface screen;
+HGDIOBJ stock_objects[9];
+HGDIOBJ default_bitmap;
+int live_objects;
+int flush_calls;
+uint64_t pixels_painted;
+
+uintptr_t EncodeHandle(size_t index, uintptr_t tag) {
+    return ((index + 1) << 3) | tag;
+}
+
+template <typename T> T *Decode(const void *handle, uintptr_t tag, std::vector<T> &table) {
+    const uintptr_t value = reinterpret_cast<uintptr_t>(handle);
+    if ((value & 7) != tag || value < 8)
+        return nullptr;
+    const size_t index = (value >> 3) - 1;
+    return index < table.size() ? &table[index] : nullptr;
+}
+
+GdiObject *FindObject(HGDIOBJ handle) {
+    GdiObject *object = Decode(handle, kObjectTag, objects);
+    return object && object->kind != ObjectKind::kFree ? object : nullptr;
+}
+
+DeviceContext *FindDc(HDC handle) {
+    DeviceContext *dc = Decode(handle, kDcTag, dcs);
+    return dc && dc->kind != DcKind::kFree ? dc : nullptr;
+}
+
+HGDIOBJ NewObject(ObjectKind kind) {
+    size_t index;
+    if (free_objects.empty()) {
+        index = objects.size();
+        objects.emplace_back();
+    } else {
+        index = free_objects.back();
+        free_objects.pop_back();
+    }
+    objects[index] = GdiObject();
+    objects[index].kind = kind;
+    ++live_objects;
+    return reinterpret_cast<HGDIOBJ>(EncodeHandle(index, kObjectTag));
+}
+
+void FreeObject(HGDIOBJ handle) {
+    const size_t index = (reinterpret_cast<uintptr_t>(handle) >> 3) - 1;
+    objects[index] = GdiObject();
+    free_objects.push_back(index);
+    --live_objects;
+}
+
+HGDIOBJ NewStock(ObjectKind kind, uint32_t color, bool draws) {
+    HGDIOBJ handle = NewObject(kind);
+    GdiObject *object = FindObject(handle);
+    object->stock = true;
+    object->color = color;
+    object->draws = draws;
+    --live_objects;
+    return handle;
+}
+
+HDC NewDc(DcKind kind) {
+    size_t index;
+    if (free_dcs.empty()) {
+        index = dcs.size();
+        dcs.emplace_back();
+    } else {
+        index = free_dcs.back();
+        free_dcs.pop_back();
+    }
+    DeviceContext &dc = dcs[index];
+    dc = DeviceContext();
+    dc.kind = kind;
+    dc.pen = stock_objects[BLACK_PEN];
+    dc.brush = stock_objects[kWhiteBrush];
+    dc.bitmap = kind == DcKind::kMemory ? default_bitmap : nullptr;
+    for (HGDIOBJ selected : {dc.pen, dc.brush, dc.bitmap})
+        if (selected)
+            ++FindObject(selected)->selections;
+    if (kind == DcKind::kMemory)
+        ++live_objects;
+    return reinterpret_cast<HDC>(EncodeHandle(index, kDcTag));
+}
+
+// Where a window's client area lies on the screen, which window.cpp owns; until it says, every
+// window covers a default 640x480 screen.
+bool ClientOnScreen(HWND window, RECT *rect) {
+    if (&headless::WindowClientOnScreen)
+        return headless::WindowClientOnScreen(window, rect);
+    *rect = {0, 0, 640, 480};
+    return true;
+}
+
+bool DesktopRect(RECT *rect) {
+    if (&headless::WindowClientOnScreen)
+        return headless::WindowClientOnScreen(GetDesktopWindow(), rect);
+    *rect = {0, 0, 640, 480};
+    return true;
+}
+
+// The screen follows the desktop's size; a change of size starts a new, black screen.
+Surface &Screen() {
+    RECT desktop = {0, 0, 640, 480};
+    DesktopRect(&desktop);
+    const int width = std::max<LONG>(0, desktop.right - desktop.left);
+    const int height = std::max<LONG>(0, desktop.bottom - desktop.top);
+    if (width != screen.width || height != screen.height) {
+        screen.width = width;
+        screen.height = height;
+        screen.pixels.assign(size_t(width) * size_t(height), 0);
+    }
+    return screen;
+}
+
+// Where a device context draws: a surface, the device position of its logical origin and the
+// rectangle of the surface it may touch (left/top inclusive, right/bottom exclusive).
+struct Target {
+    uint32_t *pixels = nullptr;
+    int64_t stride = 0;
+    int64_t origin_x = 0;
+    int64_t origin_y = 0;
+    int64_t clip_left = 0;
+    int64_t clip_top = 0;
+    int64_t clip_right = 0;
+    int64_t clip_bottom = 0;
+};
+
+bool ResolveTarget(const DeviceContext &dc, Target *target) {
+    Surface *surface;
+    int64_t left = 0, top = 0, right, bottom;
+    if (dc.kind == DcKind::kMemory) {
+        surface = &FindObject(dc.bitmap)->bitmap;
+        right = surface->width;
+        bottom = surface->height;
+    } else {
+        surface = &Screen();
+        right = surface->width;
+        bottom = surface->height;
+        if (dc.kind == DcKind::kWindow) {
+            RECT client;
+            if (!ClientOnScreen(dc.window, &client))
+                return false;
+            target->origin_x = client.left;
+            target->origin_y = client.top;
+            left = std::max<int64_t>(left, client.left);
+            top = std::max<int64_t>(top, client.top);
+            right = std::min<int64_t>(right, client.right);
+            bottom = std::min<int64_t>(bottom, client.bottom);
+        }
+    }
+    target->pixels = surface->pixels.data();
+    target->stride = surface->width;
+    target->clip_left = left;
+    target->clip_top = top;
+    target->clip_right = std::max(left, right);
+    target->clip_bottom = std::max(top, bottom);
+    return true;
+}
+
+bool ResolveTarget(HDC handle, Target *target) {
+    const DeviceContext *dc = FindDc(handle);
+    return dc && ResolveTarget(*dc, target);
+}
+
+__int128 FloorDiv(__int128 a, __int128 b) {
+    __int128 q = a / b;
+    if (a % b != 0 && a < 0)
+        --q;
+    return q;
+}
+
+__int128 CeilDiv(__int128 a, __int128 b) {
+    return -FloorDiv(-a, b);
+}
+
+// One segment from (x0, y0) towards (x1, y1), leaving out (x1, y1), in device coordinates.
+// Along the major axis (the longer of the two extents, x on a tie) step i = 0..d-1 paints
+// major = start + i and minor = start + round(i * minor_extent / d), halves rounded away from the
+// start. That closed form is what makes clipping exact: the steps inside the clip rectangle are
+// worked out once, the error term starts at the first of them, and the pixel loop then runs
+// without a bounds test.
+void DrawSegment(const Target &t, int64_t x0, int64_t y0, int64_t x1, int64_t y1, uint32_t color) {
+    const int64_t dx = x1 - x0, dy = y1 - y0;
+    const bool x_major = std::abs(dx) >= std::abs(dy);
+    const int64_t a0 = x_major ? x0 : y0, b0 = x_major ? y0 : x0;
+    const int64_t da = std::abs(x_major ? dx : dy), db = std::abs(x_major ? dy : dx);
+    if (da == 0)
+        return;
+    const int64_t sa = (x_major ? dx : dy) > 0 ? 1 : -1;
+    const int64_t sb = (x_major ? dy : dx) > 0 ? 1 : -1;
+    const int64_t a_min = x_major ? t.clip_left : t.clip_top;
+    const int64_t a_max = (x_major ? t.clip_right : t.clip_bottom) - 1;
+    const int64_t b_min = x_major ? t.clip_top : t.clip_left;
+    const int64_t b_max = (x_major ? t.clip_bottom : t.clip_right) - 1;
+
+    __int128 first = 0, last = da - 1;
+    if (sa > 0) {
+        first = std::max<__int128>(first, a_min - a0);
+        last = std::min<__int128>(last, a_max - a0);
+    } else {
+        first = std::max<__int128>(first, a0 - a_max);
+        last = std::min<__int128>(last, a0 - a_min);
+    }
+    if (db == 0) {
+        if (b0 < b_min || b0 > b_max)
+            return;
+    } else {
+        // The minor offset j(i) = floor((2 db i + da) / (2 da)) never decreases, so the steps
+        // whose minor coordinate lies inside form one range.
+        const __int128 j_min = sb > 0 ? b_min - b0 : b0 - b_max;
+        const __int128 j_max = sb > 0 ? b_max - b0 : b0 - b_min;
+        first = std::max(first, CeilDiv(2 * j_min * da - da, 2 * __int128{db}));
+        last = std::min(last, CeilDiv(2 * (j_max + 1) * da - da, 2 * __int128{db}) - 1);
+    }
+    if (first > last)
+        return;
+
+    const int64_t i0 = static_cast<int64_t>(first);
+    const __int128 numerator = 2 * __int128{db} * i0 + da;
+    const int64_t j0 = static_cast<int64_t>(numerator / (2 * da));
+    int64_t error = static_cast<int64_t>(numerator - __int128{j0} * 2 * da) - 2 * da;
+    const int64_t a = a0 + sa * i0, b = b0 + sb * j0;
+    const int64_t x = x_major ? a : b, y = x_major ? b : a;
+    const int64_t step_a = x_major ? sa : sa * t.stride;
+    const int64_t step_b = x_major ? sb * t.stride : sb;
+    const int64_t error_up = 2 * db, error_down = 2 * da;
+    const int64_t count = static_cast<int64_t>(last - first) + 1;
+    uint32_t *const pixels = t.pixels;
+    int64_t offset = y * t.stride + x;
+    for (int64_t n = 0; n < count; ++n) {
+        pixels[offset] = color;
+        offset += step_a;
+        error += error_up;
+        if (error >= 0) {
+            error -= error_down;
+            offset += step_b;
+        }
+    }
+    pixels_painted += static_cast<uint64_t>(count);
+}
+
+// Both rectangles as left, top, right, bottom in device coordinates.
+struct Box {
+    int64_t left, top, right, bottom;
+};
+
+Box Intersect(Box a, Box b) {
+    Box r = {std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
+             std::min(a.bottom, b.bottom)};
+    r.right = std::max(r.right, r.left);
+    r.bottom = std::max(r.bottom, r.top);
+    return r;
+}
+
+Box ClipBox(const Target &t) {
+    return {t.clip_left, t.clip_top, t.clip_right, t.clip_bottom};
+}
+
+void Deselect(HGDIOBJ handle) {
+    if (GdiObject *object = FindObject(handle))
+        --object->selections;
+}
+
+} // namespace
+
 namespace headless {
 
-void ResetGdi() {}
+void ResetGdi() {
+    objects.clear();
+    free_objects.clear();
+    dcs.clear();
+    free_dcs.clear();
+    screen = Surface();
+    live_objects = 0;
+    flush_calls = 0;
+    pixels_painted = 0;
+    for (HGDIOBJ &stock : stock_objects)
+        stock = nullptr;
+    stock_objects[kWhiteBrush] = NewStock(ObjectKind::kBrush, 0x00FFFFFF, true);
+    stock_objects[BLACK_BRUSH] = NewStock(ObjectKind::kBrush, 0x00000000, true);
+    stock_objects[NULL_BRUSH] = NewStock(ObjectKind::kBrush, 0x00000000, false);
+    stock_objects[WHITE_PEN] = NewStock(ObjectKind::kPen, 0x00FFFFFF, true);
+    stock_objects[BLACK_PEN] = NewStock(ObjectKind::kPen, 0x00000000, true);
+    stock_objects[kNullPen] = NewStock(ObjectKind::kPen, 0x00000000, false);
+    // Every new memory device context holds this 1x1 bitmap until another is selected.
+    default_bitmap = NewStock(ObjectKind::kBitmap, 0, true);
+    Surface &one = FindObject(default_bitmap)->bitmap;
+    one.width = one.height = 1;
+    one.pixels.assign(1, 0);
+}
+
+uint32_t ScreenPixel(int x, int y) {
+    const Surface &s = Screen();
+    if (x < 0 || y < 0 || x >= s.width || y >= s.height)
+        return CLR_INVALID;
+    return s.pixels[size_t(y) * size_t(s.width) + size_t(x)];
+}
+
+const uint32_t *SurfacePixels(HDC handle, int *width, int *height) {
+    const DeviceContext *dc = FindDc(handle);
+    if (!dc)
+        return nullptr;
+    const Surface &s = dc->kind == DcKind::kMemory ? FindObject(dc->bitmap)->bitmap : Screen();
+    *width = s.width;
+    *height = s.height;
+    return s.pixels.data();
+}
+
+int LiveGdiObjects() {
+    return live_objects;
+}
+
+int LiveDeviceContexts() {
+    int count = 0;
+    for (const DeviceContext &dc : dcs)
+        if (dc.kind == DcKind::kScreen || dc.kind == DcKind::kWindow)
+            count += dc.handed_out;
+    return count;
+}
+
+int GdiFlushCalls() {
+    return flush_calls;
+}
+
+uint64_t PixelsPainted() {
+    return pixels_painted;
+}
 
 } // namespace headless
+
+HDC WINAPI GetDC(HWND window) {
+    if (objects.empty())
+        headless::ResetGdi();
+    RECT client;
+    if (window && !ClientOnScreen(window, &client))
+        return nullptr;
+    // Each window keeps one device context, as a class with CS_OWNDC gets; the cache of common
+    // contexts may hand out the same one again too.
+    const DcKind kind = window ? DcKind::kWindow : DcKind::kScreen;
+    for (size_t i = 0; i < dcs.size(); ++i) {
+        if (dcs[i].kind == kind && dcs[i].window == window) {
+            ++dcs[i].handed_out;
+            return reinterpret_cast<HDC>(EncodeHandle(i, kDcTag));
+        }
+    }
+    HDC handle = NewDc(kind);
+    DeviceContext *dc = FindDc(handle);
+    dc->window = window;
+    dc->handed_out = 1;
+    return handle;
+}
+
+int WINAPI ReleaseDC(HWND window, HDC handle) {
+    DeviceContext *dc = FindDc(handle);
+    if (!dc || dc->kind == DcKind::kMemory || dc->window != window || dc->handed_out == 0)
+        return 0;
+    --dc->handed_out;
+    return 1;
+}
+
+int WINAPI GetClipBox(HDC handle, LPRECT rect) {
+    Target t;
+    if (!ResolveTarget(handle, &t))
+        return ERROR;
+    rect->left = static_cast<LONG>(t.clip_left - t.origin_x);
+    rect->top = static_cast<LONG>(t.clip_top - t.origin_y);
+    rect->right = static_cast<LONG>(t.clip_right - t.origin_x);
+    rect->bottom = static_cast<LONG>(t.clip_bottom - t.origin_y);
+    const bool empty = t.clip_left >= t.clip_right || t.clip_top >= t.clip_bottom;
+    return empty ? NULLREGION : SIMPLEREGION;
+}
+
+HGDIOBJ WINAPI GetStockObject(int object) {
+    if (objects.empty())
+        headless::ResetGdi();
+    if (object < 0 || object >= int(sizeof stock_objects / sizeof stock_objects[0]))
+        return nullptr;
+    return stock_objects[object];
+}
+
+HDC WINAPI CreateCompatibleDC(HDC handle) {
+    if (objects.empty())
+        headless::ResetGdi();
+    if (handle && !FindDc(handle))
+        return nullptr;
+    return NewDc(DcKind::kMemory);
+}
+
+// Every surface here is 32 bits per pixel, so a bitmap made compatible with a memory device
+// context that still holds its 1x1 default bitmap is a colour bitmap too.
+HBITMAP WINAPI CreateCompatibleBitmap(HDC handle, int width, int height) {
+    if (!FindDc(handle) || width < 0 || height < 0)
+        return nullptr;
+    if (width == 0 || height == 0)
+        return reinterpret_cast<HBITMAP>(default_bitmap);
+    if (int64_t{width} * height > kMaxBitmapPixels)
+        return nullptr;
+    HGDIOBJ bitmap = NewObject(ObjectKind::kBitmap);
+    Surface &s = FindObject(bitmap)->bitmap;
+    s.width = width;
+    s.height = height;
+    s.pixels.assign(size_t(width) * size_t(height), 0);
+    return reinterpret_cast<HBITMAP>(bitmap);
+}
+
+HGDIOBJ WINAPI SelectObject(HDC handle, HGDIOBJ object_handle) {
+    DeviceContext *dc = FindDc(handle);
+    GdiObject *object = FindObject(object_handle);
+    if (!dc || !object)
+        return nullptr;
+    HGDIOBJ *slot;
+    switch (object->kind) {
+    case ObjectKind::kPen:
+        slot = &dc->pen;
+        break;
+    case ObjectKind::kBrush:
+        slot = &dc->brush;
+        break;
+    case ObjectKind::kBitmap:
+        // Only a memory device context takes a bitmap, and a bitmap lives in one context at a
+        // time (the shared default bitmap excepted).
+        if (dc->kind != DcKind::kMemory)
+            return nullptr;
+        if (object->selections > 0 && !object->stock && dc->bitmap != object_handle)
+            return nullptr;
+        slot = &dc->bitmap;
+        break;
+    default:
+        return nullptr;
+    }
+    HGDIOBJ previous = *slot;
+    Deselect(previous);
+    ++object->selections;
+    *slot = object_handle;
+    return previous;
+}
+
+BOOL WINAPI DeleteObject(HGDIOBJ handle) {
+    GdiObject *object = FindObject(handle);
+    if (!object || (object->selections > 0 && !object->stock))
+        return FALSE;
+    if (!object->stock)
+        FreeObject(handle);
+    return TRUE;
+}
+
+BOOL WINAPI DeleteDC(HDC handle) {
+    DeviceContext *dc = FindDc(handle);
+    if (!dc || dc->kind != DcKind::kMemory)
+        return FALSE;
+    Deselect(dc->pen);
+    Deselect(dc->brush);
+    Deselect(dc->bitmap);
+    *dc = DeviceContext();
+    free_dcs.push_back((reinterpret_cast<uintptr_t>(handle) >> 3) - 1);
+    --live_objects;
+    return TRUE;
+}
+
+// Every pen is drawn one pixel wide; styles other than the null pen draw solid.
+HPEN WINAPI CreatePen(int style, int width, COLORREF color) {
+    if (objects.empty())
+        headless::ResetGdi();
+    if (style < 0 || style > 6 || width < 0)
+        return nullptr;
+    HGDIOBJ pen = NewObject(ObjectKind::kPen);
+    GdiObject *object = FindObject(pen);
+    object->color = color & 0x00FFFFFF;
+    object->draws = style != 5;
+    return reinterpret_cast<HPEN>(pen);
+}
+
+BOOL WINAPI Polyline(HDC handle, const POINT *points, int count) {
+    const DeviceContext *dc = FindDc(handle);
+    Target t;
+    if (!dc || !points || count < 2 || !ResolveTarget(*dc, &t))
+        return FALSE;
+    const GdiObject *pen = FindObject(dc->pen);
+    if (!pen->draws)
+        return TRUE;
+    for (int i = 0; i + 1 < count; ++i)
+        DrawSegment(t, t.origin_x + points[i].x, t.origin_y + points[i].y,
+                    t.origin_x + points[i + 1].x, t.origin_y + points[i + 1].y, pen->color);
+    return TRUE;
+}
+
+BOOL WINAPI BitBlt(HDC dest, int x, int y, int width, int height, HDC source, int src_x, int src_y,
+                   DWORD rop) {
+    Target to;
+    if (!ResolveTarget(dest, &to) || width < 0 || height < 0)
+        return FALSE;
+    const int64_t left = to.origin_x + x, top = to.origin_y + y;
+    Box box = Intersect({left, top, left + width, top + height}, ClipBox(to));
+    if (rop == BLACKNESS || rop == WHITENESS) {
+        const uint32_t color = rop == BLACKNESS ? 0x00000000 : 0x00FFFFFF;
+        for (int64_t row = box.top; row < box.bottom; ++row)
+            std::fill_n(to.pixels + row * to.stride + box.left, box.right - box.left, color);
+        return TRUE;
+    }
+    Target from;
+    if (rop != SRCCOPY || !ResolveTarget(source, &from))
+        return FALSE;
+    // Pixels whose source lies outside the source's surface are left as they were.
+    const int64_t shift_x = from.origin_x + src_x - left, shift_y = from.origin_y + src_y - top;
+    Box source_box = Intersect(
+        {box.left + shift_x, box.top + shift_y, box.right + shift_x, box.bottom + shift_y},
+        ClipBox(from));
+    box = {source_box.left - shift_x, source_box.top - shift_y, source_box.right - shift_x,
+           source_box.bottom - shift_y};
+    const int64_t row_count = box.bottom - box.top, row_bytes = (box.right - box.left) * 4;
+    // Rows go in the order that keeps an overlapping copy within one surface correct.
+    const bool upwards = from.pixels == to.pixels && shift_y < 0;
+    for (int64_t n = 0; n < row_count; ++n) {
+        const int64_t row = upwards ? box.bottom - 1 - n : box.top + n;
+        std::memmove(to.pixels + row * to.stride + box.left,
+                     from.pixels + (row + shift_y) * from.stride + box.left + shift_x,
+                     size_t(row_bytes));
+    }
+    return TRUE;
+}
+
+BOOL WINAPI GdiFlush() {
+    ++flush_calls;
+    return TRUE;
+}
+
+COLORREF WINAPI GetPixel(HDC handle, int x, int y) {
+    Target t;
+    if (!ResolveTarget(handle, &t))
+        return CLR_INVALID;
+    const int64_t px = t.origin_x + x, py = t.origin_y + y;
+    if (px < t.clip_left || px >= t.clip_right || py < t.clip_top || py >= t.clip_bottom)
+        return CLR_INVALID;
+    return t.pixels[py * t.stride + px];
+}
+
+COLORREF WINAPI SetPixel(HDC handle, int x, int y, COLORREF color) {
+    Target t;
+    if (!ResolveTarget(handle, &t))
+        return CLR_INVALID;
+    const int64_t px = t.origin_x + x, py = t.origin_y + y;
+    if (px < t.clip_left || px >= t.clip_right || py < t.clip_top || py >= t.clip_bottom)
+        return CLR_INVALID;
+    t.pixels[py * t.stride + px] = color & 0x00FFFFFF;
+    return color & 0x00FFFFFF;
+}

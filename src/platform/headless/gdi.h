@@ -1,6 +1,7 @@
 // Test and tool controls of the headless GDI (gdi.cpp): 32-bit pixel surfaces (0x00BBGGRR, the
 // COLORREF layout), the screen that window device contexts draw into, and counts of live objects
-// so that tests can prove nothing leaks.
+// so that tests can prove nothing leaks. Lines are drawn by one integer rule, clipped once per
+// segment, so the same points always paint the same pixels.
 #pragma once
 
 #include <cstdint>
@@ -11,14 +12,19 @@ namespace headless {
 
 void ResetGdi();
 
-// The screen: black, of the desktop's size (window.h), recreated by a reset.
+// The screen: black, of the desktop's size (window.h), recreated by a reset and whenever the
+// desktop's size changes. Outside the screen ScreenPixel reports CLR_INVALID.
 uint32_t ScreenPixel(int x, int y);
-// The bitmap selected into a memory device context: its size and row-major pixels.
+// The bitmap selected into a memory device context (for any other context, the screen): its size
+// and row-major pixels. NULL for a handle that names no device context.
 const uint32_t *SurfacePixels(HDC dc, int *width, int *height);
 
-// Pens, bitmaps and memory device contexts alive now; device contexts from GetDC not released.
+// Pens and bitmaps (stock objects excluded) plus memory device contexts alive now.
 int LiveGdiObjects();
+// Device contexts handed out by GetDC and not yet given back with ReleaseDC.
 int LiveDeviceContexts();
 int GdiFlushCalls();
+// Pixels written by Polyline since the last reset: what a benchmark counts as work done.
+uint64_t PixelsPainted();
 
 } // namespace headless
