@@ -1,0 +1,327 @@
+"""The end-to-end harness: a private X display (Xvfb with openbox, so that keyboard input reaches
+Wine's windows), a private Wine prefix booted once per test run, the 64-bit saver run from a
+scratch folder per scenario, real input through xdotool (XTEST) and screenshots through import.
+
+The setup fixture (fixture.py setup) writes the run's state to <run>/state.json; every scenario
+reads it, runs inside `Scenario`, which ends every process the scenario started, and exits with
+SKIP (77) when the machine lacks what the harness needs.
+"""
+
+import json
+import os
+import shutil
+import signal
+import subprocess
+import sys
+import time
+
+SKIP = 77
+
+SOURCE_DIR = os.environ.get(
+    "FRELLIS_SOURCE_DIR", os.path.abspath(os.path.join(os.path.dirname(__file__), "..", "..")))
+E2E_DIR = os.environ.get("FRELLIS_E2E_DIR", os.path.join(SOURCE_DIR, "build", "e2e-run"))
+WIN64_DIR = os.environ.get("FRELLIS_WIN64_DIR", os.path.join(SOURCE_DIR, "build", "win64"))
+RUN_DIR = os.path.join(E2E_DIR, "run")
+ARTIFACTS_DIR = os.path.join(E2E_DIR, "artifacts")
+STANDINS_DIR = os.path.join(RUN_DIR, "standins")
+STATE_FILE = os.path.join(RUN_DIR, "state.json")
+SAVER = os.path.join(WIN64_DIR, "frellis.scr")
+CROSS_CC = "x86_64-w64-mingw32-gcc"
+
+
+def find_wine():
+    """The 64-bit Wine loader: Debian keeps it out of PATH."""
+    for candidate in ("/usr/lib/wine/wine64", shutil.which("wine64") or ""):
+        if candidate and os.access(candidate, os.X_OK):
+            return candidate
+    return None
+
+
+def find_wineserver():
+    for candidate in ("/usr/lib/wine/wineserver", shutil.which("wineserver") or ""):
+        if candidate and os.access(candidate, os.X_OK):
+            return candidate
+    return None
+
+
+def missing_tools():
+    """Names of the programs the harness needs and cannot find."""
+    missing = [] if find_wine() else ["wine64"]
+    if not find_wineserver():
+        missing.append("wineserver")
+    for tool in ("Xvfb", "openbox", "xdotool", "import", CROSS_CC):
+        if not shutil.which(tool):
+            missing.append(tool)
+    return missing
+
+
+def skip_unless_tools():
+    missing = missing_tools()
+    if missing:
+        print("skipped: missing " + ", ".join(missing))
+        sys.exit(SKIP)
+
+
+def log(message):
+    print("[%7.2f] %s" % (time.monotonic() % 10000, message), flush=True)
+
+
+def wine_env(display, prefix, extra=None):
+    env = dict(os.environ)
+    env.update({
+        "DISPLAY": display,
+        "WINEPREFIX": prefix,
+        "WINEDEBUG": "-all",
+        # No Mono or Gecko installer dialogs while booting the prefix.
+        "WINEDLLOVERRIDES": "mscoree,mshtml=",
+        "LANG": "C.UTF-8",
+    })
+    env.update(extra or {})
+    return env
+
+
+def load_state():
+    try:
+        with open(STATE_FILE) as f:
+            return json.load(f)
+    except OSError:
+        print("skipped: no e2e run state at %s (the setup fixture did not run)" % STATE_FILE)
+        sys.exit(SKIP)
+
+
+def alive(pid):
+    try:
+        os.kill(pid, 0)
+        return True
+    except OSError:
+        return False
+
+
+def kill_group(pid):
+    """Ends the process group that a harness-started process leads, then the process itself."""
+    for sig in (signal.SIGTERM, signal.SIGKILL):
+        try:
+            os.killpg(pid, sig)
+        except OSError:
+            pass
+        deadline = time.monotonic() + 2
+        while alive(pid) and time.monotonic() < deadline:
+            try:
+                os.waitpid(pid, os.WNOHANG)
+            except OSError:
+                pass
+            time.sleep(0.05)
+        if not alive(pid):
+            return
+
+
+class Screenshot:
+    """The whole screen as raw 24-bit RGB."""
+
+    def __init__(self, display, width, height):
+        self.width, self.height = width, height
+        self.data = subprocess.run(
+            ["import", "-display", display, "-window", "root", "-depth", "8", "rgb:-"],
+            check=True, capture_output=True).stdout
+        if len(self.data) != width * height * 3:
+            raise RuntimeError("screenshot has %d bytes, expected %d" %
+                               (len(self.data), width * height * 3))
+
+    def pixel(self, x, y):
+        i = (y * self.width + x) * 3
+        return tuple(self.data[i:i + 3])
+
+    def coloured(self, left=0, top=0, right=None, bottom=None, step=2):
+        """How many sampled pixels in the rectangle are clearly coloured (not black, not grey)."""
+        right = self.width if right is None else right
+        bottom = self.height if bottom is None else bottom
+        count = 0
+        for y in range(max(top, 0), min(bottom, self.height), step):
+            row = self.data[(y * self.width) * 3:(y * self.width + self.width) * 3]
+            for x in range(max(left, 0), min(right, self.width), step):
+                r, g, b = row[x * 3], row[x * 3 + 1], row[x * 3 + 2]
+                if max(r, g, b) - min(r, g, b) >= 40:
+                    count += 1
+        return count
+
+    def non_black_outside(self, left, top, right, bottom):
+        """How many pixels outside the rectangle are not black (every pixel is looked at)."""
+        count = 0
+        stride = self.width * 3
+        for y in range(self.height):
+            row = self.data[y * stride:(y + 1) * stride]
+            if top <= y < bottom:
+                parts = (row[:max(left, 0) * 3], row[min(right, self.width) * 3:])
+            else:
+                parts = (row,)
+            for part in parts:
+                if part.count(0) != len(part):
+                    count += sum(1 for i in range(0, len(part), 3) if any(part[i:i + 3]))
+        return count
+
+    def save_png(self, path):
+        os.makedirs(os.path.dirname(path), exist_ok=True)
+        subprocess.run(["convert", "-size", "%dx%d" % (self.width, self.height), "-depth", "8",
+                        "rgb:-", path], input=self.data, check=True)
+
+
+class Scenario:
+    """One scenario: a scratch folder holding a copy of the saver, the processes it started (all
+    ended when it finishes, Wine's own included), input and screenshots on the run's display."""
+
+    def __init__(self, name, saver_dir=None):
+        skip_unless_tools()
+        self.state = load_state()
+        if not os.path.exists(SAVER):
+            print("skipped: %s was not built" % SAVER)
+            sys.exit(SKIP)
+        self.name = name
+        self.display = self.state["display"]
+        self.prefix = self.state["prefix"]
+        self.width, self.height = self.state["width"], self.state["height"]
+        self.wine = find_wine()
+        self.wineserver = find_wineserver()
+        self.scratch = os.path.join(RUN_DIR, "scratch", name)
+        shutil.rmtree(self.scratch, ignore_errors=True)
+        self.saver_dir = os.path.join(self.scratch, saver_dir) if saver_dir else self.scratch
+        os.makedirs(self.saver_dir)
+        shutil.copy(SAVER, os.path.join(self.saver_dir, "frellis.scr"))
+        self.processes = []
+        self.registry_cleanup = []
+
+    def __enter__(self):
+        log("scenario %s in %s" % (self.name, self.scratch))
+        self.xdotool("mousemove", "40", "40")
+        return self
+
+    def __exit__(self, *exc):
+        for command in reversed(self.registry_cleanup):
+            self.run_wine(command, timeout=30)
+        for process in self.processes:
+            if process.poll() is None:
+                log("ending pid %d" % process.pid)
+                kill_group(process.pid)
+        # Wine's own helpers (explorer, services) were started on behalf of this scenario too.
+        subprocess.run([self.wineserver, "-k"], env=self.env(), capture_output=True)
+        subprocess.run([self.wineserver, "-w"], env=self.env(), capture_output=True, timeout=30)
+        return False
+
+    # Processes.
+    def env(self, extra=None):
+        return wine_env(self.display, self.prefix, extra)
+
+    def start(self, program, args=(), extra_env=None, cwd=None):
+        """Starts a Windows program under Wine; its output is collected in a file."""
+        out_path = os.path.join(self.scratch, "%s.%d.out" % (os.path.basename(program),
+                                                              len(self.processes)))
+        out = open(out_path, "w+")
+        process = subprocess.Popen([self.wine, program] + list(args), cwd=cwd or self.saver_dir,
+                                   env=self.env(extra_env), stdout=out, stderr=subprocess.STDOUT,
+                                   start_new_session=True)
+        process.out_path = out_path
+        self.processes.append(process)
+        log("started %s %s (pid %d)" % (os.path.basename(program), " ".join(args), process.pid))
+        return process
+
+    def start_saver(self, *args, extra_env=None):
+        return self.start(os.path.join(self.saver_dir, "frellis.scr"), args, extra_env)
+
+    def run_wine(self, args, timeout=60, extra_env=None, cwd=None):
+        """Runs a Windows program to its end; returns (exit status, output)."""
+        process = self.start(args[0], args[1:], extra_env, cwd)
+        status = self.wait(process, timeout)
+        return status, self.output(process)
+
+    def wait(self, process, timeout):
+        """The exit status as the shell sees it, or None when the process still runs."""
+        try:
+            return process.wait(timeout)
+        except subprocess.TimeoutExpired:
+            return None
+
+    @staticmethod
+    def output(process):
+        with open(process.out_path) as f:
+            return f.read()
+
+    def standin(self, name):
+        return os.path.join(STANDINS_DIR, name)
+
+    def install_standin(self, name, as_name=None):
+        shutil.copy(self.standin(name), os.path.join(self.saver_dir, as_name or name))
+
+    def start_host(self, left, top, width, height, close_file="", seconds=60):
+        """Starts the preview host; returns (process, handle, client rectangle)."""
+        host = self.start(self.standin("preview_host.exe"),
+                          [str(left), str(top), str(width), str(height), close_file, str(seconds)])
+        deadline = time.monotonic() + 20
+        while time.monotonic() < deadline:
+            words = self.output(host).split()
+            if len(words) >= 7 and words[0] == "hwnd":
+                return host, int(words[1]), tuple(int(w) for w in words[3:7])
+            if host.poll() is not None:
+                break
+            time.sleep(0.1)
+        raise AssertionError("the preview host did not report its window: %r" % self.output(host))
+
+    def registry(self, key, name, value_type, data):
+        """Sets a registry value in the prefix for this scenario only."""
+        self.run_wine(["reg", "add", key, "/v", name, "/t", value_type, "/d", data, "/f"])
+        self.registry_cleanup.append(["reg", "delete", key, "/v", name, "/f"])
+
+    # Input and screen.
+    def xdotool(self, *args):
+        subprocess.run(["xdotool"] + list(args), env={**os.environ, "DISPLAY": self.display},
+                       check=True, capture_output=True)
+
+    def key(self, *keys):
+        self.xdotool("key", *keys)
+
+    def screenshot(self):
+        return Screenshot(self.display, self.width, self.height)
+
+    def window_exists(self, title):
+        result = subprocess.run(["xdotool", "search", "--name", "^%s$" % title],
+                                env={**os.environ, "DISPLAY": self.display}, capture_output=True,
+                                text=True)
+        return bool(result.stdout.strip())
+
+    def wait_for_window(self, title, timeout=15):
+        deadline = time.monotonic() + timeout
+        while time.monotonic() < deadline:
+            if self.window_exists(title):
+                return True
+            time.sleep(0.1)
+        return False
+
+
+class Checks:
+    """Collects failed expectations so that one scenario reports all of them, then fails."""
+
+    def __init__(self):
+        self.failures = []
+
+    def expect(self, condition, message):
+        log(("ok: " if condition else "FAILED: ") + message)
+        if not condition:
+            self.failures.append(message)
+        return condition
+
+    def finish(self):
+        if self.failures:
+            print("%d expectation(s) failed:\n  %s" % (len(self.failures),
+                                                        "\n  ".join(self.failures)))
+            sys.exit(1)
+        print("all expectations met")
+        sys.exit(0)
+
+
+def run(scenarios):
+    """Entry of a scenario file: runs the scenario named on the command line."""
+    if len(sys.argv) != 2 or sys.argv[1] not in scenarios:
+        print("usage: %s {%s}" % (sys.argv[0], ",".join(sorted(scenarios))))
+        sys.exit(2)
+    skip_unless_tools()
+    checks = Checks()
+    scenarios[sys.argv[1]](checks)
+    checks.finish()
