@@ -1,6 +1,9 @@
 // Test and tool controls of the headless process area (process.cpp): the command line, the
-// version query, the virtual tick counter, Sleep, process exit and the last-chance fault filter.
+// version query, the virtual clock behind GetTickCount and Sleep, process exit and the fault
+// guard's mechanism (SetUnhandledExceptionFilter over POSIX signals).
 #pragma once
+
+#include <cstdint>
 
 #include "platform/headless/windows.h"
 
@@ -16,9 +19,23 @@ void SetPlatformId(DWORD platform_id);
 void SetVersionQueryFails(bool fails);
 
 // The virtual clock behind GetTickCount, in milliseconds; it wraps at 2^32 as the real one does.
+// Setting it does not move timers or scheduled events, which run on the process's own clock.
 void SetTickCount(DWORD now);
 // Calls of Sleep so far, and how many of them were Sleep(0).
 int SleepCalls();
 int SleepZeroCalls();
+
+// What UnhandledExceptionFilter answers (EXCEPTION_EXECUTE_HANDLER after a reset), and how often
+// it was called.
+void SetUnhandledExceptionAnswer(LONG answer);
+int UnhandledExceptionFilterCalls();
+// The exit code of a process whose fault the top-level filter chose to handle: 128 plus the
+// signal number, as a shell reports a process killed by that signal.
+int FaultExitCode(int signal_number);
+
+// Between the platform's areas: the process's monotonic virtual time in milliseconds since the
+// last reset (never wraps), which timers and scheduled events run on, and moving it forward.
+uint64_t VirtualNow();
+void AdvanceVirtualClock(uint64_t ms);
 
 } // namespace headless

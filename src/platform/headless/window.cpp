@@ -1,7 +1,622 @@
 #include "platform/headless/window.h"
 
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <map>
+#include <string>
+#include <strings.h>
+
+#include "platform/headless/message.h"
+
+namespace {
+
+struct WindowClass {
+    std::string name;
+    WNDCLASSA record;
+};
+
+struct Window {
+    std::string class_name;
+    WNDPROC procedure = nullptr;
+    HCURSOR class_cursor = nullptr;
+    std::string text;
+    DWORD style = 0;
+    DWORD ex_style = 0;
+    HWND parent = nullptr; // WS_CHILD windows only
+    HWND owner = nullptr;  // top-level windows only
+    int id = 0;
+    RECT rect = {}; // in the parent's client coordinates, or the screen's for a top-level window
+    bool destroying = false;
+    bool needs_paint = false;
+};
+
+// Real handles are small even numbers; the desktop has a fixed one of its own.
+constexpr uintptr_t desktop_value = 0x10010;
+constexpr uintptr_t first_window_value = 0x10020;
+// The arrow cursor a fresh process shows.
+const HCURSOR arrow_cursor = reinterpret_cast<HCURSOR>(static_cast<uintptr_t>(0x10003));
+
+std::vector<WindowClass> classes;
+std::map<uintptr_t, Window> windows;
+std::vector<HWND> creation_order;
+uintptr_t next_window_value = first_window_value;
+int screen_width = 640;
+int screen_height = 480;
+HWND foreground = nullptr;
+HWND focus = nullptr;
+bool application_active = false;
+POINT cursor_position = {0, 0};
+HCURSOR current_cursor = arrow_cursor;
+std::vector<headless::SystemParametersCall> system_parameters_calls;
+bool screen_saver_running = false;
+
+uintptr_t Value(HWND window) {
+    return reinterpret_cast<uintptr_t>(window);
+}
+HWND Handle(uintptr_t value) {
+    return reinterpret_cast<HWND>(value);
+}
+HWND Desktop() {
+    return Handle(desktop_value);
+}
+
+Window *Find(HWND window) {
+    auto it = windows.find(Value(window));
+    return it == windows.end() ? nullptr : &it->second;
+}
+
+WindowClass *FindClass(const char *name) {
+    for (WindowClass &window_class : classes)
+        if (strcasecmp(window_class.name.c_str(), name) == 0)
+            return &window_class;
+    return nullptr;
+}
+
+LRESULT Send(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    return SendMessageA(window, message, wparam, lparam);
+}
+
+std::vector<HWND> TopLevelWindows() {
+    std::vector<HWND> result;
+    for (HWND window : creation_order) {
+        const Window *w = Find(window);
+        if (w && !(w->style & WS_CHILD))
+            result.push_back(window);
+    }
+    return result;
+}
+
+bool ShownOnScreen(HWND window) {
+    for (const Window *w = Find(window); w; w = Find(w->parent))
+        if (!(w->style & WS_VISIBLE))
+            return false;
+    return true;
+}
+
+// The window becomes the active one and takes the foreground; the application gets
+// WM_ACTIVATEAPP first when it was not active, and DefWindowProcA gives the focus on WM_ACTIVATE.
+void Activate(HWND top) {
+    if (top == foreground && application_active)
+        return;
+    HWND previous = foreground;
+    if (!application_active) {
+        application_active = true;
+        for (HWND window : TopLevelWindows())
+            Send(window, WM_ACTIVATEAPP, TRUE, 0);
+    }
+    foreground = top;
+    if (previous && previous != top && Find(previous))
+        Send(previous, WM_ACTIVATE, 0, reinterpret_cast<LPARAM>(top));
+    if (Find(top))
+        Send(top, WM_ACTIVATE, 1, reinterpret_cast<LPARAM>(previous));
+}
+
+// After the foreground window is gone the activation falls to its owner, else to the newest
+// visible top-level window left; with none, the application is no longer active.
+void HandOnActivation(HWND owner) {
+    if (owner && Find(owner)) {
+        Activate(owner);
+        return;
+    }
+    std::vector<HWND> tops = TopLevelWindows();
+    for (auto it = tops.rbegin(); it != tops.rend(); ++it) {
+        if (ShownOnScreen(*it)) {
+            Activate(*it);
+            return;
+        }
+    }
+    application_active = false;
+}
+
+void Collect(HWND window, std::vector<HWND> *pre_order) {
+    pre_order->push_back(window);
+    for (HWND child : headless::Children(window))
+        Collect(child, pre_order);
+}
+
+void Forget(HWND window) {
+    headless::ForgetWindow(window);
+    windows.erase(Value(window));
+    creation_order.erase(std::remove(creation_order.begin(), creation_order.end(), window),
+                         creation_order.end());
+}
+
+// The window and its children are gone once each has had WM_NCDESTROY, children first.
+void SendNcDestroy(HWND window) {
+    for (HWND child : headless::Children(window))
+        SendNcDestroy(child);
+    Send(window, WM_NCDESTROY, 0, 0);
+    Forget(window);
+}
+
+LRESULT GetText(const Window &w, WPARAM size, LPARAM buffer) {
+    char *out = reinterpret_cast<char *>(buffer);
+    if (size == 0 || !out)
+        return 0;
+    const size_t count = std::min<size_t>(w.text.size(), size - 1);
+    std::memcpy(out, w.text.data(), count);
+    out[count] = '\0';
+    return static_cast<LRESULT>(count);
+}
+
+LRESULT SetCursorDefault(HWND window, const Window &w, LPARAM lparam) {
+    if (w.parent && Send(w.parent, WM_SETCURSOR, reinterpret_cast<WPARAM>(window), lparam))
+        return TRUE;
+    constexpr WORD client_hit = 1; // HTCLIENT
+    if (LOWORD(lparam) == client_hit && w.class_cursor) {
+        SetCursor(w.class_cursor);
+        return TRUE;
+    }
+    return FALSE;
+}
+
+} // namespace
+
 namespace headless {
 
-void ResetWindows() {}
+void ResetWindows() {
+    classes.clear();
+    windows.clear();
+    creation_order.clear();
+    next_window_value = first_window_value;
+    screen_width = 640;
+    screen_height = 480;
+    foreground = nullptr;
+    focus = nullptr;
+    application_active = false;
+    cursor_position = {0, 0};
+    current_cursor = arrow_cursor;
+    system_parameters_calls.clear();
+    screen_saver_running = false;
+}
+
+void SetScreenSize(int width, int height) {
+    screen_width = width;
+    screen_height = height;
+}
+int ScreenWidth() {
+    return screen_width;
+}
+int ScreenHeight() {
+    return screen_height;
+}
+
+bool WindowClientOnScreen(HWND window, RECT *rect) {
+    if (window == Desktop()) {
+        *rect = {0, 0, screen_width, screen_height};
+        return true;
+    }
+    const Window *w = Find(window);
+    if (!w)
+        return false;
+    RECT result = w->rect;
+    for (const Window *p = Find(w->parent); p; p = Find(p->parent)) {
+        result.left += p->rect.left;
+        result.right += p->rect.left;
+        result.top += p->rect.top;
+        result.bottom += p->rect.top;
+    }
+    *rect = result;
+    return true;
+}
+
+void SetCursorPosition(int x, int y) {
+    cursor_position = {x, y};
+}
+bool CursorHidden() {
+    return current_cursor == nullptr;
+}
+int LiveWindows() {
+    return static_cast<int>(windows.size());
+}
+
+int WindowId(HWND window) {
+    const Window *w = Find(window);
+    return w ? w->id : 0;
+}
+
+HWND FindChild(HWND parent, int id) {
+    for (HWND child : Children(parent))
+        if (Find(child)->id == id)
+            return child;
+    return nullptr;
+}
+
+std::vector<HWND> Children(HWND parent) {
+    std::vector<HWND> result;
+    for (HWND window : creation_order) {
+        const Window *w = Find(window);
+        if (w && w->parent == parent && (w->style & WS_CHILD))
+            result.push_back(window);
+    }
+    return result;
+}
+
+const char *WindowText(HWND window) {
+    const Window *w = Find(window);
+    return w ? w->text.c_str() : "";
+}
+
+const char *WindowClassName(HWND window) {
+    const Window *w = Find(window);
+    return w ? w->class_name.c_str() : "";
+}
+
+DWORD WindowStyle(HWND window) {
+    const Window *w = Find(window);
+    return w ? w->style : 0;
+}
+
+HWND FindWindowAt(int x, int y) {
+    auto contains = [x, y](HWND window) {
+        RECT r;
+        return ShownOnScreen(window) && WindowClientOnScreen(window, &r) && x >= r.left &&
+               x < r.right && y >= r.top && y < r.bottom;
+    };
+    std::vector<HWND> tops = TopLevelWindows();
+    // Topmost windows lie above all others; within each band the newest is on top.
+    std::stable_partition(tops.begin(), tops.end(),
+                          [](HWND window) { return !(Find(window)->ex_style & WS_EX_TOPMOST); });
+    HWND hit = nullptr;
+    for (auto it = tops.rbegin(); it != tops.rend() && !hit; ++it)
+        if (contains(*it))
+            hit = *it;
+    for (bool deeper = hit != nullptr; deeper;) {
+        deeper = false;
+        for (HWND child : Children(hit)) {
+            if (contains(child)) {
+                hit = child;
+                deeper = true;
+                break;
+            }
+        }
+    }
+    return hit;
+}
+
+void ActivateOtherApplication() {
+    if (!application_active)
+        return;
+    HWND previous = foreground;
+    foreground = nullptr;
+    application_active = false;
+    if (previous && Find(previous))
+        Send(previous, WM_ACTIVATE, 0, 0);
+    for (HWND window : TopLevelWindows())
+        Send(window, WM_ACTIVATEAPP, FALSE, 0);
+    if (focus) {
+        HWND old = focus;
+        focus = nullptr;
+        if (Find(old))
+            Send(old, WM_KILLFOCUS, 0, 0);
+    }
+}
+
+bool ApplicationActive() {
+    return application_active;
+}
+
+const std::vector<SystemParametersCall> &SystemParametersCalls() {
+    return system_parameters_calls;
+}
+bool ScreenSaverRunning() {
+    return screen_saver_running;
+}
+
+WNDPROC WindowProcedure(HWND window) {
+    const Window *w = Find(window);
+    return w ? w->procedure : nullptr;
+}
+
+bool IsSelfOrDescendant(HWND ancestor, HWND window) {
+    for (HWND w = window; w; w = Find(w) ? Find(w)->parent : nullptr)
+        if (w == ancestor)
+            return true;
+    return false;
+}
+
+HWND RootWindow(HWND window) {
+    HWND root = window;
+    for (const Window *w = Find(window); w && w->parent; w = Find(w->parent))
+        root = w->parent;
+    return root;
+}
+
+HWND WindowToPaint(HWND filter) {
+    for (HWND window : creation_order) {
+        const Window *w = Find(window);
+        if (!w || !w->needs_paint || w->destroying || !ShownOnScreen(window))
+            continue;
+        if (!filter || IsSelfOrDescendant(filter, window))
+            return window;
+    }
+    return nullptr;
+}
 
 } // namespace headless
+
+LPSTR WINAPI CharNextA(LPCSTR text) {
+    // The single-byte code page: every character is one byte, and the end stays the end.
+    return const_cast<LPSTR>(*text ? text + 1 : text);
+}
+
+ATOM WINAPI RegisterClassA(const WNDCLASSA *window_class) {
+    if (!window_class || !window_class->lpszClassName || !window_class->lpfnWndProc ||
+        FindClass(window_class->lpszClassName))
+        return 0;
+    classes.push_back({window_class->lpszClassName, *window_class});
+    classes.back().record.lpszClassName = nullptr;
+    classes.back().record.lpszMenuName = nullptr;
+    // Class atoms share the range of registered messages and strings.
+    return static_cast<ATOM>(0xC000 + classes.size());
+}
+
+HWND WINAPI CreateWindowExA(DWORD ex_style, LPCSTR class_name, LPCSTR window_name, DWORD style,
+                            int x, int y, int width, int height, HWND parent, HMENU menu,
+                            HINSTANCE instance, LPVOID param) {
+    const WindowClass *window_class = class_name ? FindClass(class_name) : nullptr;
+    if (!window_class)
+        return nullptr;
+    const bool child = (style & WS_CHILD) != 0;
+    if (parent && parent != Desktop() && !Find(parent))
+        return nullptr;
+    if (child && (!parent || parent == Desktop()))
+        return nullptr;
+
+    Window w;
+    w.class_name = window_class->name;
+    w.procedure = window_class->record.lpfnWndProc;
+    w.class_cursor = window_class->record.hCursor;
+    w.style = style;
+    w.ex_style = ex_style;
+    w.parent = child ? parent : nullptr;
+    w.owner = !child && parent && parent != Desktop() ? headless::RootWindow(parent) : nullptr;
+    w.id = child ? static_cast<int>(reinterpret_cast<intptr_t>(menu)) : 0;
+    w.rect = {x, y, x + width, y + height};
+    HWND window = Handle(next_window_value);
+    next_window_value += 2;
+    windows[Value(window)] = w;
+    creation_order.push_back(window);
+
+    CREATESTRUCTA create = {
+        param,       instance,   menu,    parent, height, width, y, x, static_cast<LONG>(style),
+        window_name, class_name, ex_style};
+    if (!Send(window, WM_NCCREATE, 0, reinterpret_cast<LPARAM>(&create))) {
+        if (Find(window))
+            SendNcDestroy(window);
+        return nullptr;
+    }
+    if (Find(window) && Send(window, WM_CREATE, 0, reinterpret_cast<LPARAM>(&create)) == -1) {
+        DestroyWindow(window);
+        return nullptr;
+    }
+    if (Find(window))
+        Send(window, WM_SIZE, 0, MAKELPARAM(width, height));
+    if (Find(window) && (style & WS_VISIBLE)) {
+        Send(window, WM_SHOWWINDOW, TRUE, 0);
+        if (Window *shown = Find(window))
+            shown->needs_paint = true;
+        if (!child && Find(window))
+            Activate(window);
+    }
+    return Find(window) ? window : nullptr;
+}
+
+LRESULT WINAPI DefWindowProcA(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    Window *w = Find(window);
+    if (!w)
+        return 0;
+    switch (message) {
+    case WM_NCCREATE: {
+        const CREATESTRUCTA *create = reinterpret_cast<const CREATESTRUCTA *>(lparam);
+        if (create && create->lpszName)
+            w->text = create->lpszName;
+        return TRUE;
+    }
+    case WM_CLOSE:
+        DestroyWindow(window);
+        return 0;
+    case WM_SYSCOMMAND:
+        if ((wparam & 0xFFF0) == SC_CLOSE)
+            Send(window, WM_CLOSE, 0, 0);
+        return 0;
+    case WM_SYSKEYDOWN:
+        // Alt+F4 asks the top-level window to close, through its system menu command.
+        if ((lparam & (1 << 29)) && wparam == VK_F4)
+            PostMessageA(headless::RootWindow(window), WM_SYSCOMMAND, SC_CLOSE, 0);
+        return 0;
+    case WM_SETTEXT:
+        w->text = lparam ? reinterpret_cast<LPCSTR>(lparam) : "";
+        return TRUE;
+    case WM_GETTEXT:
+        return GetText(*w, wparam, lparam);
+    case WM_GETTEXTLENGTH:
+        return static_cast<LRESULT>(w->text.size());
+    case WM_PAINT:
+        // Painting validates the window; a procedure that neither paints nor passes the message
+        // here gets WM_PAINT again and again, as on Windows.
+        w->needs_paint = false;
+        return 0;
+    case WM_ACTIVATE:
+        if (LOWORD(wparam) != 0)
+            SetFocus(window);
+        return 0;
+    case WM_SETCURSOR:
+        return SetCursorDefault(window, *w, lparam);
+    default:
+        return 0;
+    }
+}
+
+BOOL WINAPI DestroyWindow(HWND window) {
+    Window *w = Find(window);
+    if (!w || w->destroying)
+        return FALSE;
+    std::vector<HWND> tree;
+    Collect(window, &tree);
+    for (HWND member : tree)
+        Find(member)->destroying = true;
+    const HWND owner = w->owner;
+    // Owned windows (a dialog over its owner) go first, each with a destruction of its own.
+    for (HWND top : TopLevelWindows())
+        if (Find(top) && Find(top)->owner == window)
+            DestroyWindow(top);
+    const bool had_foreground = foreground == window;
+    if (std::find(tree.begin(), tree.end(), focus) != tree.end())
+        focus = nullptr;
+    for (HWND member : tree)
+        if (Find(member))
+            Send(member, WM_DESTROY, 0, 0);
+    if (Find(window))
+        SendNcDestroy(window);
+    if (had_foreground) {
+        foreground = nullptr;
+        HandOnActivation(owner);
+    }
+    return TRUE;
+}
+
+HWND WINAPI FindWindowA(LPCSTR class_name, LPCSTR window_name) {
+    std::vector<HWND> tops = TopLevelWindows();
+    for (auto it = tops.rbegin(); it != tops.rend(); ++it) {
+        const Window *w = Find(*it);
+        if (class_name && strcasecmp(w->class_name.c_str(), class_name) != 0)
+            continue;
+        if (window_name && strcasecmp(w->text.c_str(), window_name) != 0)
+            continue;
+        return *it;
+    }
+    return nullptr;
+}
+
+BOOL WINAPI IsWindow(HWND window) {
+    return window == Desktop() || Find(window) != nullptr;
+}
+
+HWND WINAPI GetParent(HWND window) {
+    const Window *w = Find(window);
+    if (!w)
+        return nullptr;
+    if (w->style & WS_CHILD)
+        return w->parent;
+    return (w->style & WS_POPUP) ? w->owner : nullptr;
+}
+
+BOOL WINAPI GetClientRect(HWND window, LPRECT rect) {
+    RECT screen;
+    if (!headless::WindowClientOnScreen(window, &screen))
+        return FALSE;
+    *rect = {0, 0, screen.right - screen.left, screen.bottom - screen.top};
+    return TRUE;
+}
+
+BOOL WINAPI GetWindowRect(HWND window, LPRECT rect) {
+    return headless::WindowClientOnScreen(window, rect) ? TRUE : FALSE;
+}
+
+BOOL WINAPI SetWindowPos(HWND window, HWND, int x, int y, int cx, int cy, UINT flags) {
+    Window *w = Find(window);
+    if (!w)
+        return FALSE;
+    RECT &r = w->rect;
+    const int width = (flags & SWP_NOSIZE) ? r.right - r.left : cx;
+    const int height = (flags & SWP_NOSIZE) ? r.bottom - r.top : cy;
+    const bool resized = width != r.right - r.left || height != r.bottom - r.top;
+    if (!(flags & SWP_NOMOVE)) {
+        r.left = x;
+        r.top = y;
+    }
+    r.right = r.left + width;
+    r.bottom = r.top + height;
+    if (resized)
+        Send(window, WM_SIZE, 0, MAKELPARAM(width, height));
+    return TRUE;
+}
+
+BOOL WINAPI SetForegroundWindow(HWND window) {
+    if (!Find(window))
+        return FALSE;
+    Activate(headless::RootWindow(window));
+    return TRUE;
+}
+
+HWND WINAPI GetForegroundWindow() {
+    return foreground;
+}
+
+HWND WINAPI GetDesktopWindow() {
+    return Desktop();
+}
+
+HWND WINAPI SetFocus(HWND window) {
+    if (window && !Find(window))
+        return nullptr;
+    const HWND original = focus;
+    if (window == original)
+        return original;
+    // Focusing a window of an inactive top-level window activates that one first.
+    if (window && headless::RootWindow(window) != foreground) {
+        Activate(headless::RootWindow(window));
+        if (focus == window)
+            return original;
+    }
+    HWND previous = focus;
+    focus = window;
+    if (previous && Find(previous))
+        Send(previous, WM_KILLFOCUS, reinterpret_cast<WPARAM>(window), 0);
+    if (window && Find(window))
+        Send(window, WM_SETFOCUS, reinterpret_cast<WPARAM>(previous), 0);
+    return original;
+}
+
+HWND WINAPI GetFocus() {
+    return focus;
+}
+
+// The executable carries no icon resources, and the saver asks for no system icon.
+HICON WINAPI LoadIconA(HINSTANCE, LPCSTR) {
+    return nullptr;
+}
+
+BOOL WINAPI GetCursorPos(LPPOINT point) {
+    *point = cursor_position;
+    return TRUE;
+}
+
+HCURSOR WINAPI SetCursor(HCURSOR cursor) {
+    HCURSOR previous = current_cursor;
+    current_cursor = cursor;
+    return previous;
+}
+
+BOOL WINAPI SystemParametersInfoA(UINT action, UINT param, PVOID pv_param, UINT win_ini) {
+    system_parameters_calls.push_back({action, param, win_ini});
+    if (action != SPI_SETSCREENSAVERRUNNING)
+        return FALSE;
+    // The consumer platform hands back the previous state through the pointer.
+    if (pv_param)
+        *static_cast<BOOL *>(pv_param) = screen_saver_running ? TRUE : FALSE;
+    screen_saver_running = param != 0;
+    return TRUE;
+}
