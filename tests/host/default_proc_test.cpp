@@ -1,0 +1,150 @@
+#include "host/default_proc.h"
+
+#include <climits>
+
+#include "host/password.h"
+#include "saver_fixture.h"
+
+namespace {
+
+using saver_test::TakePosted;
+
+LRESULT CALLBACK PolicyWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    return DefaultSaverProc(window, message, wparam, lparam);
+}
+
+// A window whose every message goes through the input policy and nothing else.
+class InputPolicy : public saver_test::SaverTest {
+  protected:
+    void SetUp() override {
+        SaverTest::SetUp();
+        WNDCLASSA window_class = {};
+        window_class.lpfnWndProc = PolicyWindowProc;
+        window_class.hInstance = headless::ExecutableInstance();
+        window_class.lpszClassName = "PolicyTestWindow";
+        RegisterClassA(&window_class);
+        window_ = CreateWindowExA(0, "PolicyTestWindow", "Screen Saver", WS_POPUP | WS_VISIBLE, 0,
+                                  0, 640, 480, nullptr, nullptr, window_class.hInstance, nullptr);
+        ASSERT_NE(window_, nullptr);
+        headless::SetCursorPosition(100, 100);
+        cursor_anchor = POINT{100, 100};
+    }
+
+    bool Closes(UINT message, WPARAM wparam) {
+        DefaultSaverProc(window_, message, wparam, 0);
+        return TakePosted(window_, WM_CLOSE);
+    }
+
+    HWND window_ = nullptr;
+};
+
+TEST_F(InputPolicy, WhichMessagesCloseInEachState) {
+    const struct {
+        UINT message;
+        WPARAM wparam;
+        bool closes;
+    } rows[] = {
+        {WM_KEYDOWN, 'A', true},
+        {WM_SYSKEYDOWN, VK_F4, true},
+        {WM_LBUTTONDOWN, 0, true},
+        {WM_RBUTTONDOWN, 0, true},
+        {WM_MBUTTONDOWN, 0, true},
+        {WM_ACTIVATEAPP, 0, true},
+        {WM_POWER, PWR_CRITICALRESUME, true},
+        {WM_POWERBROADCAST, 0, true},
+        {WM_POWERBROADCAST, 4, true},
+        {WM_POWERBROADCAST, 18, true},
+        {WM_KEYUP, 'A', false},
+        {WM_SYSKEYUP, VK_F4, false},
+        {WM_CHAR, 'a', false},
+        {WM_LBUTTONUP, 0, false},
+        {WM_RBUTTONUP, 0, false},
+        {WM_MBUTTONUP, 0, false},
+        {WM_LBUTTONDBLCLK, 0, false},
+        {WM_MOUSEWHEEL, 120u << 16, false},
+        {WM_ACTIVATEAPP, 1, false},
+        {WM_POWER, 0, false},
+        {WM_POWER, 2, false},
+        {WM_POWER, 4, false},
+        {WM_SHOWWINDOW, 1, false},
+        {WM_TIMER, 1, false},
+    };
+    enum State { kRunning, kPreview, kAsking, kApproved };
+    for (State state : {kRunning, kPreview, kAsking, kApproved}) {
+        preview_mode = state == kPreview;
+        verification_in_progress = state == kAsking;
+        close_approved = state == kApproved;
+        for (const auto &row : rows) {
+            EXPECT_EQ(Closes(row.message, row.wparam), row.closes && state == kRunning)
+                << "state " << state << " message 0x" << std::hex << row.message << " wparam "
+                << row.wparam;
+        }
+    }
+}
+
+// Movement is summed as |dx| + |dy| against the anchor, which moves only when a close is posted.
+TEST_F(InputPolicy, MouseMovementAgainstTheAnchor) {
+    const struct {
+        std::vector<POINT> moves;
+        std::vector<bool> closes;
+    } rows[] = {
+        {{{104, 100}}, {false}},
+        {{{105, 100}}, {true}},
+        {{{98, 102}}, {false}},
+        {{{97, 102}}, {true}},
+        {{{100, 95}}, {true}},
+        {{{103, 100}, {105, 100}}, {false, true}},
+        {{{102, 100}, {100, 102}, {98, 100}}, {false, false, false}},
+        {{{105, 100}, {109, 100}, {110, 100}}, {true, false, true}},
+        {{{INT_MIN, INT_MAX}}, {true}},
+    };
+    for (const auto &row : rows) {
+        cursor_anchor = POINT{100, 100};
+        for (size_t i = 0; i < row.moves.size(); ++i) {
+            headless::SetCursorPosition(row.moves[i].x, row.moves[i].y);
+            // The position in lParam is not used; the cursor is read afresh.
+            EXPECT_EQ(Closes(WM_MOUSEMOVE, 0), row.closes[i])
+                << "move " << i << " to " << row.moves[i].x << "," << row.moves[i].y;
+        }
+    }
+}
+
+TEST_F(InputPolicy, AnswersThatDoNotGoToTheDefault) {
+    consumer_platform = true;
+    saver_test::ProvidePasswordVerifier();
+    const UINT autoplay = RegisterWindowMessageA("QueryCancelAutoPlay");
+    const struct {
+        const char *what;
+        bool verifier_loaded;
+        bool preview;
+        UINT autoplay_number;
+        UINT message;
+        LRESULT result;
+        bool closes;
+    } rows[] = {
+        {"cursor hidden", false, false, 0, WM_SETCURSOR, 1, false},
+        {"autoplay with a password", true, false, autoplay, autoplay, 1, true},
+        {"autoplay without a password", false, false, autoplay, autoplay, 0, true},
+        {"autoplay in a preview", false, true, autoplay, autoplay, 0, true},
+        {"message 0 is not autoplay when unregistered", false, false, 0, 0, 0, false},
+        {"verify request without a verifier", false, false, 0, kVerifyRequest, 1, false},
+        {"verify request with a verifier", true, false, 0, kVerifyRequest, 1, false},
+    };
+    saver_test::verifier.answer = 1;
+    for (const auto &row : rows) {
+        if (row.verifier_loaded)
+            LoadPasswordVerifier();
+        else
+            UnloadPasswordVerifier();
+        preview_mode = row.preview;
+        autoplay_message = row.autoplay_number;
+        EXPECT_EQ(DefaultSaverProc(window_, row.message, 0, 0), row.result) << row.what;
+        EXPECT_EQ(TakePosted(window_, WM_CLOSE), row.closes) << row.what;
+        if (row.message == WM_SETCURSOR) {
+            EXPECT_TRUE(headless::CursorHidden());
+        }
+    }
+    EXPECT_EQ(saver_test::verifier.calls, 1);
+}
+
+} // namespace

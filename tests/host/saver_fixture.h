@@ -1,0 +1,83 @@
+// Shared by the host and animation tests: a fresh process for every test (every headless area,
+// the host, the animation and the settings back at their start), and stand-ins for the password
+// components that record what the host asks of them.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "animation/figures.h"
+#include "host/saver_main.h"
+#include "platform/headless/headless.h"
+#include "settings/settings_store.h"
+
+namespace saver_test {
+
+template <typename Entry> FARPROC AsFarProc(Entry entry) {
+    return reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(entry));
+}
+
+// PASSWORD.CPL's verifier: answers `answer`, running `during` first as the component's nested
+// message loop would.
+struct Verifier {
+    int answer = 0;
+    int calls = 0;
+    std::function<void(HWND)> during;
+};
+inline Verifier verifier;
+
+inline BOOL WINAPI VerifyScreenSavePwd(HWND window) {
+    ++verifier.calls;
+    if (verifier.during)
+        verifier.during(window);
+    return verifier.answer;
+}
+
+// The user's setting and the component, as a consumer platform with a password has them.
+inline void ProvidePasswordVerifier(DWORD setting = 1) {
+    headless::SetRegistryValue(HKEY_CURRENT_USER, "Control Panel\\Desktop", "ScreenSaveUsePassword",
+                               REG_DWORD, &setting, sizeof setting);
+    headless::RegisterModule("PASSWORD.CPL",
+                             {{"VerifyScreenSavePwd", AsFarProc(VerifyScreenSavePwd)}});
+}
+
+// The SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING) flags passed so far.
+inline std::vector<UINT> RunningFlagCalls() {
+    std::vector<UINT> flags;
+    for (const headless::SystemParametersCall &call : headless::SystemParametersCalls()) {
+        if (call.action == SPI_SETSCREENSAVERRUNNING)
+            flags.push_back(call.param);
+    }
+    return flags;
+}
+
+// A message of `window` waiting in the queue, taken off it.
+inline bool TakePosted(HWND window, UINT message) {
+    MSG msg;
+    return PeekMessageA(&msg, window, message, message, PM_REMOVE) != 0;
+}
+
+class SaverTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        headless::Reset();
+        ResetHost();
+        ResetAnimation();
+        ResetSettings();
+        verifier = Verifier();
+        // No settings file beside this path: every run uses the defaults.
+        headless::SetCommandLine("C:\\no-such-folder\\frellis.scr");
+    }
+    void TearDown() override { verifier = Verifier(); }
+
+    // Runs SaverMain with `tail`, with the command line's program path in front.
+    static int Run(const std::string &tail) {
+        headless::SetCommandLine(("C:\\no-such-folder\\frellis.scr " + tail).c_str());
+        return SaverMain(headless::ExecutableInstance(), tail.c_str());
+    }
+};
+
+} // namespace saver_test
