@@ -35,7 +35,7 @@ STANDINS = [
     ("password_cpl.c", "PASSWORD.CPL", ["-shared"]),
     ("mpr.c", "mpr.dll", ["-shared"]),
     ("preview_host.c", "preview_host.exe", []),
-    ("dialog_reader.c", "dialog_reader.exe", []),
+    ("window_probe.c", "window_probe.exe", []),
     ("timer_window.c", "timer_window.exe", []),
 ]
 

@@ -62,6 +62,16 @@ def skip_unless_tools():
         sys.exit(SKIP)
 
 
+def wait_until(condition, timeout, interval=0.1):
+    """Polls condition until it holds or timeout seconds pass; returns its last value."""
+    deadline = time.monotonic() + timeout
+    while True:
+        value = condition()
+        if value or time.monotonic() >= deadline:
+            return value
+        time.sleep(interval)
+
+
 def log(message):
     print("[%7.2f] %s" % (time.monotonic() % 10000, message), flush=True)
 
@@ -254,15 +264,40 @@ class Scenario:
         """Starts the preview host; returns (process, handle, client rectangle)."""
         host = self.start(self.standin("preview_host.exe"),
                           [str(left), str(top), str(width), str(height), close_file, str(seconds)])
-        deadline = time.monotonic() + 20
-        while time.monotonic() < deadline:
-            words = self.output(host).split()
-            if len(words) >= 7 and words[0] == "hwnd":
-                return host, int(words[1]), tuple(int(w) for w in words[3:7])
-            if host.poll() is not None:
-                break
-            time.sleep(0.1)
+        def report():
+            line = self.output(host).split("\n")[0].split()
+            return line if len(line) == 7 and line[0] == "hwnd" else host.poll() is not None
+
+        words = wait_until(report, 20)
+        if words is not True and words:
+            return host, int(words[1]), tuple(int(w) for w in words[3:7])
         raise AssertionError("the preview host did not report its window: %r" % self.output(host))
+
+    def children(self, handle):
+        """The child windows of a window of any process, as the window probe reports them."""
+        _, output = self.run_wine([self.standin("window_probe.exe"), "children", str(handle)])
+        result = []
+        for line in output.splitlines():
+            w = line.split()
+            if len(w) == 13 and w[0] == "child":
+                result.append({"handle": int(w[1]), "class": w[3], "title": w[5],
+                               "rect": tuple(int(v) for v in w[7:11]), "visible": w[12] == "1"})
+        return result
+
+    def dialog(self):
+        """The configuration dialog as the window probe reports it, or None when there is none:
+        {"visible", "rect", "focus", "edits": {id: text}}."""
+        status, output = self.run_wine([self.standin("window_probe.exe"), "dialog"])
+        lines = output.splitlines()
+        if status != 0 or not lines or not lines[0].startswith("dialog"):
+            return None
+        w = lines[0].split()
+        edits = {}
+        for line in lines[1:5]:
+            key, _, text = line.partition(" ")
+            edits[int(key)] = text.strip()
+        return {"visible": w[3] == "1", "rect": tuple(int(v) for v in w[5:9]),
+                "focus": int(w[10]), "edits": edits}
 
     def registry(self, key, name, value_type, data):
         """Sets a registry value in the prefix for this scenario only."""
@@ -287,12 +322,7 @@ class Scenario:
         return bool(result.stdout.strip())
 
     def wait_for_window(self, title, timeout=15):
-        deadline = time.monotonic() + timeout
-        while time.monotonic() < deadline:
-            if self.window_exists(title):
-                return True
-            time.sleep(0.1)
-        return False
+        return wait_until(lambda: self.window_exists(title), timeout)
 
 
 class Checks:

@@ -1,0 +1,64 @@
+/* Looks at another process's windows for the tests, by handle or title:
+     window_probe dialog          the configuration dialog (top-level, titled "Frellis"): prints
+                                  "dialog <hwnd> visible <0|1> rect <l> <t> <r> <b> focus <id>"
+                                  and one line "<id> <text>" per edit box (1001, 1003, 1007,
+                                  1005); prints "none" and exits with 1 when there is none
+     window_probe children <hwnd> one line per child window: "child <hwnd> class <class> title
+                                  <title> rect <l> <t> <r> <b> visible <0|1>"
+   Screenshots cannot read numbers reliably; WM_GETTEXT can. */
+#include <windows.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+static int ShowDialog(void) {
+    HWND dialog = FindWindowA("#32770", "Frellis");
+    if (!dialog) {
+        printf("none\n");
+        return 1;
+    }
+    RECT r;
+    GetWindowRect(dialog, &r);
+    GUITHREADINFO info;
+    ZeroMemory(&info, sizeof info);
+    info.cbSize = sizeof info;
+    int focus = 0;
+    if (GetGUIThreadInfo(GetWindowThreadProcessId(dialog, NULL), &info) && info.hwndFocus)
+        focus = GetDlgCtrlID(info.hwndFocus);
+    printf("dialog %lu visible %d rect %ld %ld %ld %ld focus %d\n",
+           (unsigned long)(ULONG_PTR)dialog, IsWindowVisible(dialog) ? 1 : 0, r.left, r.top,
+           r.right, r.bottom, focus);
+    static const int edits[] = {1001, 1003, 1007, 1005};
+    for (int i = 0; i < 4; ++i) {
+        char text[64] = "";
+        HWND edit = GetDlgItem(dialog, edits[i]);
+        if (edit)
+            SendMessageA(edit, WM_GETTEXT, sizeof text, (LPARAM)text);
+        printf("%d %s\n", edits[i], edit ? text : "(missing)");
+    }
+    return 0;
+}
+
+static BOOL CALLBACK ShowChild(HWND child, LPARAM unused) {
+    (void)unused;
+    char cls[64] = "", title[64] = "";
+    RECT r;
+    GetClassNameA(child, cls, sizeof cls);
+    GetWindowTextA(child, title, sizeof title);
+    GetWindowRect(child, &r);
+    printf("child %lu class %s title %s rect %ld %ld %ld %ld visible %d\n",
+           (unsigned long)(ULONG_PTR)child, cls, title[0] ? title : "-", r.left, r.top, r.right,
+           r.bottom, IsWindowVisible(child) ? 1 : 0);
+    return TRUE;
+}
+
+int main(int argc, char **argv) {
+    if (argc == 2 && strcmp(argv[1], "dialog") == 0)
+        return ShowDialog();
+    if (argc == 3 && strcmp(argv[1], "children") == 0) {
+        EnumChildWindows((HWND)(ULONG_PTR)strtoul(argv[2], NULL, 10), ShowChild, 0);
+        return 0;
+    }
+    fprintf(stderr, "usage: window_probe dialog | children <hwnd>\n");
+    return 2;
+}
