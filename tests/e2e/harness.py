@@ -169,10 +169,14 @@ class Screenshot:
                     count += sum(1 for i in range(0, len(part), 3) if any(part[i:i + 3]))
         return count
 
-    def save_png(self, path):
+    def save_png(self, path, crop=None):
+        """Writes the screen, or the (left, top, right, bottom) part of it, as a PNG file."""
         os.makedirs(os.path.dirname(path), exist_ok=True)
-        subprocess.run(["convert", "-size", "%dx%d" % (self.width, self.height), "-depth", "8",
-                        "rgb:-", path], input=self.data, check=True)
+        args = ["convert", "-size", "%dx%d" % (self.width, self.height), "-depth", "8", "rgb:-"]
+        if crop:
+            left, top, right, bottom = crop
+            args += ["-crop", "%dx%d+%d+%d" % (right - left, bottom - top, left, top), "+repage"]
+        subprocess.run(args + [path], input=self.data, check=True)
 
 
 class Scenario:
