@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <fstream>
 #include <functional>
 #include <string>
 #include <vector>
@@ -71,13 +73,35 @@ class SaverTest : public ::testing::Test {
         // No settings file beside this path: every run uses the defaults.
         headless::SetCommandLine("C:\\no-such-folder\\frellis.scr");
     }
-    void TearDown() override { verifier = Verifier(); }
+    void TearDown() override {
+        verifier = Verifier();
+        if (!folder_.empty())
+            std::system(("rm -rf '" + folder_ + "'").c_str());
+    }
 
     // Runs SaverMain with `tail`, with the command line's program path in front.
-    static int Run(const std::string &tail) {
-        headless::SetCommandLine(("C:\\no-such-folder\\frellis.scr " + tail).c_str());
+    int Run(const std::string &tail) {
+        headless::SetCommandLine((program_ + " " + tail).c_str());
         return SaverMain(headless::ExecutableInstance(), tail.c_str());
     }
+
+    // A settings file beside the program, in a scratch folder that the saver sees as its own.
+    void WriteSettings(const std::string &text) {
+        if (folder_.empty()) {
+            char pattern[] = "/tmp/frellis-host-XXXXXX";
+            folder_ = mkdtemp(pattern);
+            program_ = "\"" + folder_ + "/frellis.scr\"";
+            for (char &c : program_) {
+                if (c == '/')
+                    c = '\\';
+            }
+        }
+        headless::SetCommandLine(program_.c_str());
+        std::ofstream(folder_ + "/Frellis.ini") << text;
+    }
+
+    std::string folder_;
+    std::string program_ = "C:\\no-such-folder\\frellis.scr";
 };
 
 } // namespace saver_test

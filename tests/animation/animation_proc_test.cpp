@@ -1,0 +1,93 @@
+#include "animation/animation_proc.h"
+
+#include "../host/saver_fixture.h"
+#include "platform/headless/headless.h"
+
+namespace {
+
+LRESULT CALLBACK AnimationWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    return AnimationProc(window, message, wparam, lparam);
+}
+
+// A full-screen window driven by the animation alone (the host's procedure is not involved).
+class AnimationLifecycle : public saver_test::SaverTest {
+  protected:
+    HWND Create() {
+        WNDCLASSA window_class = {};
+        window_class.lpfnWndProc = AnimationWindowProc;
+        window_class.hInstance = headless::ExecutableInstance();
+        window_class.lpszClassName = "AnimationTestWindow";
+        RegisterClassA(&window_class);
+        return CreateWindowExA(0, "AnimationTestWindow", "Screen Saver", WS_POPUP | WS_VISIBLE, 0,
+                               0, headless::ScreenWidth(), headless::ScreenHeight(), nullptr,
+                               nullptr, window_class.hInstance, nullptr);
+    }
+
+    static int LitScreenPixels() {
+        int lit = 0;
+        for (int y = 0; y < headless::ScreenHeight(); ++y) {
+            for (int x = 0; x < headless::ScreenWidth(); ++x)
+                lit += headless::ScreenPixel(x, y) != 0;
+        }
+        return lit;
+    }
+};
+
+TEST_F(AnimationLifecycle, TimerPeriodBySpeed) {
+    const struct {
+        const char *speed;
+        UINT period;
+    } rows[] = {
+        {"1", 100}, {"2", 50}, {"3", 33},  {"4", 25}, {"5", 20},  {"6", 16}, {"7", 14},
+        {"8", 12},  {"9", 11}, {"10", 10}, {"11", 9}, {"12", 8},  {"13", 7}, {"14", 7},
+        {"15", 6},  {"16", 6}, {"17", 5},  {"20", 5}, {"0", 100}, {"99", 5},
+    };
+    for (const auto &row : rows) {
+        headless::Reset();
+        ResetHost();
+        WriteSettings(std::string("[Setting]\nSpeed=") + row.speed + "\n");
+        HWND window = Create();
+        EXPECT_EQ(headless::TimerRequestedPeriod(window, kAnimationTimer), row.period)
+            << "Speed=" << row.speed;
+        DestroyWindow(window);
+    }
+}
+
+// Black until the first tick; every tick, whatever its timer number, shows the figures; an erase
+// blacks the window out until the next tick; destruction gives everything back.
+TEST_F(AnimationLifecycle, FramesErasesAndTeardown) {
+    headless::SetScreenSize(160, 120);
+    HWND window = Create();
+    EXPECT_EQ(LitScreenPixels(), 0);
+    EXPECT_EQ(headless::ActiveTimers(), 1);
+
+    SendMessageA(window, WM_TIMER, 7, 0);
+    const int lit = LitScreenPixels();
+    EXPECT_GT(lit, 0);
+
+    HDC dc = GetDC(window);
+    SendMessageA(window, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+    ReleaseDC(window, dc);
+    EXPECT_EQ(LitScreenPixels(), 0);
+    SendMessageA(window, WM_TIMER, 1, 0);
+    EXPECT_GT(LitScreenPixels(), 0);
+
+    DestroyWindow(window);
+    EXPECT_EQ(headless::ActiveTimers(), 0);
+    EXPECT_EQ(headless::LiveGdiObjects(), 0);
+    EXPECT_EQ(headless::LiveDeviceContexts(), 0);
+}
+
+// SetTimer fails for a window that is gone: no timer, and still nothing leaks.
+TEST_F(AnimationLifecycle, FailedTimer) {
+    HWND window = Create();
+    DestroyWindow(window);
+    CreateAnimation(window);
+    EXPECT_EQ(animation_state.timer_id, 0u);
+    DestroyAnimation(window);
+    EXPECT_EQ(headless::ActiveTimers(), 0);
+    EXPECT_EQ(headless::LiveGdiObjects(), 0);
+    EXPECT_EQ(headless::LiveDeviceContexts(), 0);
+}
+
+} // namespace
