@@ -18,6 +18,7 @@ struct Entry {
     HWND window;
     UINT message;
     WPARAM wparam;
+    LPARAM lparam;
 };
 
 inline std::vector<Entry> entries;
@@ -25,7 +26,7 @@ inline std::vector<Entry> entries;
 inline std::map<UINT, LRESULT> answers;
 
 inline LRESULT CALLBACK RecordingProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-    entries.push_back({window, message, wparam});
+    entries.push_back({window, message, wparam, lparam});
     auto answer = answers.find(message);
     if (answer != answers.end())
         return answer->second;
