@@ -128,7 +128,9 @@ TEST_F(Timers, ATimerProcedureTakesTheTickInsteadOfTheWindow) {
     procedure_calls = 0;
     MSG msg;
     ASSERT_TRUE(GetMessageA(&msg, window, WM_TIMER, WM_TIMER));
-    EXPECT_EQ(msg.lParam, reinterpret_cast<LPARAM>(CountingTimerProc));
+    // lParam names the procedure, but not always by its address (Wine puts a handle of its own
+    // there), so only dispatching is checked.
+    EXPECT_NE(msg.lParam, 0);
     entries.clear();
     DispatchMessageA(&msg);
     EXPECT_EQ(procedure_calls, 1u);
