@@ -39,8 +39,10 @@ void OnFault(int signal_number, siginfo_t *info, void *context) {
         std::_Exit(headless::FaultExitCode(signal_number));
     }
     // Anything else goes on to the default handling, which ends the process as the fault would
-    // have. Continuing execution would only fault again at the same instruction.
+    // have (continuing would only fault again at the same instruction). The signal stays
+    // blocked until the handler returns, so the raised one kills the process right after.
     std::signal(signal_number, SIG_DFL);
+    std::raise(signal_number);
 }
 
 void InstallFaultHandlers() {

@@ -1,0 +1,147 @@
+// The headless process: the version query, the tick counter and Sleep on the virtual clock,
+// process exit, and the fault guard's mechanism, observed in child processes.
+#include "platform/headless/headless.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+class HeadlessProcess : public ::testing::Test {
+  protected:
+    void SetUp() override { headless::Reset(); }
+    void TearDown() override { headless::Reset(); }
+};
+
+TEST_F(HeadlessProcess, VersionQuery) {
+    struct Row {
+        DWORD platform_id;
+        bool fails;
+        DWORD size;
+        BOOL result;
+    };
+    const Row rows[] = {
+        {VER_PLATFORM_WIN32_NT, false, 148, TRUE},
+        {VER_PLATFORM_WIN32_WINDOWS, false, 148, TRUE},
+        {VER_PLATFORM_WIN32_WINDOWS, false, 156, TRUE},
+        {VER_PLATFORM_WIN32_WINDOWS, false, 0, FALSE},
+        {VER_PLATFORM_WIN32_WINDOWS, false, 152, FALSE},
+        {VER_PLATFORM_WIN32_WINDOWS, true, 148, FALSE},
+    };
+    for (const Row &row : rows) {
+        headless::SetPlatformId(row.platform_id);
+        headless::SetVersionQueryFails(row.fails);
+        unsigned char buffer[160];
+        std::memset(buffer, 0xAA, sizeof buffer);
+        OSVERSIONINFOA *info = reinterpret_cast<OSVERSIONINFOA *>(buffer);
+        info->dwOSVersionInfoSize = row.size;
+        EXPECT_EQ(GetVersionExA(info), row.result) << row.platform_id << "/" << row.size;
+        if (row.result) {
+            EXPECT_EQ(info->dwPlatformId, row.platform_id);
+        }
+        EXPECT_EQ(buffer[row.size == 156 ? 156 : 148], 0xAA) << "wrote past the record";
+    }
+    headless::Reset();
+    OSVERSIONINFOA info = {};
+    info.dwOSVersionInfoSize = sizeof info;
+    ASSERT_TRUE(GetVersionExA(&info));
+    EXPECT_EQ(info.dwPlatformId, static_cast<DWORD>(VER_PLATFORM_WIN32_NT));
+    EXPECT_EQ(info.dwMajorVersion, 5u);
+}
+
+TEST_F(HeadlessProcess, SleepMovesTheTickCountWhichWraps) {
+    headless::SetTickCount(0xFFFFFF00u);
+    Sleep(0);
+    Sleep(0x80);
+    EXPECT_EQ(GetTickCount(), 0xFFFFFF80u);
+    Sleep(0x180);
+    EXPECT_EQ(GetTickCount(), 0x100u);
+    EXPECT_EQ(headless::VirtualNow(), 0x200u);
+    EXPECT_EQ(headless::SleepCalls(), 3);
+    EXPECT_EQ(headless::SleepZeroCalls(), 1);
+}
+
+using HeadlessProcessDeathTest = HeadlessProcess;
+
+TEST_F(HeadlessProcessDeathTest, ExitProcessEndsAtOnceWithTheCode) {
+    EXPECT_EXIT(
+        {
+            std::printf("flushed");
+            ExitProcess(3);
+        },
+        ::testing::ExitedWithCode(3), "");
+}
+
+// A top-level filter as the saver's fault guard uses it: put the previous filter back, ask the
+// platform's last-chance report, and say what it said.
+LPTOP_LEVEL_EXCEPTION_FILTER previous_filter = nullptr;
+LONG WINAPI GuardFilter(EXCEPTION_POINTERS *info) {
+    SetUnhandledExceptionFilter(previous_filter);
+    std::fputs("guard saw the fault\n", stderr);
+    return UnhandledExceptionFilter(info);
+}
+
+// Deep enough to overflow any stack; the limit only keeps the compiler from calling it endless.
+volatile int recursion_limit = 1 << 30;
+int Recurse(int depth) {
+    if (depth >= recursion_limit)
+        return 0;
+    volatile char frame[1024];
+    frame[0] = static_cast<char>(depth);
+    return Recurse(depth + 1) + frame[0];
+}
+
+TEST_F(HeadlessProcessDeathTest, FaultGuard) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    struct Row {
+        const char *what;
+        LONG answer;
+        void (*fault)();
+        int signal_number;
+    };
+    const Row rows[] = {
+        {"a segmentation fault, handled", EXCEPTION_EXECUTE_HANDLER, [] { std::raise(SIGSEGV); },
+         SIGSEGV},
+        {"an arithmetic fault, handled", EXCEPTION_EXECUTE_HANDLER, [] { std::raise(SIGFPE); },
+         SIGFPE},
+        {"a stack overflow, handled", EXCEPTION_EXECUTE_HANDLER, [] { Recurse(0); }, SIGSEGV},
+    };
+    for (const Row &row : rows) {
+        EXPECT_EXIT(
+            {
+                headless::SetUnhandledExceptionAnswer(row.answer);
+                previous_filter = SetUnhandledExceptionFilter(GuardFilter);
+                row.fault();
+            },
+            ::testing::ExitedWithCode(headless::FaultExitCode(row.signal_number)),
+            "guard saw the fault")
+            << row.what;
+    }
+    // A filter that lets the fault go on leaves the process to die of it.
+    EXPECT_EXIT(
+        {
+            headless::SetUnhandledExceptionAnswer(EXCEPTION_CONTINUE_SEARCH);
+            previous_filter = SetUnhandledExceptionFilter(GuardFilter);
+            std::raise(SIGSEGV);
+        },
+        ::testing::KilledBySignal(SIGSEGV), "guard saw the fault");
+}
+
+TEST_F(HeadlessProcess, LastChanceReportAnswersWithoutAskingTheTopLevelFilter) {
+    static int top_level_calls = 0;
+    SetUnhandledExceptionFilter([](EXCEPTION_POINTERS *) -> LONG {
+        ++top_level_calls;
+        return EXCEPTION_CONTINUE_SEARCH;
+    });
+    EXCEPTION_POINTERS info = {};
+    EXPECT_EQ(UnhandledExceptionFilter(&info), EXCEPTION_EXECUTE_HANDLER);
+    headless::SetUnhandledExceptionAnswer(EXCEPTION_CONTINUE_SEARCH);
+    EXPECT_EQ(UnhandledExceptionFilter(&info), EXCEPTION_CONTINUE_SEARCH);
+    EXPECT_EQ(headless::UnhandledExceptionFilterCalls(), 2);
+    EXPECT_EQ(top_level_calls, 0);
+}
+
+} // namespace
