@@ -1,7 +1,603 @@
 #include "platform/headless/dialog.h"
 
+#include <cstdint>
+#include <cstdlib>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/headless/message.h"
+#include "platform/headless/module.h"
+#include "platform/headless/window.h"
+// The same template table that the resource compiler builds template 2003 from.
+#include "../../../resources/config_dialog_template.h"
+
+namespace {
+
+constexpr char kDialogClass[] = "#32770";
+constexpr char kButtonClass[] = "button";
+constexpr char kEditClass[] = "edit";
+constexpr char kStaticClass[] = "static";
+
+constexpr WPARAM kBackspace = 0x08;   // VK_BACK, also the character it types
+constexpr WPARAM kTab = 0x09;         // VK_TAB
+constexpr WORD kButtonClicked = 0;    // BN_CLICKED
+constexpr WORD kEditChanged = 0x0300; // EN_CHANGE
+
+struct DialogState {
+    DLGPROC procedure = nullptr;
+    bool ended = false;
+    INT_PTR result = 0;
+    HWND saved_focus = nullptr; // the control to give the focus back to on reactivation
+};
+
+struct UpDownState {
+    int lower = 100; // the range of a fresh up-down runs from 100 down to 0
+    int upper = 0;
+    int position = 0;
+    HWND buddy = nullptr;
+};
+
+std::map<HWND, DialogState> dialogs;
+std::vector<HWND> running_dialogs; // modal dialogs, innermost last
+std::map<HWND, UpDownState> updowns;
+std::map<HWND, bool> edit_selected_all; // an edit's whole text is selected, so typing replaces it
+int init_common_controls_calls = 0;
+
+WPARAM Command(int id, WORD code) {
+    return static_cast<WPARAM>(static_cast<DWORD>(MAKELONG(id, code)));
+}
+
+LPARAM Point(int x, int y) {
+    return MAKELPARAM(x, y);
+}
+
+DialogState *FindDialog(HWND dialog) {
+    auto it = dialogs.find(dialog);
+    return it == dialogs.end() ? nullptr : &it->second;
+}
+
+void Notify(HWND control, WORD code) {
+    HWND parent = GetParent(control);
+    if (parent)
+        SendMessageA(parent, WM_COMMAND, Command(headless::WindowId(control), code),
+                     reinterpret_cast<LPARAM>(control));
+}
+
+// The first tab stop among a dialog's controls, in template order.
+HWND FirstTabStop(HWND dialog) {
+    for (HWND child : headless::Children(dialog))
+        if (headless::WindowStyle(child) & WS_TABSTOP)
+            return child;
+    return nullptr;
+}
+
+// The tab stop after (or before) the given control, wrapping round.
+HWND NextTabStop(HWND dialog, HWND from, bool backwards) {
+    std::vector<HWND> stops;
+    for (HWND child : headless::Children(dialog))
+        if (headless::WindowStyle(child) & WS_TABSTOP)
+            stops.push_back(child);
+    if (stops.empty())
+        return nullptr;
+    size_t at = 0;
+    while (at < stops.size() && stops[at] != from)
+        ++at;
+    if (at == stops.size())
+        return backwards ? stops.back() : stops.front();
+    const size_t count = stops.size();
+    return stops[(at + (backwards ? count - 1 : 1)) % count];
+}
+
+// Focus that arrives by dialog navigation selects an edit box's whole text.
+void FocusByNavigation(HWND control) {
+    SetFocus(control);
+    if (edit_selected_all.count(control))
+        edit_selected_all[control] = true;
+}
+
+// Enter presses the focused push button, else the default push button, else IDOK.
+int DefaultCommandId(HWND dialog) {
+    HWND focus = GetFocus();
+    if (focus && GetParent(focus) == dialog &&
+        headless::WindowClassName(focus) == std::string(kButtonClass))
+        return headless::WindowId(focus);
+    for (HWND child : headless::Children(dialog))
+        if (headless::WindowClassName(child) == std::string(kButtonClass) &&
+            (headless::WindowStyle(child) & 0x0F) == BS_DEFPUSHBUTTON)
+            return headless::WindowId(child);
+    return IDOK;
+}
+
+// The keyboard interface of a dialog: Enter, Escape and Tab belong to the dialog, not to the
+// control that has the focus. True when the message was used up here.
+bool DialogKey(HWND dialog, const MSG &msg) {
+    if (msg.message != WM_KEYDOWN || !headless::IsSelfOrDescendant(dialog, msg.hwnd))
+        return false;
+    switch (msg.wParam) {
+    case VK_RETURN: {
+        const int id = DefaultCommandId(dialog);
+        SendMessageA(dialog, WM_COMMAND, Command(id, kButtonClicked),
+                     reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+        return true;
+    }
+    case VK_ESCAPE:
+        SendMessageA(dialog, WM_COMMAND, Command(IDCANCEL, kButtonClicked),
+                     reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDCANCEL)));
+        return true;
+    case kTab:
+        FocusByNavigation(NextTabStop(dialog, GetFocus(), false));
+        return true;
+    default:
+        return false;
+    }
+}
+
+LRESULT CALLBACK DialogWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    DialogState *state = FindDialog(window);
+    if (state && state->procedure) {
+        const INT_PTR handled = state->procedure(window, message, wparam, lparam);
+        // The dialog procedure's own answer counts only for WM_INITDIALOG; for the rest a
+        // nonzero return just means that the message was handled.
+        if (message == WM_INITDIALOG)
+            return handled;
+        if (handled)
+            return 0;
+        state = FindDialog(window); // the procedure may have ended the dialog
+    }
+    switch (message) {
+    case WM_CLOSE:
+        // A dialog is not destroyed by a close request: it becomes the Cancel command.
+        PostMessageA(window, WM_COMMAND, Command(IDCANCEL, kButtonClicked),
+                     reinterpret_cast<LPARAM>(GetDlgItem(window, IDCANCEL)));
+        return 0;
+    case WM_ACTIVATE:
+        if (!state)
+            break;
+        if (LOWORD(wparam) == 0) {
+            HWND focus = GetFocus();
+            if (focus && headless::IsSelfOrDescendant(window, focus) && focus != window)
+                state->saved_focus = focus;
+            return 0;
+        }
+        if (!state->saved_focus || !IsWindow(state->saved_focus))
+            state->saved_focus = FirstTabStop(window);
+        if (state->saved_focus && GetFocus() != state->saved_focus)
+            SetFocus(state->saved_focus);
+        return 0;
+    case WM_NCDESTROY:
+        dialogs.erase(window);
+        break;
+    default:
+        break;
+    }
+    return DefWindowProcA(window, message, wparam, lparam);
+}
+
+LRESULT CALLBACK ButtonProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    switch (message) {
+    case WM_LBUTTONDOWN:
+        SetFocus(window);
+        return 0;
+    case WM_LBUTTONUP:
+        Notify(window, kButtonClicked);
+        return 0;
+    case WM_CHAR:
+        if (wparam == ' ')
+            Notify(window, kButtonClicked);
+        return 0;
+    default:
+        return DefWindowProcA(window, message, wparam, lparam);
+    }
+}
+
+// Static labels are transparent to the mouse: a click on one reaches the dialog beneath.
+LRESULT CALLBACK StaticProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    if (message == WM_LBUTTONDOWN || message == WM_LBUTTONUP) {
+        RECT label;
+        RECT parent;
+        GetWindowRect(window, &label);
+        GetWindowRect(GetParent(window), &parent);
+        const int x = label.left - parent.left + LOWORD(lparam);
+        const int y = label.top - parent.top + HIWORD(lparam);
+        return SendMessageA(GetParent(window), message, wparam, Point(x, y));
+    }
+    return DefWindowProcA(window, message, wparam, lparam);
+}
+
+// The up-down partnered with an edit box, if any.
+HWND UpDownOfBuddy(HWND edit) {
+    for (const auto &entry : updowns)
+        if (entry.second.buddy == edit)
+            return entry.first;
+    return nullptr;
+}
+
+void SetEditText(HWND edit, const std::string &text) {
+    DefWindowProcA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    Notify(edit, kEditChanged);
+}
+
+// A single-line edit box with the caret at the end of its text: a typed character replaces a
+// whole selection or is appended, Backspace removes the selection or the last character, and
+// ES_NUMBER refuses everything but digits.
+void EditChar(HWND edit, WPARAM character) {
+    std::string text = headless::WindowText(edit);
+    bool &selected_all = edit_selected_all[edit];
+    if (character == kBackspace) {
+        if (selected_all)
+            text.clear();
+        else if (!text.empty())
+            text.pop_back();
+    } else {
+        if (character < ' ' || character > 0xFF)
+            return;
+        if ((headless::WindowStyle(edit) & ES_NUMBER) && (character < '0' || character > '9'))
+            return;
+        if (selected_all)
+            text.clear();
+        text.push_back(static_cast<char>(character));
+    }
+    selected_all = false;
+    SetEditText(edit, text);
+}
+
+LRESULT CALLBACK EditProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    switch (message) {
+    case WM_NCCREATE:
+        edit_selected_all[window] = false;
+        break;
+    case WM_NCDESTROY:
+        edit_selected_all.erase(window);
+        break;
+    case WM_SETTEXT: {
+        const LRESULT result = DefWindowProcA(window, message, wparam, lparam);
+        edit_selected_all[window] = false;
+        Notify(window, kEditChanged);
+        return result;
+    }
+    case WM_LBUTTONDOWN:
+        SetFocus(window);
+        edit_selected_all[window] = false;
+        return 0;
+    case WM_CHAR:
+        EditChar(window, wparam);
+        return 0;
+    case WM_KEYDOWN:
+        // UDS_ARROWKEYS: the partner up-down steps on the arrow keys typed in its buddy.
+        if (wparam == VK_UP || wparam == VK_DOWN) {
+            if (HWND updown = UpDownOfBuddy(window))
+                SendMessageA(updown, WM_KEYDOWN, wparam, lparam);
+            return 0;
+        }
+        break;
+    default:
+        break;
+    }
+    return DefWindowProcA(window, message, wparam, lparam);
+}
+
+int Clamp(int value, int a, int b) {
+    const int low = a < b ? a : b;
+    const int high = a < b ? b : a;
+    return value < low ? low : (value > high ? high : value);
+}
+
+// The position as the buddy shows it: decimal digits, grouped by thousands unless
+// UDS_NOTHOUSANDS.
+void ShowPosition(HWND updown, const UpDownState &state) {
+    if (!state.buddy || !(headless::WindowStyle(updown) & UDS_SETBUDDYINT))
+        return;
+    std::string digits = std::to_string(std::abs(state.position));
+    if (!(headless::WindowStyle(updown) & UDS_NOTHOUSANDS))
+        for (int at = static_cast<int>(digits.size()) - 3; at > 0; at -= 3)
+            digits.insert(static_cast<size_t>(at), ",");
+    SetEditText(state.buddy, state.position < 0 ? "-" + digits : digits);
+}
+
+// With UDS_SETBUDDYINT the buddy's text is the position, as far as it reads as a number in the
+// range; anything else leaves the position as it was.
+void ReadBuddy(HWND updown, UpDownState *state) {
+    if (!state->buddy || !(headless::WindowStyle(updown) & UDS_SETBUDDYINT))
+        return;
+    std::string text = headless::WindowText(state->buddy);
+    std::string digits;
+    for (char c : text)
+        if (c != ',')
+            digits.push_back(c);
+    if (digits.empty() || digits.size() > 6)
+        return;
+    char *end = nullptr;
+    const long value = std::strtol(digits.c_str(), &end, 10);
+    if (*end || value != Clamp(static_cast<int>(value), state->lower, state->upper))
+        return;
+    state->position = static_cast<int>(value);
+}
+
+// One step of the arrows: up moves toward the upper end of the range, whichever end is
+// numerically larger; past an end the value wraps with UDS_WRAP and stays put without it.
+void Step(HWND updown, bool up) {
+    UpDownState &state = updowns[updown];
+    ReadBuddy(updown, &state);
+    const int direction = (state.upper >= state.lower) == up ? 1 : -1;
+    int next = state.position + direction;
+    if (next != Clamp(next, state.lower, state.upper)) {
+        if (!(headless::WindowStyle(updown) & UDS_WRAP))
+            return;
+        next = direction > 0 ? Clamp(INT32_MIN, state.lower, state.upper)
+                             : Clamp(INT32_MAX, state.lower, state.upper);
+    }
+    state.position = next;
+    ShowPosition(updown, state);
+}
+
+// UDS_AUTOBUDDY partners the window created just before the up-down; UDS_ALIGNRIGHT then puts
+// the up-down against the buddy's right edge, narrowing the buddy by the up-down's width.
+void AttachBuddy(HWND updown, const CREATESTRUCTA &create) {
+    if (!(create.style & UDS_AUTOBUDDY))
+        return;
+    std::vector<HWND> siblings = headless::Children(create.hwndParent);
+    HWND buddy = nullptr;
+    for (HWND sibling : siblings) {
+        if (sibling == updown)
+            break;
+        buddy = sibling;
+    }
+    if (!buddy)
+        return;
+    updowns[updown].buddy = buddy;
+    if (!(create.style & UDS_ALIGNRIGHT))
+        return;
+    RECT parent;
+    RECT rect;
+    headless::WindowClientOnScreen(create.hwndParent, &parent);
+    GetWindowRect(buddy, &rect);
+    const int width = rect.right - rect.left - create.cx;
+    SetWindowPos(buddy, nullptr, 0, 0, width, rect.bottom - rect.top, SWP_NOMOVE | SWP_NOZORDER);
+    SetWindowPos(updown, nullptr, rect.left - parent.left + width, rect.top - parent.top, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER);
+}
+
+LRESULT CALLBACK UpDownProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    switch (message) {
+    case WM_CREATE:
+        AttachBuddy(window, *reinterpret_cast<const CREATESTRUCTA *>(lparam));
+        return 0;
+    case WM_NCDESTROY:
+        updowns.erase(window);
+        break;
+    case UDM_SETRANGE:
+        updowns[window].upper = static_cast<int16_t>(LOWORD(lparam));
+        updowns[window].lower = static_cast<int16_t>(HIWORD(lparam));
+        return 0;
+    case UDM_GETRANGE:
+        return MAKELONG(updowns[window].upper, updowns[window].lower);
+    case UDM_SETPOS: {
+        UpDownState &state = updowns[window];
+        const int previous = state.position;
+        state.position = Clamp(static_cast<int16_t>(LOWORD(lparam)), state.lower, state.upper);
+        ShowPosition(window, state);
+        return previous;
+    }
+    case UDM_GETPOS:
+        ReadBuddy(window, &updowns[window]);
+        return MAKELONG(updowns[window].position, 0);
+    case UDM_GETBUDDY:
+        return reinterpret_cast<LRESULT>(updowns[window].buddy);
+    case WM_KEYDOWN:
+        if (wparam == VK_UP || wparam == VK_DOWN)
+            Step(window, wparam == VK_UP);
+        return 0;
+    case WM_LBUTTONDOWN: {
+        RECT rect;
+        GetWindowRect(window, &rect);
+        Step(window, HIWORD(lparam) < (rect.bottom - rect.top) / 2);
+        return 0;
+    }
+    default:
+        break;
+    }
+    return DefWindowProcA(window, message, wparam, lparam);
+}
+
+// The classes the platform provides to every process; registering again is harmless.
+void RegisterControlClasses() {
+    const struct {
+        const char *name;
+        WNDPROC procedure;
+    } classes[] = {{kDialogClass, DialogWindowProc},
+                   {kButtonClass, ButtonProc},
+                   {kEditClass, EditProc},
+                   {kStaticClass, StaticProc},
+                   {FRELLIS_UPDOWN_CLASS, UpDownProc}};
+    for (const auto &entry : classes) {
+        WNDCLASSA record = {};
+        record.lpfnWndProc = entry.procedure;
+        record.lpszClassName = entry.name;
+        RegisterClassA(&record);
+    }
+}
+
+int PixelsX(int units) {
+    return units * headless::kDialogBaseUnitX / 4;
+}
+int PixelsY(int units) {
+    return units * headless::kDialogBaseUnitY / 8;
+}
+
+struct TemplateItem {
+    const char *class_name;
+    int id;
+    const char *text;
+    DWORD style;
+    int x, y, width, height;
+};
+
+#define FRELLIS_HEADLESS_CLASS_BUTTON kButtonClass
+#define FRELLIS_HEADLESS_CLASS_EDIT kEditClass
+#define FRELLIS_HEADLESS_CLASS_STATIC kStaticClass
+#define FRELLIS_HEADLESS_CLASS_UPDOWN FRELLIS_UPDOWN_CLASS
+#define FRELLIS_HEADLESS_ITEM(cls, id, text, style, x, y, width, height)                           \
+    {FRELLIS_HEADLESS_CLASS_##cls, id, text, style, x, y, width, height},
+const TemplateItem template_items[FRELLIS_DIALOG_ITEM_COUNT] = {
+    FRELLIS_DIALOG_ITEMS(FRELLIS_HEADLESS_ITEM)};
+#undef FRELLIS_HEADLESS_ITEM
+
+// Creates the dialog window (hidden) and its controls from the template; NULL when any of them
+// cannot be created.
+HWND CreateDialogFromTemplate(HINSTANCE instance, HWND owner) {
+    RECT origin = {};
+    if (owner)
+        headless::WindowClientOnScreen(owner, &origin);
+    const DWORD style = static_cast<DWORD>(FRELLIS_DIALOG_STYLE) & ~static_cast<DWORD>(WS_VISIBLE);
+    HWND dialog = CreateWindowExA(
+        0, kDialogClass, FRELLIS_DIALOG_CAPTION, style, origin.left + PixelsX(FRELLIS_DIALOG_X),
+        origin.top + PixelsY(FRELLIS_DIALOG_Y), PixelsX(FRELLIS_DIALOG_WIDTH),
+        PixelsY(FRELLIS_DIALOG_HEIGHT), owner, nullptr, instance, nullptr);
+    if (!dialog)
+        return nullptr;
+    for (const TemplateItem &item : template_items) {
+        HMENU id = reinterpret_cast<HMENU>(static_cast<uintptr_t>(item.id));
+        if (!CreateWindowExA(0, item.class_name, item.text, item.style, PixelsX(item.x),
+                             PixelsY(item.y), PixelsX(item.width), PixelsY(item.height), dialog, id,
+                             instance, nullptr)) {
+            DestroyWindow(dialog);
+            return nullptr;
+        }
+    }
+    return dialog;
+}
+
+// The modal loop: runs until EndDialog, the dialog's destruction or WM_QUIT, which is put back
+// for the caller's own loop.
+void RunModalLoop(HWND dialog) {
+    while (FindDialog(dialog) && !FindDialog(dialog)->ended) {
+        MSG msg;
+        const BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+        if (got == 0) {
+            PostQuitMessage(static_cast<int>(msg.wParam));
+            return;
+        }
+        if (got == -1 || DialogKey(dialog, msg))
+            continue;
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+}
+
+} // namespace
+
 namespace headless {
 
-void ResetDialogs() {}
+void ResetDialogs() {
+    dialogs.clear();
+    running_dialogs.clear();
+    updowns.clear();
+    edit_selected_all.clear();
+    init_common_controls_calls = 0;
+}
+
+HWND CurrentDialog() {
+    return running_dialogs.empty() ? nullptr : running_dialogs.back();
+}
+
+int InitCommonControlsCalls() {
+    return init_common_controls_calls;
+}
+
+void ClickDialogItem(HWND dialog, int id) {
+    HWND item = GetDlgItem(dialog, id);
+    if (!item)
+        return;
+    PostMessageA(item, WM_LBUTTONDOWN, 0x0001, Point(1, 1));
+    PostMessageA(item, WM_LBUTTONUP, 0, Point(1, 1));
+}
+
+void ClickDialogBackground(HWND dialog) {
+    PostMessageA(dialog, WM_LBUTTONDOWN, 0x0001, Point(2, 2));
+    PostMessageA(dialog, WM_LBUTTONUP, 0, Point(2, 2));
+}
+
+void ClickUpDownArrow(HWND dialog, int id, bool up) {
+    HWND updown = GetDlgItem(dialog, id);
+    RECT rect;
+    if (!updown || !GetWindowRect(updown, &rect))
+        return;
+    const int y = up ? 0 : rect.bottom - rect.top - 1;
+    PostMessageA(updown, WM_LBUTTONDOWN, 0x0001, Point(0, y));
+    PostMessageA(updown, WM_LBUTTONUP, 0, Point(0, y));
+}
+
+void ClickCloseBox(HWND dialog) {
+    PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
+}
+
+void ReplaceEditText(HWND dialog, int id, const char *text) {
+    HWND edit = GetDlgItem(dialog, id);
+    if (!edit)
+        return;
+    FocusByNavigation(edit);
+    if (!*text)
+        PressKey(kBackspace);
+    for (const char *c = text; *c; ++c)
+        PressKey(*c >= 'a' && *c <= 'z' ? static_cast<UINT>(*c - 'a' + 'A')
+                                        : static_cast<UINT>(static_cast<unsigned char>(*c)));
+}
 
 } // namespace headless
+
+INT_PTR WINAPI DialogBoxParamA(HINSTANCE instance, LPCSTR template_name, HWND owner,
+                               DLGPROC dialog_proc, LPARAM init_param) {
+    // The executable carries one dialog template; a name that is not its number, or another
+    // module, finds no resource.
+    const uintptr_t name = reinterpret_cast<uintptr_t>(template_name);
+    if (name != FRELLIS_DIALOG_ID || (instance && instance != headless::ExecutableInstance()))
+        return -1;
+    if (owner && !IsWindow(owner))
+        return 0;
+    RegisterControlClasses();
+    HWND dialog = CreateDialogFromTemplate(instance, owner);
+    if (!dialog)
+        return -1;
+    dialogs[dialog].procedure = dialog_proc;
+    running_dialogs.push_back(dialog);
+
+    HWND first = FirstTabStop(dialog);
+    if (SendMessageA(dialog, WM_INITDIALOG, reinterpret_cast<WPARAM>(first), init_param) && first)
+        SetFocus(first);
+    // Shown at last: DS_SETFOREGROUND brings the dialog to the foreground.
+    if (FindDialog(dialog) && !FindDialog(dialog)->ended &&
+        (FRELLIS_DIALOG_STYLE & DS_SETFOREGROUND))
+        SetForegroundWindow(dialog);
+    RunModalLoop(dialog);
+
+    const INT_PTR result = FindDialog(dialog) ? FindDialog(dialog)->result : 0;
+    running_dialogs.pop_back();
+    DestroyWindow(dialog);
+    return result;
+}
+
+BOOL WINAPI EndDialog(HWND dialog, INT_PTR result) {
+    DialogState *state = FindDialog(dialog);
+    if (!state)
+        return FALSE;
+    state->ended = true;
+    state->result = result;
+    return TRUE;
+}
+
+HWND WINAPI GetDlgItem(HWND dialog, int id) {
+    return headless::FindChild(dialog, id);
+}
+
+LRESULT WINAPI SendDlgItemMessageA(HWND dialog, int id, UINT message, WPARAM wparam,
+                                   LPARAM lparam) {
+    HWND item = GetDlgItem(dialog, id);
+    return item ? SendMessageA(item, message, wparam, lparam) : 0;
+}
+
+// The common controls register their classes when the library is loaded at process start;
+// the initialisation entry itself has nothing left to do.
+void WINAPI InitCommonControls() {
+    ++init_common_controls_calls;
+}
