@@ -11,6 +11,8 @@
 #include <utility>
 #include <vector>
 
+#include "../platform/message_log.h"
+
 namespace {
 
 typedef std::vector<std::pair<int, int>> PixelList;
@@ -187,6 +189,42 @@ TEST_F(HeadlessGdi, ScreenDeviceContextDrawsIntoTheScreen) {
     EXPECT_EQ(headless::ScreenPixel(640, 479), CLR_INVALID);
     EXPECT_EQ(headless::PixelsPainted(), 640u);
     ReleaseDC(nullptr, screen);
+}
+
+TEST_F(HeadlessGdi, WindowDeviceContextDrawsIntoItsClientAreaOnly) {
+    headless::SetScreenSize(320, 200);
+    message_log::RegisterRecordingClass();
+    HWND window = message_log::CreatePopup("w", WS_POPUP | WS_VISIBLE, 100, 50, 60, 40);
+    HDC dc = GetDC(window);
+    EXPECT_EQ(GetDC(window), dc) << "the window keeps its own device context";
+    RECT box;
+    EXPECT_EQ(GetClipBox(dc, &box), SIMPLEREGION);
+    EXPECT_EQ(box.right - box.left, 60);
+    EXPECT_EQ(box.bottom - box.top, 40);
+
+    BitBlt(dc, -500, -500, 2000, 2000, nullptr, 0, 0, WHITENESS);
+    Draw(dc, 0x0000FF, {{INT32_MIN, 10}, {INT32_MAX, 10}});
+    struct Row {
+        int x, y;
+        uint32_t pixel;
+    };
+    const Row rows[] = {
+        {99, 60, 0},         {100, 60, 0x0000FF}, {159, 60, 0x0000FF}, {160, 60, 0},
+        {100, 50, 0xFFFFFF}, {159, 89, 0xFFFFFF}, {99, 50, 0},         {100, 90, 0},
+    };
+    for (const Row &row : rows)
+        EXPECT_EQ(headless::ScreenPixel(row.x, row.y), row.pixel) << row.x << "," << row.y;
+    EXPECT_EQ(headless::PixelsPainted(), 60u);
+
+    EXPECT_EQ(ReleaseDC(window, dc), 1);
+    EXPECT_EQ(ReleaseDC(window, dc), 1);
+    EXPECT_EQ(headless::LiveDeviceContexts(), 0);
+    DestroyWindow(window);
+
+    // A new desktop size brings a new, black screen.
+    headless::SetScreenSize(800, 600);
+    EXPECT_EQ(headless::ScreenPixel(100, 60), 0u);
+    EXPECT_EQ(headless::ScreenPixel(799, 599), 0u);
 }
 
 } // namespace

@@ -6,10 +6,6 @@
 
 #include "platform/headless/window.h"
 
-namespace headless {
-__attribute__((weak)) bool WindowClientOnScreen(HWND window, RECT *rect);
-} // namespace headless
-
 namespace {
 
 // Stock object numbers of GetStockObject that are not in the declared subset.
@@ -140,28 +136,10 @@ HDC NewDc(DcKind kind) {
     return reinterpret_cast<HDC>(EncodeHandle(index, kDcTag));
 }
 
-// Where a window's client area lies on the screen, which window.cpp owns; until it says, every
-// window covers a default 640x480 screen.
-bool ClientOnScreen(HWND window, RECT *rect) {
-    if (&headless::WindowClientOnScreen)
-        return headless::WindowClientOnScreen(window, rect);
-    *rect = {0, 0, 640, 480};
-    return true;
-}
-
-bool DesktopRect(RECT *rect) {
-    if (&headless::WindowClientOnScreen)
-        return headless::WindowClientOnScreen(GetDesktopWindow(), rect);
-    *rect = {0, 0, 640, 480};
-    return true;
-}
-
 // The screen follows the desktop's size; a change of size starts a new, black screen.
 Surface &Screen() {
-    RECT desktop = {0, 0, 640, 480};
-    DesktopRect(&desktop);
-    const int width = std::max<LONG>(0, desktop.right - desktop.left);
-    const int height = std::max<LONG>(0, desktop.bottom - desktop.top);
+    const int width = std::max(0, headless::ScreenWidth());
+    const int height = std::max(0, headless::ScreenHeight());
     if (width != screen.width || height != screen.height) {
         screen.width = width;
         screen.height = height;
@@ -196,7 +174,7 @@ bool ResolveTarget(const DeviceContext &dc, Target *target) {
         bottom = surface->height;
         if (dc.kind == DcKind::kWindow) {
             RECT client;
-            if (!ClientOnScreen(dc.window, &client))
+            if (!headless::WindowClientOnScreen(dc.window, &client))
                 return false;
             target->origin_x = client.left;
             target->origin_y = client.top;
@@ -390,7 +368,7 @@ HDC WINAPI GetDC(HWND window) {
     if (objects.empty())
         headless::ResetGdi();
     RECT client;
-    if (window && !ClientOnScreen(window, &client))
+    if (window && !headless::WindowClientOnScreen(window, &client))
         return nullptr;
     // Each window keeps one device context, as a class with CS_OWNDC gets; the cache of common
     // contexts may hand out the same one again too.
