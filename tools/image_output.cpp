@@ -2,6 +2,8 @@
 
 #include <gif_lib.h>
 #include <png.h>
+#include <fcntl.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstring>
@@ -36,10 +38,16 @@ bool WritePng(const char *path, const uint32_t *pixels, int width, int height) {
 }
 
 GifStream *OpenGif(const char *path, int width, int height) {
-    int error = 0;
-    GifFileType *file = EGifOpenFileName(path, false, &error);
-    if (!file)
+    // Opened here rather than by giflib, which would make the file readable by its owner only.
+    const int descriptor = open(path, O_WRONLY | O_CREAT | O_TRUNC, 0666);
+    if (descriptor < 0)
         return nullptr;
+    int error = 0;
+    GifFileType *file = EGifOpenFileHandle(descriptor, &error);
+    if (!file) {
+        close(descriptor);
+        return nullptr;
+    }
     EGifSetGifVersion(file, true);
     GifStream *gif = new GifStream{file, width, height, true, {}, {}, {}, {}};
     gif->indexes.resize(size_t(width) * size_t(height));
