@@ -110,11 +110,11 @@ TEST_F(InputPolicy, MouseMovementAgainstTheAnchor) {
 }
 
 TEST_F(InputPolicy, AnswersThatDoNotGoToTheDefault) {
-    consumer_platform = true;
     saver_test::ProvidePasswordVerifier();
     const UINT autoplay = RegisterWindowMessageA("QueryCancelAutoPlay");
     const struct {
         const char *what;
+        bool consumer;
         bool verifier_loaded;
         bool preview;
         UINT autoplay_number;
@@ -122,20 +122,23 @@ TEST_F(InputPolicy, AnswersThatDoNotGoToTheDefault) {
         LRESULT result;
         bool closes;
     } rows[] = {
-        {"cursor hidden", false, false, 0, WM_SETCURSOR, 1, false},
-        {"autoplay with a password", true, false, autoplay, autoplay, 1, true},
-        {"autoplay without a password", false, false, autoplay, autoplay, 0, true},
-        {"autoplay in a preview", false, true, autoplay, autoplay, 0, true},
-        {"message 0 is not autoplay when unregistered", false, false, 0, 0, 0, false},
-        {"verify request without a verifier", false, false, 0, kVerifyRequest, 1, false},
-        {"verify request with a verifier", true, false, 0, kVerifyRequest, 1, false},
+        {"cursor hidden", true, false, false, 0, WM_SETCURSOR, 1, false},
+        {"autoplay with a password", true, true, false, autoplay, autoplay, 1, true},
+        {"autoplay without a password", true, false, false, autoplay, autoplay, 0, true},
+        {"autoplay in a preview", true, false, true, autoplay, autoplay, 0, true},
+        {"message 0 is not autoplay when unregistered", false, false, false, 0, 0, 0, false},
+        {"verify request without a verifier", true, false, false, 0, kVerifyRequest, 1, false},
+        {"verify request with a verifier", true, true, false, 0, kVerifyRequest, 1, false},
+        {"verify request on another platform", false, false, false, 0, kVerifyRequest, 0, false},
     };
     saver_test::verifier.answer = 1;
     for (const auto &row : rows) {
+        consumer_platform = true;
         if (row.verifier_loaded)
             LoadPasswordVerifier();
         else
             UnloadPasswordVerifier();
+        consumer_platform = row.consumer;
         preview_mode = row.preview;
         autoplay_message = row.autoplay_number;
         EXPECT_EQ(DefaultSaverProc(window_, row.message, 0, 0), row.result) << row.what;

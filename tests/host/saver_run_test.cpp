@@ -71,6 +71,8 @@ TEST_F(SaverRun, FullScreenEndsOnInput) {
     };
     for (const auto &row : rows) {
         SetUp();
+        // Set up, and inert on any platform but the consumer one.
+        saver_test::ProvidePasswordVerifier();
         headless::SetCursorPosition(80, 60);
         int lit_before = -1, lit_after = -1;
         headless::Schedule(5, [&] { lit_before = LitScreenPixels(); });
@@ -85,6 +87,8 @@ TEST_F(SaverRun, FullScreenEndsOnInput) {
         EXPECT_EQ(lit_before, 0) << row.what;
         EXPECT_GT(lit_after, 0) << row.what;
         EXPECT_EQ(headless::LiveWindows(), 0) << row.what;
+        EXPECT_EQ(headless::ModuleLoadCount("PASSWORD.CPL"), 0) << row.what;
+        EXPECT_TRUE(saver_test::RunningFlagCalls().empty()) << row.what;
         ExpectEverythingReleased(row.what);
     }
 }
