@@ -70,7 +70,7 @@ def change_password(checks):
         s.install_standin("mpr.dll")
         host, handle, _ = s.start_host(100, 100, 200, 150)
         status, _ = s.run_wine([os.path.join(s.saver_dir, "frellis.scr"), "/a", str(handle)],
-                               extra_env={"WINEDLLOVERRIDES": "mscoree,mshtml=;mpr=n,b"})
+                               extra_env={"WINEDLLOVERRIDES": "mscoree,mshtml=;winedbg.exe=d;mpr=n,b"})
         checks.expect(status == 0, "/a exits with status 0 (got %s)" % status)
         recorded = [line for line in lines(os.path.join(s.saver_dir, "pwd_change_calls.txt"))
                     if line]

@@ -82,8 +82,9 @@ def wine_env(display, prefix, extra=None):
         "DISPLAY": display,
         "WINEPREFIX": prefix,
         "WINEDEBUG": "-all",
-        # No Mono or Gecko installer dialogs while booting the prefix.
-        "WINEDLLOVERRIDES": "mscoree,mshtml=",
+        # No Mono or Gecko installer dialogs while booting the prefix, and no debugger that
+        # would hold a crashed program open until the scenario times out.
+        "WINEDLLOVERRIDES": "mscoree,mshtml=;winedbg.exe=d",
         "LANG": "C.UTF-8",
     })
     env.update(extra or {})
