@@ -583,6 +583,9 @@ BOOL WINAPI EndDialog(HWND dialog, INT_PTR result) {
         return FALSE;
     state->ended = true;
     state->result = result;
+    // Wakes the modal loop, which may be waiting for a message when the dialog is ended from
+    // outside its own message handling.
+    PostMessageA(dialog, WM_NULL, 0, 0);
     return TRUE;
 }
 

@@ -141,6 +141,7 @@ typedef LONG(WINAPI *LPTOP_LEVEL_EXCEPTION_FILTER)(EXCEPTION_POINTERS *);
 #define GetBValue(rgb) ((BYTE)((rgb) >> 16))
 
 // Messages.
+#define WM_NULL 0x0000
 #define WM_CREATE 0x0001
 #define WM_DESTROY 0x0002
 #define WM_SIZE 0x0005
