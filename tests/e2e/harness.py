@@ -326,6 +326,19 @@ class Scenario:
                                 text=True)
         return bool(result.stdout.strip())
 
+    def activate(self, title):
+        """Asks the window manager to give the keyboard to the window titled so, and waits until
+        it has: keys typed right after a window appears may otherwise go to the one before."""
+        subprocess.run(["xdotool", "search", "--sync", "--name", "^%s$" % title,
+                        "windowactivate", "--sync"],
+                       env={**os.environ, "DISPLAY": self.display}, capture_output=True,
+                       timeout=10)
+
+    def end(self, process):
+        """Ends a process that outlived its part of the scenario, so the next part starts clean."""
+        if process.poll() is None:
+            kill_group(process.pid)
+
     def wait_for_window(self, title, timeout=15):
         return wait_until(lambda: self.window_exists(title), timeout)
 
