@@ -78,10 +78,17 @@ TEST_F(AnimationLifecycle, FramesErasesAndTeardown) {
     EXPECT_EQ(headless::LiveDeviceContexts(), 0);
 }
 
-// SetTimer fails for a window that is gone: no timer, and still nothing leaks.
+// After a failed SetTimer (timer_id 0) destruction makes no KillTimer call: another timer the
+// window happens to hold under number 0 keeps running. SetTimer fails for a window that is gone,
+// and nothing leaks then either.
 TEST_F(AnimationLifecycle, FailedTimer) {
     HWND window = Create();
+    SetTimer(window, 0, 1000, nullptr);
+    animation_state.timer_id = 0;
+    DestroyAnimation(window);
+    EXPECT_EQ(headless::ActiveTimers(), 2);
     DestroyWindow(window);
+
     CreateAnimation(window);
     EXPECT_EQ(animation_state.timer_id, 0u);
     DestroyAnimation(window);
