@@ -186,6 +186,43 @@ TEST_F(SaverRun, ChangePasswordOwner) {
     EXPECT_FALSE(headless::ModuleLoaded("MPR.DLL"));
 }
 
+// The configuration dialog's owner by tail, and its result as the exit code.
+TEST_F(SaverRun, ConfigurationOwner) {
+    HWND foreground = OtherWindow("Foreground", "Foreground");
+    HWND settings = OtherWindow("Settings", "Settings");
+    SetForegroundWindow(foreground);
+    const std::string handle = Decimal(settings);
+    const struct {
+        std::string tail;
+        HWND owner;
+        bool confirm;
+    } rows[] = {
+        {"", nullptr, true},
+        {"- / ", nullptr, false},
+        {"/c", foreground, true},
+        {"/c:" + handle, settings, false},
+        {"-C:" + handle + "x", settings, true},
+        {"/c " + handle, foreground, true},
+        {"/c" + handle, foreground, true},
+        {"/c:4294967296", foreground, true},
+    };
+    for (const auto &row : rows) {
+        // Closing a dialog activates its owner; every row starts from the same foreground.
+        SetForegroundWindow(foreground);
+        HWND owner = reinterpret_cast<HWND>(1);
+        headless::Schedule(10, [&] {
+            HWND dialog = headless::CurrentDialog();
+            owner = GetParent(dialog);
+            if (row.confirm)
+                headless::ClickDialogItem(dialog, IDOK);
+            else
+                headless::ClickCloseBox(dialog);
+        });
+        EXPECT_EQ(Run(row.tail), row.confirm ? 1 : 0) << '"' << row.tail << '"';
+        EXPECT_EQ(owner, row.owner) << '"' << row.tail << '"';
+    }
+}
+
 TEST_F(SaverRun, SecondFullScreenRunBringsTheFirstToTheFront) {
     HWND first = OtherWindow("WindowsScreenSaverClass", "Screen Saver");
     HWND other = OtherWindow("Other", "Other");
