@@ -1,0 +1,12 @@
+#!/usr/bin/env bash
+# The frame rate under Wine (a benchmark, not a test): builds the 64-bit saver, then at
+# 1920x1080 measures the ticks per second and the CPU use of the real saver at the default and
+# the largest settings, at speed 10 and 20, beside a window with only a timer of the same
+# period. Prints a Markdown table; see docs/performance.md for the method.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/install-deps.sh build windows wine
+cmake --preset win64 >/dev/null
+cmake --build --preset win64 -j 2 >/dev/null
+export FRELLIS_WIN64_DIR=${FRELLIS_WIN64_DIR:-$PWD/build/win64}
+exec /usr/bin/python3 scripts/wine_frame_rate.py
