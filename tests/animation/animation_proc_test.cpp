@@ -5,6 +5,8 @@
 
 namespace {
 
+using saver_test::LitScreenPixels;
+
 LRESULT CALLBACK AnimationWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
     return AnimationProc(window, message, wparam, lparam);
 }
@@ -13,23 +15,9 @@ LRESULT CALLBACK AnimationWindowProc(HWND window, UINT message, WPARAM wparam, L
 class AnimationLifecycle : public saver_test::SaverTest {
   protected:
     HWND Create() {
-        WNDCLASSA window_class = {};
-        window_class.lpfnWndProc = AnimationWindowProc;
-        window_class.hInstance = headless::ExecutableInstance();
-        window_class.lpszClassName = "AnimationTestWindow";
-        RegisterClassA(&window_class);
-        return CreateWindowExA(0, "AnimationTestWindow", "Screen Saver", WS_POPUP | WS_VISIBLE, 0,
-                               0, headless::ScreenWidth(), headless::ScreenHeight(), nullptr,
-                               nullptr, window_class.hInstance, nullptr);
-    }
-
-    static int LitScreenPixels() {
-        int lit = 0;
-        for (int y = 0; y < headless::ScreenHeight(); ++y) {
-            for (int x = 0; x < headless::ScreenWidth(); ++x)
-                lit += headless::ScreenPixel(x, y) != 0;
-        }
-        return lit;
+        return saver_test::CreateTestWindow("AnimationTestWindow", AnimationWindowProc,
+                                            "Screen Saver", headless::ScreenWidth(),
+                                            headless::ScreenHeight());
     }
 };
 

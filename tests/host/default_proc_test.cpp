@@ -9,22 +9,12 @@ namespace {
 
 using saver_test::TakePosted;
 
-LRESULT CALLBACK PolicyWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-    return DefaultSaverProc(window, message, wparam, lparam);
-}
-
-// A window whose every message goes through the input policy and nothing else.
 class InputPolicy : public saver_test::SaverTest {
   protected:
     void SetUp() override {
         SaverTest::SetUp();
-        WNDCLASSA window_class = {};
-        window_class.lpfnWndProc = PolicyWindowProc;
-        window_class.hInstance = headless::ExecutableInstance();
-        window_class.lpszClassName = "PolicyTestWindow";
-        RegisterClassA(&window_class);
-        window_ = CreateWindowExA(0, "PolicyTestWindow", "Screen Saver", WS_POPUP | WS_VISIBLE, 0,
-                                  0, 640, 480, nullptr, nullptr, window_class.hInstance, nullptr);
+        window_ = saver_test::CreateTestWindow("PolicyTestWindow", saver_test::PolicyWindowProc,
+                                               "Screen Saver", 640, 480);
         ASSERT_NE(window_, nullptr);
         headless::SetCursorPosition(100, 100);
         cursor_anchor = POINT{100, 100};

@@ -65,10 +65,6 @@ TEST_F(PasswordVerifier, LoadFollowsTheSetting) {
     }
 }
 
-LRESULT CALLBACK PolicyWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-    return DefaultSaverProc(window, message, wparam, lparam);
-}
-
 // A consumer-platform window protected by a verifier; closes go through DefaultSaverProc.
 class PasswordHooks : public saver_test::SaverTest {
   protected:
@@ -77,13 +73,8 @@ class PasswordHooks : public saver_test::SaverTest {
         consumer_platform = true;
         saver_test::ProvidePasswordVerifier();
         LoadPasswordVerifier();
-        WNDCLASSA window_class = {};
-        window_class.lpfnWndProc = PolicyWindowProc;
-        window_class.hInstance = headless::ExecutableInstance();
-        window_class.lpszClassName = "PasswordTestWindow";
-        RegisterClassA(&window_class);
-        window_ = CreateWindowExA(0, "PasswordTestWindow", "Screen Saver", WS_POPUP | WS_VISIBLE, 0,
-                                  0, 640, 480, nullptr, nullptr, window_class.hInstance, nullptr);
+        window_ = saver_test::CreateTestWindow("PasswordTestWindow", saver_test::PolicyWindowProc,
+                                               "Screen Saver", 640, 480);
         ASSERT_NE(window_, nullptr);
     }
     LRESULT Close() { return DefaultSaverProc(window_, WM_CLOSE, 0, 0); }

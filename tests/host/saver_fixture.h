@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "animation/figures.h"
+#include "host/default_proc.h"
 #include "host/saver_main.h"
 #include "platform/headless/headless.h"
 #include "settings/settings_store.h"
@@ -60,6 +61,36 @@ inline std::vector<UINT> RunningFlagCalls() {
 inline bool TakePosted(HWND window, UINT message) {
     MSG msg;
     return PeekMessageA(&msg, window, message, message, PM_REMOVE) != 0;
+}
+
+// A visible top-level window of a class of the test's own, at the screen's top-left corner.
+inline HWND CreateTestWindow(const char *class_name, WNDPROC procedure, const char *title,
+                             int width, int height) {
+    WNDCLASSA window_class = {};
+    window_class.lpfnWndProc = procedure;
+    window_class.hInstance = headless::ExecutableInstance();
+    window_class.lpszClassName = class_name;
+    RegisterClassA(&window_class);
+    return CreateWindowExA(0, class_name, title, WS_POPUP | WS_VISIBLE, 0, 0, width, height,
+                           nullptr, nullptr, window_class.hInstance, nullptr);
+}
+
+inline LRESULT CALLBACK PlainWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    return DefWindowProcA(window, message, wparam, lparam);
+}
+
+// A window whose every message goes through the input policy and nothing else.
+inline LRESULT CALLBACK PolicyWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    return DefaultSaverProc(window, message, wparam, lparam);
+}
+
+inline int LitScreenPixels() {
+    int lit = 0;
+    for (int y = 0; y < headless::ScreenHeight(); ++y) {
+        for (int x = 0; x < headless::ScreenWidth(); ++x)
+            lit += headless::ScreenPixel(x, y) != 0;
+    }
+    return lit;
 }
 
 class SaverTest : public ::testing::Test {

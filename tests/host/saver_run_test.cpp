@@ -10,14 +10,11 @@
 
 namespace {
 
+using saver_test::LitScreenPixels;
 using saver_test::verifier;
 
 std::string Decimal(HWND window) {
     return std::to_string(reinterpret_cast<uintptr_t>(window));
-}
-
-LRESULT CALLBACK PlainWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-    return DefWindowProcA(window, message, wparam, lparam);
 }
 
 class SaverRun : public saver_test::SaverTest {
@@ -29,21 +26,7 @@ class SaverRun : public saver_test::SaverTest {
 
     // A window of another program: the display settings' preview host, or a running saver.
     static HWND OtherWindow(const char *class_name, const char *title) {
-        WNDCLASSA window_class = {};
-        window_class.lpfnWndProc = PlainWindowProc;
-        window_class.lpszClassName = class_name;
-        RegisterClassA(&window_class);
-        return CreateWindowExA(0, class_name, title, WS_POPUP | WS_VISIBLE, 10, 10, 80, 60, nullptr,
-                               nullptr, nullptr, nullptr);
-    }
-
-    static int LitScreenPixels() {
-        int lit = 0;
-        for (int y = 0; y < headless::ScreenHeight(); ++y) {
-            for (int x = 0; x < headless::ScreenWidth(); ++x)
-                lit += headless::ScreenPixel(x, y) != 0;
-        }
-        return lit;
+        return saver_test::CreateTestWindow(class_name, saver_test::PlainWindowProc, title, 80, 60);
     }
 
     static void ExpectEverythingReleased(const char *what) {

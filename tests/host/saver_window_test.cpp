@@ -22,12 +22,7 @@ class SaverWindow : public saver_test::SaverTest {
         SaverTest::SetUp();
         headless::SetScreenSize(64, 48);
         parent_messages.clear();
-        WNDCLASSA window_class = {};
-        window_class.lpfnWndProc = ParentProc;
-        window_class.lpszClassName = "PreviewParent";
-        RegisterClassA(&window_class);
-        parent_ = CreateWindowExA(0, "PreviewParent", "Display", WS_POPUP | WS_VISIBLE, 0, 0, 40,
-                                  30, nullptr, nullptr, nullptr, nullptr);
+        parent_ = saver_test::CreateTestWindow("PreviewParent", ParentProc, "Display", 40, 30);
     }
 
     // Runs the mode and calls probe inside its message loop; the run then ends.
