@@ -20,6 +20,7 @@ struct Window {
     std::string class_name;
     WNDPROC procedure = nullptr;
     HCURSOR class_cursor = nullptr;
+    HBRUSH class_brush = nullptr;
     std::string text;
     DWORD style = 0;
     DWORD ex_style = 0;
@@ -388,6 +389,7 @@ HWND WINAPI CreateWindowExA(DWORD ex_style, LPCSTR class_name, LPCSTR window_nam
     w.class_name = window_class->name;
     w.procedure = window_class->record.lpfnWndProc;
     w.class_cursor = window_class->record.hCursor;
+    w.class_brush = window_class->record.hbrBackground;
     w.style = style;
     w.ex_style = ex_style;
     w.parent = child ? parent : nullptr;
@@ -454,10 +456,19 @@ LRESULT WINAPI DefWindowProcA(HWND window, UINT message, WPARAM wparam, LPARAM l
     case WM_GETTEXTLENGTH:
         return static_cast<LRESULT>(w->text.size());
     case WM_PAINT:
-        // Painting validates the window; a procedure that neither paints nor passes the message
-        // here gets WM_PAINT again and again, as on Windows.
-        w->needs_paint = false;
+        // Painting validates the window, erasing its background first; a procedure that neither
+        // paints nor passes the message here gets WM_PAINT again and again, as on Windows.
+        if (w->needs_paint) {
+            w->needs_paint = false;
+            HDC dc = GetDC(window);
+            Send(window, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+            ReleaseDC(window, dc);
+        }
         return 0;
+    case WM_ERASEBKGND:
+        // The class brush would fill the window; the headless screen starts black, and only a
+        // black brush is ever used, so only the answer matters.
+        return w->class_brush ? TRUE : FALSE;
     case WM_ACTIVATE:
         if (LOWORD(wparam) != 0)
             SetFocus(window);
