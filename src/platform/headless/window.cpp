@@ -409,8 +409,10 @@ HWND WINAPI CreateWindowExA(DWORD ex_style, LPCSTR class_name, LPCSTR window_nam
             SendNcDestroy(window);
         return nullptr;
     }
+    // A window that refuses its creation never lived: it gets WM_NCDESTROY but no WM_DESTROY.
     if (Find(window) && Send(window, WM_CREATE, 0, reinterpret_cast<LPARAM>(&create)) == -1) {
-        DestroyWindow(window);
+        if (Find(window))
+            SendNcDestroy(window);
         return nullptr;
     }
     if (Find(window))
