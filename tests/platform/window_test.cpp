@@ -95,6 +95,31 @@ TEST_F(Windows, VisibleWindowIsShownDuringCreation) {
               (std::vector<UINT>{WM_NCCREATE, WM_CREATE, WM_SHOWWINDOW}));
 }
 
+TEST_F(Windows, AShownWindowIsErasedAndPaintedUntilValid) {
+    HWND window = Keep(CreatePopup("painted", WS_POPUP | WS_VISIBLE, 0, 0, 50, 40));
+    message_log::Drain();
+    EXPECT_FALSE(MessagesOf(window, {WM_ERASEBKGND}).empty());
+    EXPECT_FALSE(MessagesOf(window, {WM_PAINT}).empty());
+    MSG msg;
+    EXPECT_FALSE(PeekMessageA(&msg, window, WM_PAINT, WM_PAINT, PM_NOREMOVE))
+        << "the default procedure validated the window";
+}
+
+TEST_F(Windows, DefaultCursorHandlingAsksTheParentFirst) {
+    HWND parent = Keep(CreatePopup("parent"));
+    HWND child = CreateChild(parent, 1);
+    entries.clear();
+    // No class cursor anywhere: nobody sets one, and the answer is FALSE.
+    EXPECT_EQ(SendMessageA(child, WM_SETCURSOR, reinterpret_cast<WPARAM>(child),
+                           MAKELPARAM(1, WM_MOUSEMOVE)),
+              FALSE);
+    EXPECT_EQ(MessagesOf(parent, {WM_SETCURSOR}).size(), 1u);
+    answers = {{WM_SETCURSOR, TRUE}};
+    EXPECT_EQ(SendMessageA(child, WM_SETCURSOR, reinterpret_cast<WPARAM>(child),
+                           MAKELPARAM(1, WM_MOUSEMOVE)),
+              TRUE);
+}
+
 TEST_F(Windows, DestroyingAParentDestroysItsChildrenParentFirstThenChildrenLast) {
     HWND parent = Keep(CreatePopup("parent"));
     HWND child = CreateChild(parent, 7);
