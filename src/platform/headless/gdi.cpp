@@ -248,19 +248,15 @@ void DrawSteps(const Walk &w, int64_t up, int64_t down, int64_t remainder, int64
         int64_t scaled = remainder * m, offset = w.offset;
         const int64_t scaled_up = up * m;
         // Steep lines start a new cache line at nearly every pixel, at strides the hardware
-        // prefetchers do not follow; asking for the line a few pixels ahead hides the misses.
-        const uintptr_t base = reinterpret_cast<uintptr_t>(w.pixels);
-        int64_t scaled_ahead = scaled + kAhead * scaled_up,
-                offset_ahead = offset + kAhead * w.step_a;
-        for (int64_t n = 0; n < count; ++n) {
-            __builtin_prefetch(reinterpret_cast<const void *>(
-                                   base + 4 * (offset_ahead + (scaled_ahead >> kShift) * w.step_b)),
-                               1);
-            w.pixels[offset + (scaled >> kShift) * w.step_b] = w.color;
+        // prefetchers do not follow; asking for the line about kAhead pixels further on hides
+        // the misses. A hint needs no exact address, so the distance is fixed per segment.
+        const int64_t ahead = kAhead * w.step_a + (kAhead * up + down / 2) / down * w.step_b;
+        const uintptr_t prefetch_base = reinterpret_cast<uintptr_t>(w.pixels) + 4 * ahead;
+        for (const int64_t end = offset + count * w.step_a; offset != end; offset += w.step_a) {
+            const int64_t at = offset + (scaled >> kShift) * w.step_b;
+            __builtin_prefetch(reinterpret_cast<const void *>(prefetch_base + 4 * at), 1);
+            w.pixels[at] = w.color;
             scaled += scaled_up;
-            offset += w.step_a;
-            scaled_ahead += scaled_up;
-            offset_ahead += w.step_a;
         }
         return;
     }
@@ -279,7 +275,7 @@ void DrawSteps(const Walk &w, int64_t up, int64_t down, int64_t remainder, int64
 // Run by run, for lines that stay at least three steps on each minor coordinate: minor offset j
 // covers the steps from I(j) = ceil((2 da j - da) / (2 db)) to I(j + 1) - 1, and the starts
 // advance by the quotient of 2 da / 2 db plus a carry of the remainder. The pixels of a run of an
-// x-major line are contiguous and go in two at a time.
+// x-major line are contiguous and go in four at a time.
 void DrawRuns(const Walk &w, int64_t da, int64_t db, int64_t i, int64_t j, int64_t i_last) {
     int64_t next = i_last + 1, remainder = 0, quotient = 0, carry = 0, divisor = 1;
     if (db > 0) {
@@ -290,16 +286,17 @@ void DrawRuns(const Walk &w, int64_t da, int64_t db, int64_t i, int64_t j, int64
         quotient = 2 * da / divisor;
         carry = 2 * da % divisor;
     }
-    const uint64_t pair = uint64_t{w.color} << 32 | w.color;
+    typedef uint32_t Quad __attribute__((vector_size(16)));
+    const Quad quad = {w.color, w.color, w.color, w.color};
     int64_t offset = w.offset;
     for (;;) {
         const int64_t end = std::min(next, i_last + 1), length = end - i;
         if (w.step_a == 1 || w.step_a == -1) {
             uint32_t *p = w.pixels + (w.step_a > 0 ? offset : offset - length + 1);
             int64_t n = length;
-            for (; n >= 2; n -= 2, p += 2)
-                std::memcpy(p, &pair, sizeof pair);
-            if (n)
+            for (; n >= 4; n -= 4, p += 4)
+                std::memcpy(p, &quad, sizeof quad);
+            for (; n > 0; --n, ++p)
                 *p = w.color;
         } else {
             for (int64_t n = 0, o = offset; n < length; ++n, o += w.step_a)
@@ -309,12 +306,11 @@ void DrawRuns(const Walk &w, int64_t da, int64_t db, int64_t i, int64_t j, int64
             return;
         offset += length * w.step_a + w.step_b;
         i = end;
-        next += quotient;
         remainder += carry;
-        if (remainder >= divisor) {
-            remainder -= divisor;
-            ++next;
-        }
+        // Branch-free: whether a run is one step longer follows no learnable pattern.
+        const bool longer = __builtin_expect_with_probability(remainder >= divisor, 1, 0.5);
+        next += quotient + longer;
+        remainder -= longer ? divisor : 0;
     }
 }
 
