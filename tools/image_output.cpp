@@ -16,7 +16,6 @@ struct GifStream {
     int height;
     bool ok;
     std::vector<GifPixelType> indexes;
-    std::vector<GifByteType> red, green, blue;
 };
 
 bool WritePng(const char *path, const uint32_t *pixels, int width, int height) {
@@ -49,7 +48,7 @@ GifStream *OpenGif(const char *path, int width, int height) {
         return nullptr;
     }
     EGifSetGifVersion(file, true);
-    GifStream *gif = new GifStream{file, width, height, true, {}, {}, {}, {}};
+    GifStream *gif = new GifStream{file, width, height, true, {}};
     gif->indexes.resize(size_t(width) * size_t(height));
     gif->ok = EGifPutScreenDesc(file, width, height, 8, 0, nullptr) == GIF_OK;
     // The application extension that makes viewers loop the animation forever.
@@ -63,55 +62,52 @@ GifStream *OpenGif(const char *path, int width, int height) {
 
 namespace {
 
-// Fills the index buffer and a colour map of the frame's exact colours; NULL when there are more
-// than 256 of them.
-ColorMapObject *ExactColors(GifStream *gif, const uint32_t *pixels) {
-    std::unordered_map<uint32_t, GifPixelType> index_of;
-    std::vector<uint32_t> colors;
-    uint32_t last_color = 0xFFFFFFFF;
-    GifPixelType last_index = 0;
-    const size_t count = gif->indexes.size();
-    for (size_t i = 0; i < count; ++i) {
-        if (pixels[i] != last_color) {
-            auto found = index_of.find(pixels[i]);
-            if (found == index_of.end()) {
-                if (colors.size() == 256)
-                    return nullptr;
-                found = index_of.emplace(pixels[i], GifPixelType(colors.size())).first;
-                colors.push_back(pixels[i]);
-            }
-            last_color = pixels[i];
-            last_index = found->second;
-        }
-        gif->indexes[i] = last_index;
+int Distance(uint32_t a, uint32_t b) {
+    int sum = 0;
+    for (int shift = 0; shift < 24; shift += 8) {
+        const int d = int(a >> shift & 0xFF) - int(b >> shift & 0xFF);
+        sum += d * d;
     }
-    const int size = 1 << std::max(1, GifBitSize(static_cast<int>(colors.size())));
-    ColorMapObject *map = GifMakeMapObject(size, nullptr);
-    if (!map)
-        return nullptr;
-    for (size_t c = 0; c < colors.size(); ++c)
-        map->Colors[c] = {GifByteType(colors[c] & 0xFF), GifByteType(colors[c] >> 8 & 0xFF),
-                          GifByteType(colors[c] >> 16 & 0xFF)};
-    return map;
+    return sum;
 }
 
-ColorMapObject *QuantizedColors(GifStream *gif, const uint32_t *pixels) {
+// Fills the index buffer and returns the frame's colour map: its exact colours while there are
+// at most 256, else the 256 most frequent, the rarer ones drawn as the nearest of those. A frame
+// holds each figure's trail shades and black, so only a frame at the largest settings can hold
+// one colour too many, and then only a few pixels change.
+ColorMapObject *FramePalette(GifStream *gif, const uint32_t *pixels) {
     const size_t count = gif->indexes.size();
-    gif->red.resize(count);
-    gif->green.resize(count);
-    gif->blue.resize(count);
-    for (size_t i = 0; i < count; ++i) {
-        gif->red[i] = pixels[i] & 0xFF;
-        gif->green[i] = pixels[i] >> 8 & 0xFF;
-        gif->blue[i] = pixels[i] >> 16 & 0xFF;
+    std::unordered_map<uint32_t, uint64_t> frequency;
+    for (size_t i = 0; i < count;) {
+        size_t run = i + 1;
+        while (run < count && pixels[run] == pixels[i])
+            ++run;
+        frequency[pixels[i]] += run - i;
+        i = run;
     }
-    ColorMapObject *map = GifMakeMapObject(256, nullptr);
-    int size = 256;
-    if (map && GifQuantizeBuffer(unsigned(gif->width), unsigned(gif->height), &size,
-                                 gif->red.data(), gif->green.data(), gif->blue.data(),
-                                 gif->indexes.data(), map->Colors) != GIF_OK) {
-        GifFreeMapObject(map);
-        return nullptr;
+    std::vector<std::pair<uint64_t, uint32_t>> ranked;
+    for (const auto &entry : frequency)
+        ranked.push_back({entry.second, entry.first});
+    std::sort(ranked.begin(), ranked.end(), [](const auto &a, const auto &b) {
+        return a.first != b.first ? a.first > b.first : a.second < b.second;
+    });
+    const size_t kept = std::min<size_t>(ranked.size(), 256);
+    std::unordered_map<uint32_t, GifPixelType> index_of;
+    for (size_t k = 0; k < ranked.size(); ++k) {
+        size_t nearest = k;
+        for (size_t c = 0; k >= kept && c < kept; ++c)
+            if (nearest == k || Distance(ranked[c].second, ranked[k].second) <
+                                    Distance(ranked[nearest].second, ranked[k].second))
+                nearest = c;
+        index_of[ranked[k].second] = GifPixelType(nearest);
+    }
+    for (size_t i = 0; i < count; ++i)
+        gif->indexes[i] = index_of[pixels[i]];
+    ColorMapObject *map = GifMakeMapObject(1 << std::max(1, GifBitSize(int(kept))), nullptr);
+    for (size_t c = 0; map && c < kept; ++c) {
+        const uint32_t color = ranked[c].second;
+        map->Colors[c] = {GifByteType(color & 0xFF), GifByteType(color >> 8 & 0xFF),
+                          GifByteType(color >> 16 & 0xFF)};
     }
     return map;
 }
@@ -121,9 +117,7 @@ ColorMapObject *QuantizedColors(GifStream *gif, const uint32_t *pixels) {
 bool AddGifFrame(GifStream *gif, const uint32_t *pixels, int delay_centiseconds) {
     if (!gif->ok)
         return false;
-    ColorMapObject *map = ExactColors(gif, pixels);
-    if (!map)
-        map = QuantizedColors(gif, pixels);
+    ColorMapObject *map = FramePalette(gif, pixels);
     if (!map)
         return gif->ok = false;
     GraphicsControlBlock control = {DISPOSE_DO_NOT, false, delay_centiseconds,

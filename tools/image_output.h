@@ -1,7 +1,7 @@
 // Writing the off-screen surface (row-major 0x00BBGGRR pixels) to image files for the render
 // tool: one frame as PNG through libpng, or a stream of frames as an animated GIF through giflib.
-// Each frame of the GIF gets its own colour table, exact while a frame has at most 256 colours
-// and quantised by giflib beyond that.
+// Each frame of the GIF gets its own colour table, exact while a frame has at most 256 colours;
+// beyond that the rarest colours take the nearest of the 256 most frequent.
 #pragma once
 
 #include <cstdint>

@@ -1,8 +1,10 @@
 // Runs the built frellis-render as a person would and checks what comes out.
 #include <gif_lib.h>
+#include <png.h>
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <sys/wait.h>
 #include <vector>
@@ -77,6 +79,44 @@ TEST(RenderTool, GifHasOneFramePerTick) {
     EXPECT_EQ(total, 40);
     DGifCloseFile(gif, &error);
     std::remove(path.c_str());
+}
+
+// While a frame has at most 256 colours the GIF keeps them exactly: its last frame is the PNG.
+TEST(RenderTool, GifFramesKeepExactColours) {
+    const std::string gif_path = testing::TempDir() + "render_tool_exact.gif";
+    const std::string png_path = testing::TempDir() + "render_tool_exact.png";
+    int status;
+    RunTool("--seed 11 --size 80x60 --figures 3 --corners 5 --trail 8 --ticks 5 --gif " + gif_path +
+                " --png " + png_path,
+            &status);
+    ASSERT_EQ(status, 0);
+
+    png_image png;
+    std::memset(&png, 0, sizeof png);
+    png.version = PNG_IMAGE_VERSION;
+    ASSERT_TRUE(png_image_begin_read_from_file(&png, png_path.c_str()));
+    png.format = PNG_FORMAT_RGB;
+    std::vector<uint8_t> rgb(PNG_IMAGE_SIZE(png));
+    ASSERT_TRUE(png_image_finish_read(&png, nullptr, rgb.data(), 0, nullptr));
+
+    int error = 0;
+    GifFileType *gif = DGifOpenFileName(gif_path.c_str(), &error);
+    ASSERT_NE(gif, nullptr);
+    ASSERT_EQ(DGifSlurp(gif), GIF_OK);
+    const SavedImage &last = gif->SavedImages[gif->ImageCount - 1];
+    const ColorMapObject *map = last.ImageDesc.ColorMap ? last.ImageDesc.ColorMap : gif->SColorMap;
+    ASSERT_NE(map, nullptr);
+    int differing = 0, painted = 0;
+    for (size_t i = 0; i < size_t(80 * 60); ++i) {
+        const GifColorType &c = map->Colors[last.RasterBits[i]];
+        differing += c.Red != rgb[3 * i] || c.Green != rgb[3 * i + 1] || c.Blue != rgb[3 * i + 2];
+        painted += rgb[3 * i] || rgb[3 * i + 1] || rgb[3 * i + 2];
+    }
+    EXPECT_GT(painted, 0);
+    EXPECT_EQ(differing, 0);
+    DGifCloseFile(gif, &error);
+    std::remove(gif_path.c_str());
+    std::remove(png_path.c_str());
 }
 
 TEST(GifFrameDelay, RoundsSoThatTheTotalKeepsTime) {
