@@ -390,6 +390,17 @@ Box ClipBox(const Target &t) {
     return {t.clip_left, t.clip_top, t.clip_right, t.clip_bottom};
 }
 
+// The pixel at a logical position of a device context; NULL outside what it may touch.
+uint32_t *PixelAt(HDC handle, int x, int y) {
+    Target t;
+    if (!ResolveTarget(handle, &t))
+        return nullptr;
+    const int64_t px = t.origin_x + x, py = t.origin_y + y;
+    if (px < t.clip_left || px >= t.clip_right || py < t.clip_top || py >= t.clip_bottom)
+        return nullptr;
+    return t.pixels + py * t.stride + px;
+}
+
 void Deselect(HGDIOBJ handle) {
     if (GdiObject *object = FindObject(handle))
         --object->selections;
@@ -654,22 +665,13 @@ BOOL WINAPI GdiFlush() {
 }
 
 COLORREF WINAPI GetPixel(HDC handle, int x, int y) {
-    Target t;
-    if (!ResolveTarget(handle, &t))
-        return CLR_INVALID;
-    const int64_t px = t.origin_x + x, py = t.origin_y + y;
-    if (px < t.clip_left || px >= t.clip_right || py < t.clip_top || py >= t.clip_bottom)
-        return CLR_INVALID;
-    return t.pixels[py * t.stride + px];
+    uint32_t *pixel = PixelAt(handle, x, y);
+    return pixel ? *pixel : CLR_INVALID;
 }
 
 COLORREF WINAPI SetPixel(HDC handle, int x, int y, COLORREF color) {
-    Target t;
-    if (!ResolveTarget(handle, &t))
+    uint32_t *pixel = PixelAt(handle, x, y);
+    if (!pixel)
         return CLR_INVALID;
-    const int64_t px = t.origin_x + x, py = t.origin_y + y;
-    if (px < t.clip_left || px >= t.clip_right || py < t.clip_top || py >= t.clip_bottom)
-        return CLR_INVALID;
-    t.pixels[py * t.stride + px] = color & 0x00FFFFFF;
-    return color & 0x00FFFFFF;
+    return *pixel = color & 0x00FFFFFF;
 }
