@@ -54,12 +54,20 @@ def build():
     if not shutil.which("cmake") or not shutil.which(harness.CROSS_CC):
         print("skipped: cmake or %s missing" % harness.CROSS_CC)
         return harness.SKIP
-    win64 = harness.WIN64_DIR
-    if not os.path.exists(os.path.join(win64, "CMakeCache.txt")):
-        subprocess.run(["cmake", "-S", harness.SOURCE_DIR, "-B", win64, "-G", "Ninja",
-                        "--toolchain", os.path.join(harness.SOURCE_DIR, "cmake", "mingw-x86_64.cmake"),
-                        "-DCMAKE_BUILD_TYPE=MinSizeRel"], check=True)
-    subprocess.run(["cmake", "--build", win64, "-j2"], check=True)
+    win64 = os.path.realpath(harness.WIN64_DIR)
+    if win64 == os.path.realpath(os.path.join(harness.SOURCE_DIR, "build", "win64")):
+        # The preset's own folder: configured and built exactly as `cmake --preset win64` does.
+        if not os.path.exists(os.path.join(win64, "CMakeCache.txt")):
+            subprocess.run(["cmake", "--preset", "win64"], cwd=harness.SOURCE_DIR, check=True)
+        subprocess.run(["cmake", "--build", "--preset", "win64", "-j", "2"],
+                       cwd=harness.SOURCE_DIR, check=True)
+    else:
+        if not os.path.exists(os.path.join(win64, "CMakeCache.txt")):
+            subprocess.run(["cmake", "-S", harness.SOURCE_DIR, "-B", win64, "-G", "Ninja",
+                            "--toolchain",
+                            os.path.join(harness.SOURCE_DIR, "cmake", "mingw-x86_64.cmake"),
+                            "-DCMAKE_BUILD_TYPE=MinSizeRel"], check=True)
+        subprocess.run(["cmake", "--build", win64, "-j", "2"], check=True)
     if not os.path.exists(harness.SAVER):
         print("the win64 build made no %s" % harness.SAVER)
         return 1
@@ -150,8 +158,15 @@ def cleanup():
         env = harness.wine_env(state["display"], state["prefix"])
         subprocess.run([wineserver, "-k"], env=env, capture_output=True)
         subprocess.run([wineserver, "-w"], env=env, capture_output=True, timeout=30)
-    for key in ("openbox_pid", "xvfb_pid"):
-        harness.kill_group(state[key])
+    for key, program in (("openbox_pid", "openbox"), ("xvfb_pid", "Xvfb")):
+        # A state file left by an earlier boot may name pids that are someone else's now.
+        try:
+            with open("/proc/%d/cmdline" % state[key], "rb") as f:
+                command = f.read().split(b"\0")[0]
+        except OSError:
+            continue
+        if os.path.basename(command).decode(errors="replace") == program:
+            harness.kill_group(state[key])
     shutil.rmtree(state["prefix"], ignore_errors=True)
     os.remove(harness.STATE_FILE)
     log("run cleaned up")

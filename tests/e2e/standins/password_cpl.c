@@ -1,53 +1,42 @@
 /* PASSWORD.CPL stand-in: VerifyScreenSavePwd answers what the test wrote into
    verify_answer.txt (one number per call, the last one repeating; 0 when absent), after holding a
    nested message loop for verify_hold_ms.txt milliseconds, as the real component's modal window
-   would. Every call appends "call <hwnd> <answer>" to verify_calls.txt. */
-#include "standin_log.h"
+   would. Every call appends "call <hwnd> <answer>" to verify_calls.txt, and "done" when it
+   returns. */
+#include "standin_dll.h"
 
-static HMODULE self;
-
-BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
-    (void)reserved;
-    if (reason == DLL_PROCESS_ATTACH)
-        self = instance;
-    return TRUE;
-}
-
-/* The answer for the call numbered INDEX (0-based): the INDEX-th number of the answer file,
-   or its last one when the file has fewer. */
-static int AnswerFor(int index) {
-    char path[MAX_PATH + 32];
-    BesideModule(self, "verify_answer.txt", path, MAX_PATH);
-    FILE *f = fopen(path, "r");
+/* The INDEX-th number of the file (0-based), or its last one when it has fewer; FALLBACK when
+   the file is missing or holds none. */
+static int NumberAt(const char *name, int index, int fallback) {
+    FILE *f = OpenBeside(name, "r");
     if (!f)
-        return 0;
-    int answer = 0, value;
+        return fallback;
+    int number = fallback, value;
     for (int i = 0; i <= index && fscanf(f, "%d", &value) == 1; ++i)
-        answer = value;
+        number = value;
     fclose(f);
-    return answer;
+    return number;
 }
 
 static int CountCalls(void) {
-    char path[MAX_PATH + 32];
-    BesideModule(self, "verify_calls.txt", path, MAX_PATH);
-    FILE *f = fopen(path, "r");
+    FILE *f = OpenBeside("verify_calls.txt", "r");
     if (!f)
         return 0;
-    int lines = 0, c;
-    while ((c = fgetc(f)) != EOF)
-        lines += c == '\n';
+    int calls = 0;
+    char line[128];
+    while (fgets(line, sizeof line, f))
+        calls += strncmp(line, "call", 4) == 0;
     fclose(f);
-    return lines;
+    return calls;
 }
 
 __declspec(dllexport) BOOL WINAPI VerifyScreenSavePwd(HWND window) {
-    int answer = AnswerFor(CountCalls());
+    int answer = NumberAt("verify_answer.txt", CountCalls(), 0);
     char line[96];
     wsprintfA(line, "call %lu %d", (unsigned long)(ULONG_PTR)window, answer);
-    AppendLine(self, "verify_calls.txt", line);
+    AppendLine("verify_calls.txt", line);
 
-    DWORD hold = (DWORD)ReadNumber(self, "verify_hold_ms.txt", 0);
+    DWORD hold = (DWORD)NumberAt("verify_hold_ms.txt", 0, 0);
     DWORD start = GetTickCount();
     while (GetTickCount() - start < hold) {
         MSG msg;
@@ -57,6 +46,6 @@ __declspec(dllexport) BOOL WINAPI VerifyScreenSavePwd(HWND window) {
         }
         MsgWaitForMultipleObjects(0, NULL, FALSE, 10, QS_ALLINPUT);
     }
-    AppendLine(self, "verify_calls.txt", "done");
+    AppendLine("verify_calls.txt", "done");
     return answer;
 }

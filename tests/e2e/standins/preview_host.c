@@ -48,10 +48,9 @@ int main(int argc, char **argv) {
     wc.hCursor = LoadCursorA(NULL, (LPCSTR)IDC_ARROW);
     wc.lpszClassName = "FrellisPreviewHost";
     RegisterClassA(&wc);
-    HWND window = CreateWindowExA(0, wc.lpszClassName, "Preview host",
-                                  WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN,
-                                  atoi(argv[1]), atoi(argv[2]), atoi(argv[3]), atoi(argv[4]), NULL,
-                                  NULL, wc.hInstance, NULL);
+    HWND window = CreateWindowExA(
+        0, wc.lpszClassName, "Preview host", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, atoi(argv[1]),
+        atoi(argv[2]), atoi(argv[3]), atoi(argv[4]), NULL, NULL, wc.hInstance, NULL);
     if (!window)
         return 1;
     UpdateWindow(window);

@@ -22,8 +22,8 @@ int main(int argc, char **argv) {
     wc.hInstance = GetModuleHandleA(NULL);
     wc.lpszClassName = "FrellisTimerOnly";
     RegisterClassA(&wc);
-    HWND window = CreateWindowExA(0, wc.lpszClassName, "Timer", WS_POPUP | WS_VISIBLE, 0, 0, 64,
-                                  64, NULL, NULL, wc.hInstance, NULL);
+    HWND window = CreateWindowExA(0, wc.lpszClassName, "Timer", WS_POPUP | WS_VISIBLE, 0, 0, 64, 64,
+                                  NULL, NULL, wc.hInstance, NULL);
     SetTimer(window, 1, period, NULL);
     DWORD start = GetTickCount();
     MSG msg;
