@@ -216,6 +216,15 @@ TEST_F(HeadlessGdi, WindowDeviceContextDrawsIntoItsClientAreaOnly) {
         EXPECT_EQ(headless::ScreenPixel(row.x, row.y), row.pixel) << row.x << "," << row.y;
     EXPECT_EQ(headless::PixelsPainted(), 60u);
 
+    // Hidden, the window has nothing on the screen to draw into.
+    HWND hidden = message_log::CreatePopup("h", WS_POPUP, 0, 0, 50, 50);
+    HDC hidden_dc = GetDC(hidden);
+    Draw(hidden_dc, 0x00FF00, {{0, 5}, {40, 5}});
+    EXPECT_EQ(GetClipBox(hidden_dc, &box), NULLREGION);
+    EXPECT_EQ(headless::ScreenPixel(0, 5), 0u);
+    ReleaseDC(hidden, hidden_dc);
+    DestroyWindow(hidden);
+
     EXPECT_EQ(ReleaseDC(window, dc), 1);
     EXPECT_EQ(ReleaseDC(window, dc), 1);
     EXPECT_EQ(headless::LiveDeviceContexts(), 0);

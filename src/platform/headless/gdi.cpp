@@ -175,6 +175,17 @@ struct Target {
     int64_t clip_bottom = 0;
 };
 
+bool Shown(HWND window) {
+    for (HWND w = window; w; w = GetParent(w)) {
+        const DWORD style = headless::WindowStyle(w);
+        if (!(style & WS_VISIBLE))
+            return false;
+        if (!(style & WS_CHILD))
+            return true;
+    }
+    return true;
+}
+
 bool ResolveTarget(const DeviceContext &dc, Target *target) {
     Surface *surface;
     int64_t left = 0, top = 0, right, bottom;
@@ -190,6 +201,10 @@ bool ResolveTarget(const DeviceContext &dc, Target *target) {
             RECT client;
             if (!headless::WindowClientOnScreen(dc.window, &client))
                 return false;
+            // A window that is not shown, or whose parents are not, has nothing on the screen
+            // to draw into.
+            if (!Shown(dc.window))
+                client.right = client.left, client.bottom = client.top;
             target->origin_x = client.left;
             target->origin_y = client.top;
             left = std::max<int64_t>(left, client.left);
