@@ -146,9 +146,11 @@ TEST_F(HeadlessGdi, ClippedLinesMatchTheUnclippedDefinition) {
         POINT from, to;
     };
     const Row extremes[] = {
-        {{lo, lo}, {hi, hi}}, {{hi, lo}, {lo, hi}}, {{lo, 5}, {hi, 7}},   {{9, lo}, {11, hi}},
-        {{lo, lo}, {20, 20}}, {{20, 20}, {hi, hi}}, {{lo, hi}, {hi, lo}}, {{-5, lo}, {3, 9}},
-        {{hi, 3}, {lo, 3}},   {{lo, -1}, {hi, 0}},  {{lo, 0}, {31, 0}},   {{31, 31}, {lo, 31}},
+        {{lo, lo}, {hi, hi}},     {{hi, lo}, {lo, hi}},     {{lo, 5}, {hi, 7}},
+        {{9, lo}, {11, hi}},      {{lo, lo}, {20, 20}},     {{20, 20}, {hi, hi}},
+        {{lo, hi}, {hi, lo}},     {{-5, lo}, {3, 9}},       {{hi, 3}, {lo, 3}},
+        {{lo, -1}, {hi, 0}},      {{lo, 0}, {31, 0}},       {{31, 31}, {lo, 31}},
+        {{lo, hi}, {hi, hi - 1}}, {{hi, lo}, {lo, lo + 1}},
     };
     std::vector<Row> rows(std::begin(extremes), std::end(extremes));
     std::mt19937 random(20240611);
@@ -229,6 +231,20 @@ TEST_F(HeadlessGdi, WindowDeviceContextDrawsIntoItsClientAreaOnly) {
     EXPECT_EQ(ReleaseDC(window, dc), 1);
     EXPECT_EQ(headless::LiveDeviceContexts(), 0);
     DestroyWindow(window);
+
+    // A window partly above the screen: clip bounds far beyond 64-bit products still clip.
+    HWND high = message_log::CreatePopup("high", WS_POPUP | WS_VISIBLE, 0, -100, 200, 150);
+    HDC high_dc = GetDC(high);
+    const uint64_t before = headless::PixelsPainted();
+    Draw(high_dc, 0x00FF00, {{INT32_MIN, INT32_MIN}, {INT32_MAX, INT32_MIN + 1}});
+    Draw(high_dc, 0x00FF00, {{INT32_MAX, INT32_MAX}, {INT32_MIN, INT32_MAX - 1}});
+    EXPECT_EQ(headless::PixelsPainted(), before);
+    Draw(high_dc, 0x00FF00, {{INT32_MIN, 120}, {INT32_MAX, 120}});
+    EXPECT_EQ(headless::PixelsPainted(), before + 200);
+    EXPECT_EQ(headless::ScreenPixel(199, 20), 0x00FF00u);
+    EXPECT_EQ(headless::ScreenPixel(200, 20), 0u);
+    ReleaseDC(high, high_dc);
+    DestroyWindow(high);
 
     // A new desktop size brings a new, black screen.
     headless::SetScreenSize(800, 600);
