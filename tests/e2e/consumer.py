@@ -28,8 +28,9 @@ def password(checks):
         consumer_platform(s)
         s.registry(DESKTOP, "ScreenSaveUsePassword", "REG_DWORD", "1")
         s.install_standin("PASSWORD.CPL")
-        # The first question is refused, the second accepted; each keeps its window 1.5 s.
-        for name, text in (("verify_answer.txt", "0 1\n"), ("verify_hold_ms.txt", "1500\n")):
+        # The first question is refused, the second accepted; each keeps its window 3 s, long
+        # enough for all the input below to arrive while it is open.
+        for name, text in (("verify_answer.txt", "0 1\n"), ("verify_hold_ms.txt", "3000\n")):
             with open(os.path.join(s.saver_dir, name), "w") as f:
                 f.write(text)
         calls_file = os.path.join(s.saver_dir, "verify_calls.txt")
