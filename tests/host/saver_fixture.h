@@ -5,8 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <fstream>
 #include <functional>
 #include <string>
 #include <vector>
@@ -16,6 +14,7 @@
 #include "host/saver_main.h"
 #include "platform/headless/headless.h"
 #include "settings/settings_store.h"
+#include "support/scratch_folder.h"
 
 namespace saver_test {
 
@@ -104,11 +103,7 @@ class SaverTest : public ::testing::Test {
         // No settings file beside this path: every run uses the defaults.
         headless::SetCommandLine("C:\\no-such-folder\\frellis.scr");
     }
-    void TearDown() override {
-        verifier = Verifier();
-        if (!folder_.empty())
-            std::system(("rm -rf '" + folder_ + "'").c_str());
-    }
+    void TearDown() override { verifier = Verifier(); }
 
     // Runs SaverMain with `tail`, with the command line's program path in front.
     int Run(const std::string &tail) {
@@ -118,20 +113,12 @@ class SaverTest : public ::testing::Test {
 
     // A settings file beside the program, in a scratch folder that the saver sees as its own.
     void WriteSettings(const std::string &text) {
-        if (folder_.empty()) {
-            char pattern[] = "/tmp/frellis-host-XXXXXX";
-            folder_ = mkdtemp(pattern);
-            program_ = "\"" + folder_ + "/frellis.scr\"";
-            for (char &c : program_) {
-                if (c == '/')
-                    c = '\\';
-            }
-        }
+        program_ = scratch_.QuotedProgram();
         headless::SetCommandLine(program_.c_str());
-        std::ofstream(folder_ + "/Frellis.ini") << text;
+        scratch_.WriteIni(text);
     }
 
-    std::string folder_;
+    ScratchFolder scratch_;
     std::string program_ = "C:\\no-such-folder\\frellis.scr";
 };
 

@@ -2,14 +2,13 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <fstream>
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "platform/headless/headless.h"
 #include "settings/settings_store.h"
+#include "support/scratch_folder.h"
 
 namespace {
 
@@ -26,20 +25,12 @@ class ConfigDialog : public ::testing::Test {
     void SetUp() override {
         headless::Reset();
         ResetSettings();
-        char pattern[] = "/tmp/frellis-dialog-XXXXXX";
-        folder_ = mkdtemp(pattern);
-        std::string program = folder_ + "/frellis.scr";
-        for (char &c : program) {
-            if (c == '/')
-                c = '\\';
-        }
-        headless::SetCommandLine(("\"" + program + "\" /c").c_str());
+        headless::SetCommandLine((scratch_.QuotedProgram() + " /c").c_str());
     }
-    void TearDown() override { std::system(("rm -rf '" + folder_ + "'").c_str()); }
 
-    std::string IniPath() const { return folder_ + "/Frellis.ini"; }
-    bool IniExists() const { return std::ifstream(IniPath()).good(); }
-    void WriteIni(const std::string &text) const { std::ofstream(IniPath()) << text; }
+    std::string IniPath() const { return scratch_.IniPath(); }
+    bool IniExists() const { return scratch_.IniExists(); }
+    void WriteIni(const std::string &text) const { scratch_.WriteIni(text); }
     std::string IniValue(const char *key) const {
         char value[32] = {};
         GetPrivateProfileStringA("Setting", key, "(none)", value, sizeof value, IniPath().c_str());
@@ -68,7 +59,7 @@ class ConfigDialog : public ::testing::Test {
         return texts;
     }
 
-    std::string folder_;
+    ScratchFolder scratch_;
 };
 
 using Texts = std::vector<std::string>;

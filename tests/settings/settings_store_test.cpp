@@ -3,46 +3,30 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <sstream>
 #include <string>
 
 #include "platform/headless/headless.h"
+#include "support/scratch_folder.h"
 
 namespace {
 
-// A scratch folder that the saver sees as its own: the command line names a program in it with
-// a Windows path, which the headless profile functions map back to the host's.
 class SettingsStore : public ::testing::Test {
   protected:
     void SetUp() override {
         headless::Reset();
         ResetSettings();
-        char pattern[] = "/tmp/frellis-settings-XXXXXX";
-        folder_ = mkdtemp(pattern);
-        headless::SetCommandLine(("\"" + WindowsPath(folder_ + "/frellis.scr") + "\" /s").c_str());
-    }
-    void TearDown() override { std::system(("rm -rf '" + folder_ + "'").c_str()); }
-
-    static std::string WindowsPath(std::string path) {
-        for (char &c : path) {
-            if (c == '/')
-                c = '\\';
-        }
-        return path;
-    }
-    std::string IniPath() const { return folder_ + "/Frellis.ini"; }
-    void WriteIni(const std::string &text) const { std::ofstream(IniPath()) << text; }
-    std::string ReadIni() const {
-        std::ifstream in(IniPath());
-        std::stringstream contents;
-        contents << in.rdbuf();
-        return contents.str();
+        headless::SetCommandLine((scratch_.QuotedProgram() + " /s").c_str());
     }
 
-    std::string folder_;
+    static std::string WindowsPath(const std::string &path) {
+        return ScratchFolder::WindowsPath(path);
+    }
+    std::string IniPath() const { return scratch_.IniPath(); }
+    void WriteIni(const std::string &text) const { scratch_.WriteIni(text); }
+    std::string ReadIni() const { return scratch_.ReadIni(); }
+
+    ScratchFolder scratch_;
 };
 
 TEST(NumberText, FormatDecimal) {
@@ -169,7 +153,7 @@ TEST_F(SettingsStore, WritesCreateTheFileAndKeepTheRest) {
 }
 
 TEST_F(SettingsStore, AFailedWriteReportsZeroAndLeavesNoFile) {
-    std::string missing_folder = WindowsPath(folder_ + "/missing/Frellis.ini");
+    std::string missing_folder = WindowsPath(scratch_.path + "/missing/Frellis.ini");
     EXPECT_EQ(WriteSetting(missing_folder.c_str(), "Setting", "Polygon", 3), 0);
 }
 
