@@ -14,8 +14,8 @@ TEST(Version, OnlyTheTwoRecordSizesAreAccepted) {
         DWORD size;
         BOOL result;
     };
-    const Row rows[] = {{148, TRUE}, {156, TRUE}, {0, FALSE}, {147, FALSE}, {152, FALSE},
-                        {160, FALSE}};
+    const Row rows[] = {{148, TRUE},  {156, TRUE},  {0, FALSE},
+                        {147, FALSE}, {152, FALSE}, {160, FALSE}};
     for (const Row &row : rows) {
         unsigned char buffer[256] = {};
         OSVERSIONINFOA *info = reinterpret_cast<OSVERSIONINFOA *>(buffer);
