@@ -154,7 +154,8 @@ TEST_F(Windows, DefaultProcedureClosesOnCloseRequestsOnly) {
         {"SC_CLOSE with the low bits set", WM_SYSCOMMAND, SC_CLOSE | 0x2, 0, true},
         {"Alt+F4", WM_SYSKEYDOWN, VK_F4, 1 | (1 << 29), true},
         {"F4 without Alt", WM_SYSKEYDOWN, VK_F4, 1, false},
-        {"Alt+F4 released", WM_SYSKEYUP, VK_F4, 1 | (1 << 29) | (3u << 30), false},
+        {"Alt+F4 released", WM_SYSKEYUP, VK_F4, static_cast<LPARAM>(1u | 1u << 29 | 3u << 30),
+         false},
         {"F4 as a plain key", WM_KEYDOWN, VK_F4, 1 | (1 << 29), false},
     };
     for (const Row &row : rows) {
