@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <random>
 #include <set>
@@ -174,6 +175,71 @@ TEST_F(HeadlessGdi, ClippedLinesMatchTheUnclippedDefinition) {
             ASSERT_TRUE(Painted(dc).empty());
             CloseSurface(dc);
         }
+    }
+}
+
+// Every pixel of a surface, row-major, as the tools see it.
+std::vector<uint32_t> Snapshot(HDC dc, int *width, int *height) {
+    const uint32_t *pixels = headless::SurfacePixels(dc, width, height);
+    return std::vector<uint32_t>(pixels, pixels + *width * *height);
+}
+
+// Surfaces keep their pixels in tiles; whatever the sizes and offsets, a copy must still land
+// every pixel where the row-major picture says, also when it overlaps itself.
+TEST_F(HeadlessGdi, CopiesPutEveryPixelInItsPlace) {
+    enum Target { kOtherBitmap, kSameBitmap, kScreen };
+    struct Row {
+        int width, height; // of the source bitmap
+        Target target;
+        int target_width, target_height; // of the other bitmap
+        int x, y, w, h, src_x, src_y;
+    };
+    const Row rows[] = {
+        {9, 7, kOtherBitmap, 13, 6, 2, 1, 8, 5, 3, 0},
+        {16, 16, kOtherBitmap, 16, 16, 0, 0, 16, 16, 0, 0},
+        {10, 10, kOtherBitmap, 7, 9, -2, -3, 20, 20, 1, 2},
+        {13, 9, kOtherBitmap, 21, 11, 4, 2, 13, 9, 0, 0},
+        {11, 10, kSameBitmap, 0, 0, 1, 2, 8, 7, 0, 0},
+        {11, 10, kSameBitmap, 0, 0, 0, 0, 8, 7, 3, 1},
+        {12, 12, kSameBitmap, 0, 0, 4, 0, 8, 12, 0, 0},
+        {30, 20, kScreen, 0, 0, 637, 3, 30, 20, 0, 0},
+    };
+    for (const Row &row : rows) {
+        HDC source = OpenSurface(row.width, row.height);
+        for (int y = 0; y < row.height; ++y)
+            for (int x = 0; x < row.width; ++x)
+                SetPixel(source, x, y, RGB(x + 1, y + 1, 0x5A));
+        HBITMAP other_bitmap = nullptr;
+        HDC target = source;
+        if (row.target == kOtherBitmap) {
+            target = CreateCompatibleDC(nullptr);
+            other_bitmap = CreateCompatibleBitmap(target, row.target_width, row.target_height);
+            SelectObject(target, other_bitmap);
+            BitBlt(target, 0, 0, row.target_width, row.target_height, nullptr, 0, 0, WHITENESS);
+        } else if (row.target == kScreen) {
+            target = GetDC(nullptr);
+        }
+        int width, height, target_width, target_height;
+        const std::vector<uint32_t> before = Snapshot(source, &width, &height);
+        std::vector<uint32_t> expected = Snapshot(target, &target_width, &target_height);
+        for (int y = std::max(0, row.y); y < std::min(target_height, row.y + row.h); ++y)
+            for (int x = std::max(0, row.x); x < std::min(target_width, row.x + row.w); ++x) {
+                const int from_x = x - row.x + row.src_x, from_y = y - row.y + row.src_y;
+                if (from_x >= 0 && from_x < width && from_y >= 0 && from_y < height)
+                    expected[y * target_width + x] = before[from_y * width + from_x];
+            }
+        ASSERT_TRUE(
+            BitBlt(target, row.x, row.y, row.w, row.h, source, row.src_x, row.src_y, SRCCOPY));
+        EXPECT_EQ(Snapshot(target, &target_width, &target_height), expected)
+            << row.width << "x" << row.height << " to " << row.x << "," << row.y;
+        if (row.target == kOtherBitmap) {
+            DeleteDC(target);
+            DeleteObject(other_bitmap);
+        } else if (row.target == kScreen) {
+            EXPECT_EQ(headless::ScreenPixel(639, 5), GetPixel(source, 2, 2));
+            ReleaseDC(nullptr, target);
+        }
+        CloseSurface(source);
     }
 }
 

@@ -21,28 +21,56 @@ constexpr int64_t kMaxBitmapPixels = int64_t{1} << 28;
 enum class ObjectKind : uint8_t { kFree, kPen, kBrush, kBitmap };
 enum class DcKind : uint8_t { kFree, kMemory, kScreen, kWindow };
 
+// Pixels lie in tiles of 4x4, one 64-byte cache line each, tile rows one after the other: a
+// steep line then starts a new cache line every few pixels rather than at every pixel. Pixel
+// (x, y) is at column[x] + row[y]. Tests and tools see row-major pixels through `linear`, a copy
+// made when they ask.
 struct Surface {
     int width = 0;
     int height = 0;
-    std::vector<uint32_t> pixels;
+    std::vector<uint32_t> storage;
+    size_t start = 0; // the first tile, at a cache-line boundary inside storage
+    std::vector<int32_t> column;
+    std::vector<int32_t> row;
+    std::vector<uint32_t> linear;
 };
 
-// A black surface of the given size. Large surfaces ask for huge pages: a steep line moves to a
-// new row, and with small pages to a new page, at every pixel, so page-table walks would cost
-// more than the drawing.
+constexpr size_t kTileSide = 4;
+constexpr size_t kTilePixels = kTileSide * kTileSide;
+
+uint32_t *Pixels(Surface &surface) {
+    return surface.storage.data() + surface.start;
+}
+
+uint32_t &PixelOf(Surface &surface, int x, int y) {
+    return Pixels(surface)[surface.column[size_t(x)] + surface.row[size_t(y)]];
+}
+
+// A black surface of the given size. Large surfaces ask for huge pages: lines wander over the
+// whole surface, and with small pages the page-table walks would cost more than the drawing.
 void MakeSurface(Surface *surface, int width, int height) {
     constexpr uintptr_t kHugePage = uintptr_t{2} << 20;
-    const size_t count = size_t(width) * size_t(height);
+    const size_t across = (size_t(width) + kTileSide - 1) / kTileSide;
+    const size_t down = (size_t(height) + kTileSide - 1) / kTileSide;
+    const size_t count = across * down * kTilePixels + kTilePixels;
     surface->width = width;
     surface->height = height;
-    surface->pixels = std::vector<uint32_t>();
-    surface->pixels.reserve(count);
-    const uintptr_t begin = reinterpret_cast<uintptr_t>(surface->pixels.data());
+    surface->storage = std::vector<uint32_t>();
+    surface->storage.reserve(count);
+    const uintptr_t begin = reinterpret_cast<uintptr_t>(surface->storage.data());
     const uintptr_t first = (begin + kHugePage - 1) & ~(kHugePage - 1);
     const uintptr_t last = (begin + count * sizeof(uint32_t)) & ~(kHugePage - 1);
     if (last > first)
         madvise(reinterpret_cast<void *>(first), last - first, MADV_HUGEPAGE);
-    surface->pixels.assign(count, 0);
+    surface->storage.assign(count, 0);
+    surface->start = (kTilePixels - begin / sizeof(uint32_t) % kTilePixels) % kTilePixels;
+    surface->column.resize(size_t(width));
+    for (size_t x = 0; x < size_t(width); ++x)
+        surface->column[x] = int32_t(x / kTileSide * kTilePixels + x % kTileSide);
+    surface->row.resize(size_t(height));
+    for (size_t y = 0; y < size_t(height); ++y)
+        surface->row[y] = int32_t(y / kTileSide * across * kTilePixels + y % kTileSide * kTileSide);
+    surface->linear = std::vector<uint32_t>();
 }
 
 struct GdiObject {
@@ -165,8 +193,7 @@ Surface &Screen() {
 // Where a device context draws: a surface, the device position of its logical origin and the
 // rectangle of the surface it may touch (left/top inclusive, right/bottom exclusive).
 struct Target {
-    uint32_t *pixels = nullptr;
-    int64_t stride = 0;
+    Surface *surface = nullptr;
     int64_t origin_x = 0;
     int64_t origin_y = 0;
     int64_t clip_left = 0;
@@ -213,8 +240,7 @@ bool ResolveTarget(const DeviceContext &dc, Target *target) {
             bottom = std::min<int64_t>(bottom, client.bottom);
         }
     }
-    target->pixels = surface->pixels.data();
-    target->stride = surface->width;
+    target->surface = surface;
     target->clip_left = left;
     target->clip_top = top;
     target->clip_right = std::max(left, right);
@@ -238,94 +264,52 @@ __int128 CeilDiv(__int128 a, __int128 b) {
     return -FloorDiv(-a, b);
 }
 
-// Where a segment's first visible pixel lies and how its pixels follow each other: one step along
-// the major axis, and one along the minor axis.
+// Where a segment's first visible pixel lies and how its pixels follow each other: the offset
+// tables of the major and minor axes, already at the first pixel's coordinates, and the steps
+// (+1 or -1) along them.
 struct Walk {
     uint32_t *pixels;
-    int64_t offset;
+    const int32_t *major;
+    const int32_t *minor;
     int64_t step_a;
     int64_t step_b;
     uint32_t color;
 };
 
-// Pixel by pixel, for lines steeper than one minor step in three. The minor offset of step n is
+// Pixel by pixel, whatever the slope: in tiles even a shallow line's run of pixels is no longer
+// contiguous, so filling runs gains nothing over this loop. The minor offset of step n is
 // floor((remainder + up n) / down). With the scaled reciprocal m = ceil(2^44 / down) that is
 // (remainder + up n) m >> 44, exactly, while every numerator times the rounding excess of m
 // stays below 2^44; the scaled numerators then grow by a constant, and the pixel loop needs no
 // branch (the minor steps follow no pattern a predictor could learn). Longer lines take the
 // error-term loop. Both paint the same pixels; the tests hold them to the closed form.
 void DrawSteps(const Walk &w, int64_t up, int64_t down, int64_t remainder, int64_t count) {
-    constexpr int kShift = 44, kAhead = 12;
+    constexpr int kShift = 44;
     const int64_t m = ((int64_t{1} << kShift) + down - 1) / down;
     const __int128 excess = __int128{m} * down - (int64_t{1} << kShift);
+    const int32_t *major = w.major, *minor = w.minor;
     if (count < (int64_t{1} << 18) &&
         __int128{down} * (count + 2) * excess < (__int128{1} << kShift)) {
-        int64_t scaled = remainder * m, offset = w.offset;
-        const int64_t scaled_up = up * m;
-        // Steep lines start a new cache line at nearly every pixel, at strides the hardware
-        // prefetchers do not follow; asking for the line about kAhead pixels further on hides
-        // the misses. A hint needs no exact address, so the distance is fixed per segment.
-        const int64_t ahead = kAhead * w.step_a + (kAhead * up + down / 2) / down * w.step_b;
-        const uintptr_t prefetch_base = reinterpret_cast<uintptr_t>(w.pixels) + 4 * ahead;
-        for (const int64_t end = offset + count * w.step_a; offset != end; offset += w.step_a) {
-            const int64_t at = offset + (scaled >> kShift) * w.step_b;
-            __builtin_prefetch(reinterpret_cast<const void *>(prefetch_base + 4 * at), 1);
-            w.pixels[at] = w.color;
-            scaled += scaled_up;
+        // Going down the minor axis, the offset -floor(s / 2^44) is (2^44 - 1 - s) >> 44, so
+        // the sign goes into the scaled numerator and the loop needs no multiplication.
+        const int64_t scaled = remainder * m;
+        int64_t signed_scaled = w.step_b > 0 ? scaled : (int64_t{1} << kShift) - 1 - scaled;
+        const int64_t signed_up = w.step_b * up * m;
+        for (const int32_t *end = major + count * w.step_a; major != end; major += w.step_a) {
+            (w.pixels + *major)[minor[signed_scaled >> kShift]] = w.color;
+            signed_scaled += signed_up;
         }
         return;
     }
-    int64_t error = remainder - down, offset = w.offset;
+    int64_t error = remainder - down;
     for (int64_t n = 0; n < count; ++n) {
-        w.pixels[offset] = w.color;
-        offset += w.step_a;
+        w.pixels[*major + *minor] = w.color;
+        major += w.step_a;
         error += up;
         if (error >= 0) {
             error -= down;
-            offset += w.step_b;
+            minor += w.step_b;
         }
-    }
-}
-
-// Run by run, for lines that stay at least three steps on each minor coordinate: minor offset j
-// covers the steps from I(j) = ceil((2 da j - da) / (2 db)) to I(j + 1) - 1, and the starts
-// advance by the quotient of 2 da / 2 db plus a carry of the remainder. The pixels of a run of an
-// x-major line are contiguous and go in four at a time.
-void DrawRuns(const Walk &w, int64_t da, int64_t db, int64_t i, int64_t j, int64_t i_last) {
-    int64_t next = i_last + 1, remainder = 0, quotient = 0, carry = 0, divisor = 1;
-    if (db > 0) {
-        divisor = 2 * db;
-        const __int128 start = 2 * __int128{da} * (j + 1) - da + divisor - 1;
-        next = static_cast<int64_t>(start / divisor);
-        remainder = static_cast<int64_t>(start - __int128{next} * divisor);
-        quotient = 2 * da / divisor;
-        carry = 2 * da % divisor;
-    }
-    typedef uint32_t Quad __attribute__((vector_size(16)));
-    const Quad quad = {w.color, w.color, w.color, w.color};
-    int64_t offset = w.offset;
-    for (;;) {
-        const int64_t end = std::min(next, i_last + 1), length = end - i;
-        if (w.step_a == 1 || w.step_a == -1) {
-            uint32_t *p = w.pixels + (w.step_a > 0 ? offset : offset - length + 1);
-            int64_t n = length;
-            for (; n >= 4; n -= 4, p += 4)
-                std::memcpy(p, &quad, sizeof quad);
-            for (; n > 0; --n, ++p)
-                *p = w.color;
-        } else {
-            for (int64_t n = 0, o = offset; n < length; ++n, o += w.step_a)
-                w.pixels[o] = w.color;
-        }
-        if (end > i_last)
-            return;
-        offset += length * w.step_a + w.step_b;
-        i = end;
-        remainder += carry;
-        // Branch-free: whether a run is one step longer follows no learnable pattern.
-        const bool longer = __builtin_expect_with_probability(remainder >= divisor, 1, 0.5);
-        next += quotient + longer;
-        remainder -= longer ? divisor : 0;
     }
 }
 
@@ -375,16 +359,16 @@ void DrawSegment(const Target &t, int64_t x0, int64_t y0, int64_t x1, int64_t y1
     const __int128 numerator = 2 * __int128{db} * i0 + da;
     const int64_t j0 = static_cast<int64_t>(numerator / (2 * da));
     const int64_t a = a0 + sa * i0, b = b0 + sb * j0;
-    const int64_t x = x_major ? a : b, y = x_major ? b : a;
-    const Walk walk = {t.pixels, y * t.stride + x, x_major ? sa : sa * t.stride,
-                       x_major ? sb * t.stride : sb, color};
+    const Surface &s = *t.surface;
+    const Walk walk = {Pixels(*t.surface),
+                       (x_major ? s.column.data() : s.row.data()) + a,
+                       (x_major ? s.row.data() : s.column.data()) + b,
+                       sa,
+                       sb,
+                       color};
     const int64_t count = i_last - i0 + 1;
-    if (3 * db <= da) {
-        DrawRuns(walk, da, db, i0, j0, i_last);
-    } else {
-        const int64_t remainder = static_cast<int64_t>(numerator - __int128{j0} * 2 * da);
-        DrawSteps(walk, 2 * db, 2 * da, remainder, count);
-    }
+    const int64_t remainder = static_cast<int64_t>(numerator - __int128{j0} * 2 * da);
+    DrawSteps(walk, 2 * db, 2 * da, remainder, count);
     pixels_painted += static_cast<uint64_t>(count);
 }
 
@@ -413,7 +397,7 @@ uint32_t *PixelAt(HDC handle, int x, int y) {
     const int64_t px = t.origin_x + x, py = t.origin_y + y;
     if (px < t.clip_left || px >= t.clip_right || py < t.clip_top || py >= t.clip_bottom)
         return nullptr;
-    return t.pixels + py * t.stride + px;
+    return &PixelOf(*t.surface, int(px), int(py));
 }
 
 void Deselect(HGDIOBJ handle) {
@@ -448,20 +432,24 @@ void ResetGdi() {
 }
 
 uint32_t ScreenPixel(int x, int y) {
-    const Surface &s = Screen();
+    Surface &s = Screen();
     if (x < 0 || y < 0 || x >= s.width || y >= s.height)
         return CLR_INVALID;
-    return s.pixels[size_t(y) * size_t(s.width) + size_t(x)];
+    return PixelOf(s, x, y);
 }
 
 const uint32_t *SurfacePixels(HDC handle, int *width, int *height) {
     const DeviceContext *dc = FindDc(handle);
     if (!dc)
         return nullptr;
-    const Surface &s = dc->kind == DcKind::kMemory ? FindObject(dc->bitmap)->bitmap : Screen();
+    Surface &s = dc->kind == DcKind::kMemory ? FindObject(dc->bitmap)->bitmap : Screen();
     *width = s.width;
     *height = s.height;
-    return s.pixels.data();
+    s.linear.resize(size_t(s.width) * size_t(s.height));
+    for (int y = 0; y < s.height; ++y)
+        for (int x = 0; x < s.width; ++x)
+            s.linear[size_t(y) * size_t(s.width) + size_t(x)] = PixelOf(s, x, y);
+    return s.linear.data();
 }
 
 int LiveGdiObjects() {
@@ -649,7 +637,8 @@ BOOL WINAPI BitBlt(HDC dest, int x, int y, int width, int height, HDC source, in
     if (rop == BLACKNESS || rop == WHITENESS) {
         const uint32_t color = rop == BLACKNESS ? 0x00000000 : 0x00FFFFFF;
         for (int64_t row = box.top; row < box.bottom; ++row)
-            std::fill_n(to.pixels + row * to.stride + box.left, box.right - box.left, color);
+            for (int64_t column = box.left; column < box.right; ++column)
+                PixelOf(*to.surface, int(column), int(row)) = color;
         return TRUE;
     }
     Target from;
@@ -662,14 +651,36 @@ BOOL WINAPI BitBlt(HDC dest, int x, int y, int width, int height, HDC source, in
         ClipBox(from));
     box = {source_box.left - shift_x, source_box.top - shift_y, source_box.right - shift_x,
            source_box.bottom - shift_y};
-    const int64_t row_count = box.bottom - box.top, row_bytes = (box.right - box.left) * 4;
-    // Rows go in the order that keeps an overlapping copy within one surface correct.
-    const bool upwards = from.pixels == to.pixels && shift_y < 0;
-    for (int64_t n = 0; n < row_count; ++n) {
-        const int64_t row = upwards ? box.bottom - 1 - n : box.top + n;
-        std::memmove(to.pixels + row * to.stride + box.left,
-                     from.pixels + (row + shift_y) * from.stride + box.left + shift_x,
-                     size_t(row_bytes));
+    // A copy within one surface reads from a copy of it, so that overlapping rectangles come out
+    // as if every pixel moved at once.
+    Surface copy;
+    const Surface *from_surface = from.surface;
+    if (from.surface == to.surface) {
+        copy = *from.surface;
+        from_surface = &copy;
+    }
+    const uint32_t *from_pixels = from_surface->storage.data() + from_surface->start;
+    uint32_t *to_pixels = Pixels(*to.surface);
+    const int32_t *from_column = from_surface->column.data();
+    const int32_t *to_column = to.surface->column.data();
+    // With the same phase across both surfaces, the pixels of a tile's row lie together in both.
+    const int64_t tile = int64_t{kTileSide};
+    const bool same_phase = shift_x % tile == 0;
+    for (int64_t row = box.top; row < box.bottom; ++row) {
+        const uint32_t *from_row = from_pixels + from_surface->row[size_t(row + shift_y)];
+        uint32_t *to_row = to_pixels + to.surface->row[size_t(row)];
+        int64_t column = box.left;
+        const auto copy_up_to = [&](int64_t end) {
+            for (; column < end; ++column)
+                to_row[to_column[column]] = from_row[from_column[column + shift_x]];
+        };
+        if (same_phase) {
+            copy_up_to(std::min(box.right, (column + tile - 1) / tile * tile));
+            for (; column + tile <= box.right; column += tile)
+                std::memcpy(to_row + to_column[column], from_row + from_column[column + shift_x],
+                            kTileSide * sizeof(uint32_t));
+        }
+        copy_up_to(box.right);
     }
     return TRUE;
 }

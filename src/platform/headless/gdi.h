@@ -16,7 +16,8 @@ void ResetGdi();
 // desktop's size changes. Outside the screen ScreenPixel reports CLR_INVALID.
 uint32_t ScreenPixel(int x, int y);
 // The bitmap selected into a memory device context (for any other context, the screen): its size
-// and row-major pixels. NULL for a handle that names no device context.
+// and its pixels in row-major order, copied out by this call (surfaces keep them in tiles) and
+// valid until the next call for the same surface. NULL for a handle that names no device context.
 const uint32_t *SurfacePixels(HDC dc, int *width, int *height);
 
 // Pens and bitmaps (stock objects excluded) plus memory device contexts alive now.
