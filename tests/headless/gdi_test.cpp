@@ -199,6 +199,7 @@ TEST_F(HeadlessGdi, CopiesPutEveryPixelInItsPlace) {
         {16, 16, kOtherBitmap, 16, 16, 0, 0, 16, 16, 0, 0},
         {10, 10, kOtherBitmap, 7, 9, -2, -3, 20, 20, 1, 2},
         {13, 9, kOtherBitmap, 21, 11, 4, 2, 13, 9, 0, 0},
+        {18, 14, kOtherBitmap, 23, 17, 1, 2, 17, 11, 5, 6},
         {11, 10, kSameBitmap, 0, 0, 1, 2, 8, 7, 0, 0},
         {11, 10, kSameBitmap, 0, 0, 0, 0, 8, 7, 3, 1},
         {12, 12, kSameBitmap, 0, 0, 4, 0, 8, 12, 0, 0},

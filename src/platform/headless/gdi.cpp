@@ -729,9 +729,21 @@ BOOL WINAPI BitBlt(HDC dest, int x, int y, int width, int height, HDC source, in
     const uint32_t *from_pixels = from_surface->storage.data() + from_surface->start;
     uint32_t *to_pixels = Pixels(*to.surface);
     const int32_t *from_column = Columns(*from_surface), *to_column = Columns(*to.surface);
-    // With the same phase across both surfaces, the pixels of a tile's row lie together in both.
+    // With the same phase across both surfaces, the pixels of a tile's row lie together in both;
+    // with the same phase down them too, so do whole bands of tiles, one block per band.
     const int64_t tile = int64_t{kTileSide};
     const bool same_phase = shift_x % tile == 0;
+    const int64_t full_left = (box.left + tile - 1) / tile * tile;
+    const int64_t full_right = std::max(full_left, box.right / tile * tile);
+    const int64_t bands_top = (box.top + tile - 1) / tile * tile;
+    int64_t bands_bottom = std::max(bands_top, box.bottom / tile * tile);
+    if (!same_phase || shift_y % tile != 0 || full_left == full_right)
+        bands_bottom = bands_top;
+    for (int64_t band = bands_top; band < bands_bottom; band += tile)
+        std::memcpy(to_pixels + Rows(*to.surface)[band] + to_column[full_left],
+                    from_pixels + Rows(*from_surface)[band + shift_y] +
+                        from_column[full_left + shift_x],
+                    size_t(full_right - full_left) * kTileSide * sizeof(uint32_t));
     for (int64_t row = box.top; row < box.bottom; ++row) {
         const uint32_t *from_row = from_pixels + Rows(*from_surface)[row + shift_y];
         uint32_t *to_row = to_pixels + Rows(*to.surface)[row];
@@ -740,8 +752,11 @@ BOOL WINAPI BitBlt(HDC dest, int x, int y, int width, int height, HDC source, in
             for (; column < end; ++column)
                 to_row[to_column[column]] = from_row[from_column[column + shift_x]];
         };
-        if (same_phase) {
-            copy_up_to(std::min(box.right, (column + tile - 1) / tile * tile));
+        if (row >= bands_top && row < bands_bottom) {
+            copy_up_to(full_left);
+            column = full_right;
+        } else if (same_phase) {
+            copy_up_to(std::min(box.right, full_left));
             for (; column + tile <= box.right; column += tile)
                 std::memcpy(to_row + to_column[column], from_row + from_column[column + shift_x],
                             kTileSide * sizeof(uint32_t));
