@@ -24,4 +24,4 @@ sudo=""
 [[ $(id -u) -eq 0 ]] || sudo="sudo"
 echo "install-deps: installing ${wanted[*]}" >&2
 $sudo apt-get update -qq
-DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${wanted[@]}" >/dev/null
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${wanted[@]}" >/dev/null
