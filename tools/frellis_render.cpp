@@ -8,6 +8,7 @@
 #include "image_output.h"
 #include "offscreen_run.h"
 #include "render_options.h"
+#include "settings/settings_store.h"
 
 namespace {
 
@@ -57,8 +58,8 @@ int main(int argc, char **argv) {
         return Usage("--gif needs at least one tick");
     const SaverSettings settings = ResolveSettings(options);
     if (options.print_settings) {
-        std::printf("Polygon=%d\nPoint=%d\nLine=%d\nSpeed=%d\n", settings.figure_count,
-                    settings.corner_count, settings.trail_length, settings.speed);
+        for (const SettingKey &key : setting_keys)
+            std::printf("%s=%d\n", key.key, settings.*key.field);
         return 0;
     }
 

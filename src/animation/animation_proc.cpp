@@ -7,6 +7,12 @@
 #include "host/default_proc.h"
 #include "settings/settings_store.h"
 
+// Blacks out the W x H area from the top-left corner of dc.
+static void PaintBlack(HDC dc) {
+    BitBlt(dc, 0, 0, animation_state.surface_width, animation_state.surface_height, nullptr, 0, 0,
+           BLACKNESS);
+}
+
 void CreateAnimation(HWND window) {
     AnimationState &s = animation_state;
     LoadSettings();
@@ -21,7 +27,7 @@ void CreateAnimation(HWND window) {
     s.previous_bitmap = static_cast<HBITMAP>(SelectObject(s.memory_dc, surface));
     // The frames are never cleared as a whole, and a new compatible bitmap's content is not
     // promised to be black on every platform.
-    BitBlt(s.memory_dc, 0, 0, s.surface_width, s.surface_height, nullptr, 0, 0, BLACKNESS);
+    PaintBlack(s.memory_dc);
     SeedRandom(static_cast<uint32_t>(std::time(nullptr)));
     InitFigures(saver_settings.figure_count, saver_settings.corner_count,
                 saver_settings.trail_length, s.surface_width, s.surface_height);
@@ -36,12 +42,6 @@ void AnimationTick() {
     GdiFlush();
     // One block copy per tick: the window never shows a half-drawn frame.
     BitBlt(s.window_dc, 0, 0, s.surface_width, s.surface_height, s.memory_dc, 0, 0, SRCCOPY);
-}
-
-// The figures stay in the surface; the next tick copies them back.
-static void EraseBackground(HDC dc) {
-    BitBlt(dc, 0, 0, animation_state.surface_width, animation_state.surface_height, nullptr, 0, 0,
-           BLACKNESS);
 }
 
 void DestroyAnimation(HWND window) {
@@ -63,7 +63,8 @@ LRESULT AnimationProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
         DestroyAnimation(window);
         break;
     case WM_ERASEBKGND:
-        EraseBackground(reinterpret_cast<HDC>(wparam));
+        // The figures stay in the surface; the next tick copies them back.
+        PaintBlack(reinterpret_cast<HDC>(wparam));
         break;
     case WM_TIMER:
         AnimationTick();
