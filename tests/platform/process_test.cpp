@@ -37,6 +37,18 @@ TEST(Clock, SleepLetsTheTickCountMove) {
     EXPECT_LT(elapsed, 2000u);
 }
 
+TEST(Environment, SizeRuleAndMissingVariables) {
+    char buffer[4096];
+    EXPECT_EQ(GetEnvironmentVariableA("FRELLIS_SURELY_UNSET_VARIABLE", buffer, sizeof(buffer)), 0u);
+    // Too small a buffer is told the size with the terminator; a fitting one gets the length.
+    const DWORD needed = GetEnvironmentVariableA("PATH", nullptr, 0);
+    ASSERT_GT(needed, 1u);
+    ASSERT_LT(needed, sizeof(buffer));
+    EXPECT_EQ(GetEnvironmentVariableA("PATH", buffer, needed - 1), needed);
+    EXPECT_EQ(GetEnvironmentVariableA("PATH", buffer, needed), needed - 1);
+    EXPECT_EQ(std::strlen(buffer), needed - 1);
+}
+
 TEST(Registry, MissingKeysAndBadHandles) {
     HKEY key = nullptr;
     EXPECT_EQ(RegOpenKeyA(HKEY_CURRENT_USER, "Frellis Missing Key\\Below It", &key),

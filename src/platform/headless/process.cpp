@@ -150,6 +150,19 @@ DWORD WINAPI GetTickCount() {
     return tick_base + static_cast<DWORD>(virtual_now);
 }
 
+// The process's real environment: tests set a variable with setenv and unset it afterwards.
+DWORD WINAPI GetEnvironmentVariableA(LPCSTR name, LPSTR buffer, DWORD size) {
+    const char *value = std::getenv(name);
+    if (!value)
+        return 0;
+    const DWORD length = static_cast<DWORD>(std::strlen(value));
+    // Too small a buffer gets nothing and learns the size it needs, terminator included.
+    if (!buffer || size <= length)
+        return length + 1;
+    std::memcpy(buffer, value, length + 1);
+    return length;
+}
+
 void WINAPI Sleep(DWORD milliseconds) {
     ++sleep_calls;
     if (milliseconds == 0)

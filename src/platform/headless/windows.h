@@ -291,6 +291,7 @@ HMODULE WINAPI GetModuleHandleA(LPCSTR module_name);
 [[noreturn]] void WINAPI ExitProcess(UINT exit_code);
 BOOL WINAPI GetVersionExA(LPOSVERSIONINFOA info);
 DWORD WINAPI GetTickCount();
+DWORD WINAPI GetEnvironmentVariableA(LPCSTR name, LPSTR buffer, DWORD size);
 void WINAPI Sleep(DWORD milliseconds);
 HMODULE WINAPI LoadLibraryA(LPCSTR file_name);
 FARPROC WINAPI GetProcAddress(HMODULE module, LPCSTR proc_name);
