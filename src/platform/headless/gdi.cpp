@@ -1,9 +1,6 @@
 #include "platform/headless/gdi.h"
 
-#include <sys/mman.h>
-
 #include <algorithm>
-#include <cstring>
 #include <vector>
 
 #include "platform/headless/window.h"
@@ -21,75 +18,26 @@ constexpr int64_t kMaxBitmapPixels = int64_t{1} << 28;
 enum class ObjectKind : uint8_t { kFree, kPen, kBrush, kBitmap };
 enum class DcKind : uint8_t { kFree, kMemory, kScreen, kWindow };
 
-// Pixels lie in tiles of 4x4, one 64-byte cache line each, tile rows one after the other: a
-// steep line then starts a new cache line every few pixels rather than at every pixel. Pixel
-// (x, y) is at Columns(surface)[x] + Rows(surface)[y]. Tests and tools see row-major pixels
-// through `linear`, a copy made when they ask.
+// Pixels in row-major order, 0x00BBGGRR each.
 struct Surface {
     int width = 0;
     int height = 0;
-    std::vector<uint32_t> storage;
-    size_t start = 0;            // the first tile, at a cache-line boundary inside storage
-    std::vector<int32_t> column; // offsets of x, kOffsetMargin entries past both edges
-    std::vector<int32_t> row;    // and of y
-    std::vector<uint32_t> linear;
+    std::vector<uint32_t> pixels;
 };
 
-constexpr size_t kTileSide = 4;
-constexpr size_t kTilePixels = kTileSide * kTileSide;
-
-uint32_t *Pixels(Surface &surface) {
-    return surface.storage.data() + surface.start;
+size_t Offset(const Surface &surface, int64_t x, int64_t y) {
+    return size_t(y) * size_t(surface.width) + size_t(x);
 }
 
-// The offset tables go on this far past both edges, repeating the edge's offset, so that a line
-// can look its prefetch distance ahead without a bounds test.
-constexpr int kOffsetMargin = 48;
-
-const int32_t *Columns(const Surface &surface) {
-    return surface.column.data() + kOffsetMargin;
+uint32_t &PixelOf(Surface &surface, int64_t x, int64_t y) {
+    return surface.pixels[Offset(surface, x, y)];
 }
 
-const int32_t *Rows(const Surface &surface) {
-    return surface.row.data() + kOffsetMargin;
-}
-
-uint32_t &PixelOf(Surface &surface, int x, int y) {
-    return Pixels(surface)[Columns(surface)[x] + Rows(surface)[y]];
-}
-
-// Offsets of 0..count-1 as given by offset(), with the edge's offset repeated into the margins.
-template <typename Offset> void FillOffsets(std::vector<int32_t> *table, int count, Offset offset) {
-    table->assign(size_t(count) + 2 * kOffsetMargin, 0);
-    for (int n = -kOffsetMargin; n < count + kOffsetMargin; ++n)
-        (*table)[size_t(n + kOffsetMargin)] =
-            offset(size_t(std::clamp(n, 0, std::max(count - 1, 0))));
-}
-
-// A black surface of the given size. Large surfaces ask for huge pages: lines wander over the
-// whole surface, and with small pages the page-table walks would cost more than the drawing.
+// A black surface of the given size.
 void MakeSurface(Surface *surface, int width, int height) {
-    constexpr uintptr_t kHugePage = uintptr_t{2} << 20;
-    const size_t across = (size_t(width) + kTileSide - 1) / kTileSide;
-    const size_t down = (size_t(height) + kTileSide - 1) / kTileSide;
-    const size_t count = across * down * kTilePixels + kTilePixels;
     surface->width = width;
     surface->height = height;
-    surface->storage = std::vector<uint32_t>();
-    surface->storage.reserve(count);
-    const uintptr_t begin = reinterpret_cast<uintptr_t>(surface->storage.data());
-    const uintptr_t first = (begin + kHugePage - 1) & ~(kHugePage - 1);
-    const uintptr_t last = (begin + count * sizeof(uint32_t)) & ~(kHugePage - 1);
-    if (last > first)
-        madvise(reinterpret_cast<void *>(first), last - first, MADV_HUGEPAGE);
-    surface->storage.assign(count, 0);
-    surface->start = (kTilePixels - begin / sizeof(uint32_t) % kTilePixels) % kTilePixels;
-    FillOffsets(&surface->column, width,
-                [](size_t x) { return int32_t(x / kTileSide * kTilePixels + x % kTileSide); });
-    FillOffsets(&surface->row, height, [across](size_t y) {
-        return int32_t(y / kTileSide * across * kTilePixels + y % kTileSide * kTileSide);
-    });
-    surface->linear = std::vector<uint32_t>();
+    surface->pixels.assign(size_t(width) * size_t(height), 0);
 }
 
 struct GdiObject {
@@ -272,171 +220,44 @@ bool ResolveTarget(HDC handle, Target *target) {
     return dc && ResolveTarget(*dc, target);
 }
 
-__int128 FloorDiv(__int128 a, __int128 b) {
-    __int128 q = a / b;
-    if (a % b != 0 && a < 0)
-        --q;
-    return q;
-}
-
-__int128 CeilDiv(__int128 a, __int128 b) {
-    return -FloorDiv(-a, b);
-}
-
-// Where a segment's first visible pixel lies and how its pixels follow each other: the offset
-// tables of the major and minor axes, already at the first pixel's coordinates, and the steps
-// (+1 or -1) along them.
-struct Walk {
-    uint32_t *pixels;
-    const int32_t *major;
-    const int32_t *minor;
-    int64_t step_a;
-    int64_t step_b;
-    int64_t head;        // steps before the major axis reaches a tile's edge
-    int64_t group_delta; // from one pixel to the next along the major axis inside a tile
-    uint32_t color;
-};
-
-constexpr int kShift = 44;
-
-// Whole tiles along the major axis: one look-up of the major offset per tile, and the pixels
-// inside it at fixed displacements from the first, which halves the work per pixel. A line still
-// reaches a new cache line every few pixels, in an order no hardware prefetcher follows, so each
-// tile asks for the one kAhead steps further on.
-template <int64_t kDelta>
-void DrawTileGroups(const Walk &w, const int32_t *major, int64_t scaled, int64_t up,
-                    int64_t groups) {
-    static_assert(kTileSide == 4, "one statement per step of a tile");
-    const int32_t *minor = w.minor;
-    constexpr int64_t kAhead = 8 * kTileSide;
-    const int64_t major_ahead = kAhead * w.step_a, scaled_ahead = kAhead * up;
-    for (; groups > 0; --groups) {
-        __builtin_prefetch(w.pixels + major[major_ahead] + minor[(scaled + scaled_ahead) >> kShift],
-                           1);
-        uint32_t *const first = w.pixels + *major;
-        first[minor[scaled >> kShift]] = w.color;
-        first[kDelta + minor[(scaled + up) >> kShift]] = w.color;
-        first[2 * kDelta + minor[(scaled + 2 * up) >> kShift]] = w.color;
-        first[3 * kDelta + minor[(scaled + 3 * up) >> kShift]] = w.color;
-        scaled += 4 * up;
-        major += 4 * w.step_a;
-    }
-}
-
-// Step by step, whatever the slope: in tiles even a shallow line's run of pixels is no longer
-// contiguous, so filling runs would gain nothing. The minor offset of step n is
-// floor((remainder + up n) / down). With the scaled reciprocal m = ceil(2^44 / down) that is
-// (remainder + up n) m >> 44, exactly, while every numerator times the rounding excess of m
-// stays below 2^44; the scaled numerators then grow by a constant, and the pixel loop needs no
-// branch (the minor steps follow no pattern a predictor could learn). Longer lines take the
-// error-term loop. Both paint the same pixels; the tests hold them to the closed form.
-void DrawSteps(const Walk &w, int64_t up, int64_t down, int64_t remainder, int64_t count) {
-    const int64_t m = ((int64_t{1} << kShift) + down - 1) / down;
-    const __int128 excess = __int128{m} * down - (int64_t{1} << kShift);
-    const int32_t *major = w.major, *minor = w.minor;
-    if (count < (int64_t{1} << 18) &&
-        __int128{down} * (count + 2) * excess < (__int128{1} << kShift)) {
-        // Going down the minor axis, the offset -floor(s / 2^44) is (2^44 - 1 - s) >> 44, so
-        // the sign goes into the scaled numerator and the loop needs no multiplication.
-        const int64_t scaled = remainder * m;
-        int64_t signed_scaled = w.step_b > 0 ? scaled : (int64_t{1} << kShift) - 1 - scaled;
-        const int64_t signed_up = w.step_b * up * m;
-        const int64_t head = std::min(count, w.head), tile = int64_t{kTileSide};
-        const int64_t groups = (count - head) / tile, tail = count - head - groups * tile;
-        for (int64_t n = 0; n < head; ++n, major += w.step_a, signed_scaled += signed_up)
-            (w.pixels + *major)[minor[signed_scaled >> kShift]] = w.color;
-        switch (w.group_delta) {
-        case 1:
-            DrawTileGroups<1>(w, major, signed_scaled, signed_up, groups);
-            break;
-        case -1:
-            DrawTileGroups<-1>(w, major, signed_scaled, signed_up, groups);
-            break;
-        case int64_t{kTileSide}:
-            DrawTileGroups<kTileSide>(w, major, signed_scaled, signed_up, groups);
-            break;
-        default:
-            DrawTileGroups<-int64_t{kTileSide}>(w, major, signed_scaled, signed_up, groups);
-            break;
-        }
-        major += groups * tile * w.step_a;
-        signed_scaled += groups * tile * signed_up;
-        for (int64_t n = 0; n < tail; ++n, major += w.step_a, signed_scaled += signed_up)
-            (w.pixels + *major)[minor[signed_scaled >> kShift]] = w.color;
-        return;
-    }
-    int64_t error = remainder - down;
-    for (int64_t n = 0; n < count; ++n) {
-        w.pixels[*major + *minor] = w.color;
-        major += w.step_a;
-        error += up;
-        if (error >= 0) {
-            error -= down;
-            minor += w.step_b;
-        }
-    }
-}
-
 // One segment from (x0, y0) towards (x1, y1), leaving out (x1, y1), in device coordinates.
 // Along the major axis (the longer of the two extents, x on a tie) step i = 0..d-1 paints
-// major = start + i and minor = start + round(i * minor_extent / d), halves rounded away from the
-// start. That closed form is what makes clipping exact: the steps inside the clip rectangle are
-// worked out once, the error term starts at the first of them, and the pixel loop then runs
-// without a bounds test.
+// major = start + i and minor = start + floor((2 minor_extent i + d) / 2d): halves round away
+// from the start. Clipping keeps exactly the steps that land inside, so a clipped line paints
+// the same pixels as the unclipped one would; only the steps whose major coordinate is inside
+// are walked, and the error term starts at the first of them.
 void DrawSegment(const Target &t, int64_t x0, int64_t y0, int64_t x1, int64_t y1, uint32_t color) {
-    const int64_t dx = x1 - x0, dy = y1 - y0;
-    const bool x_major = std::abs(dx) >= std::abs(dy);
+    const bool x_major = std::abs(x1 - x0) >= std::abs(y1 - y0);
     const int64_t a0 = x_major ? x0 : y0, b0 = x_major ? y0 : x0;
-    const int64_t da = std::abs(x_major ? dx : dy), db = std::abs(x_major ? dy : dx);
-    if (da == 0)
-        return;
-    const int64_t sa = (x_major ? dx : dy) > 0 ? 1 : -1;
-    const int64_t sb = (x_major ? dy : dx) > 0 ? 1 : -1;
+    const int64_t da = std::abs(x_major ? x1 - x0 : y1 - y0);
+    const int64_t db = std::abs(x_major ? y1 - y0 : x1 - x0);
+    const int64_t sa = (x_major ? x1 - x0 : y1 - y0) > 0 ? 1 : -1;
+    const int64_t sb = (x_major ? y1 - y0 : x1 - x0) > 0 ? 1 : -1;
     const int64_t a_min = x_major ? t.clip_left : t.clip_top;
-    const int64_t a_max = (x_major ? t.clip_right : t.clip_bottom) - 1;
+    const int64_t a_end = x_major ? t.clip_right : t.clip_bottom;
     const int64_t b_min = x_major ? t.clip_top : t.clip_left;
-    const int64_t b_max = (x_major ? t.clip_bottom : t.clip_right) - 1;
-
-    __int128 first = 0, last = da - 1;
-    if (sa > 0) {
-        first = std::max<__int128>(first, a_min - a0);
-        last = std::min<__int128>(last, a_max - a0);
-    } else {
-        first = std::max<__int128>(first, a0 - a_max);
-        last = std::min<__int128>(last, a0 - a_min);
-    }
-    if (db == 0) {
-        if (b0 < b_min || b0 > b_max)
-            return;
-    } else {
-        // The minor offset j(i) = floor((2 db i + da) / (2 da)) never decreases, so the steps
-        // whose minor coordinate lies inside form one range.
-        const __int128 j_min = sb > 0 ? b_min - b0 : b0 - b_max;
-        const __int128 j_max = sb > 0 ? b_max - b0 : b0 - b_min;
-        first = std::max(first, CeilDiv(2 * j_min * da - da, 2 * __int128{db}));
-        last = std::min(last, CeilDiv(2 * (j_max + 1) * da - da, 2 * __int128{db}) - 1);
-    }
+    const int64_t b_end = x_major ? t.clip_bottom : t.clip_right;
+    const int64_t first = std::max<int64_t>(0, sa > 0 ? a_min - a0 : a0 - (a_end - 1));
+    const int64_t last = std::min(da - 1, sa > 0 ? a_end - 1 - a0 : a0 - a_min);
     if (first > last)
         return;
-
-    const int64_t i0 = static_cast<int64_t>(first), i_last = static_cast<int64_t>(last);
-    const __int128 numerator = 2 * __int128{db} * i0 + da;
-    const int64_t j0 = static_cast<int64_t>(numerator / (2 * da));
-    const int64_t a = a0 + sa * i0, b = b0 + sb * j0;
-    const Surface &s = *t.surface;
-    const int64_t tile = int64_t{kTileSide};
-    const Walk walk = {Pixels(*t.surface),
-                       (x_major ? Columns(s) : Rows(s)) + a,
-                       (x_major ? Rows(s) : Columns(s)) + b,
-                       sa,
-                       sb,
-                       (sa > 0 ? tile - a % tile : a % tile + 1) % tile,
-                       sa * (x_major ? 1 : tile),
-                       color};
-    const int64_t count = i_last - i0 + 1;
-    const int64_t remainder = static_cast<int64_t>(numerator - __int128{j0} * 2 * da);
-    DrawSteps(walk, 2 * db, 2 * da, remainder, count);
-    pixels_painted += static_cast<uint64_t>(count);
+    // Coordinates reach 2^32 and extents 2^33, so the first step's numerator needs 128 bits;
+    // after it every value stays below 2^35.
+    const __int128 numerator = 2 * __int128{db} * first + da;
+    int64_t j = static_cast<int64_t>(numerator / (2 * da));
+    int64_t error = static_cast<int64_t>(numerator % (2 * da));
+    for (int64_t i = first; i <= last; ++i) {
+        const int64_t a = a0 + sa * i, b = b0 + sb * j;
+        if (b >= b_min && b < b_end) {
+            PixelOf(*t.surface, x_major ? a : b, x_major ? b : a) = color;
+            ++pixels_painted;
+        }
+        error += 2 * db;
+        if (error >= 2 * da) {
+            error -= 2 * da;
+            ++j;
+        }
+    }
 }
 
 // Both rectangles as left, top, right, bottom in device coordinates.
@@ -464,7 +285,7 @@ uint32_t *PixelAt(HDC handle, int x, int y) {
     const int64_t px = t.origin_x + x, py = t.origin_y + y;
     if (px < t.clip_left || px >= t.clip_right || py < t.clip_top || py >= t.clip_bottom)
         return nullptr;
-    return &PixelOf(*t.surface, int(px), int(py));
+    return &PixelOf(*t.surface, px, py);
 }
 
 void Deselect(HGDIOBJ handle) {
@@ -512,11 +333,7 @@ const uint32_t *SurfacePixels(HDC handle, int *width, int *height) {
     Surface &s = dc->kind == DcKind::kMemory ? FindObject(dc->bitmap)->bitmap : Screen();
     *width = s.width;
     *height = s.height;
-    s.linear.resize(size_t(s.width) * size_t(s.height));
-    for (int y = 0; y < s.height; ++y)
-        for (int x = 0; x < s.width; ++x)
-            s.linear[size_t(y) * size_t(s.width) + size_t(x)] = PixelOf(s, x, y);
-    return s.linear.data();
+    return s.pixels.data();
 }
 
 int LiveGdiObjects() {
@@ -705,7 +522,7 @@ BOOL WINAPI BitBlt(HDC dest, int x, int y, int width, int height, HDC source, in
         const uint32_t color = rop == BLACKNESS ? 0x00000000 : 0x00FFFFFF;
         for (int64_t row = box.top; row < box.bottom; ++row)
             for (int64_t column = box.left; column < box.right; ++column)
-                PixelOf(*to.surface, int(column), int(row)) = color;
+                PixelOf(*to.surface, column, row) = color;
         return TRUE;
     }
     Target from;
@@ -720,49 +537,14 @@ BOOL WINAPI BitBlt(HDC dest, int x, int y, int width, int height, HDC source, in
            source_box.bottom - shift_y};
     // A copy within one surface reads from a copy of it, so that overlapping rectangles come out
     // as if every pixel moved at once.
-    Surface copy;
-    const Surface *from_surface = from.surface;
-    if (from.surface == to.surface) {
-        copy = *from.surface;
-        from_surface = &copy;
-    }
-    const uint32_t *from_pixels = from_surface->storage.data() + from_surface->start;
-    uint32_t *to_pixels = Pixels(*to.surface);
-    const int32_t *from_column = Columns(*from_surface), *to_column = Columns(*to.surface);
-    // With the same phase across both surfaces, the pixels of a tile's row lie together in both;
-    // with the same phase down them too, so do whole bands of tiles, one block per band.
-    const int64_t tile = int64_t{kTileSide};
-    const bool same_phase = shift_x % tile == 0;
-    const int64_t full_left = (box.left + tile - 1) / tile * tile;
-    const int64_t full_right = std::max(full_left, box.right / tile * tile);
-    const int64_t bands_top = (box.top + tile - 1) / tile * tile;
-    int64_t bands_bottom = std::max(bands_top, box.bottom / tile * tile);
-    if (!same_phase || shift_y % tile != 0 || full_left == full_right)
-        bands_bottom = bands_top;
-    for (int64_t band = bands_top; band < bands_bottom; band += tile)
-        std::memcpy(to_pixels + Rows(*to.surface)[band] + to_column[full_left],
-                    from_pixels + Rows(*from_surface)[band + shift_y] +
-                        from_column[full_left + shift_x],
-                    size_t(full_right - full_left) * kTileSide * sizeof(uint32_t));
-    for (int64_t row = box.top; row < box.bottom; ++row) {
-        const uint32_t *from_row = from_pixels + Rows(*from_surface)[row + shift_y];
-        uint32_t *to_row = to_pixels + Rows(*to.surface)[row];
-        int64_t column = box.left;
-        const auto copy_up_to = [&](int64_t end) {
-            for (; column < end; ++column)
-                to_row[to_column[column]] = from_row[from_column[column + shift_x]];
-        };
-        if (row >= bands_top && row < bands_bottom) {
-            copy_up_to(full_left);
-            column = full_right;
-        } else if (same_phase) {
-            copy_up_to(std::min(box.right, full_left));
-            for (; column + tile <= box.right; column += tile)
-                std::memcpy(to_row + to_column[column], from_row + from_column[column + shift_x],
-                            kTileSide * sizeof(uint32_t));
-        }
-        copy_up_to(box.right);
-    }
+    std::vector<uint32_t> copy;
+    if (from.surface == to.surface)
+        copy = from.surface->pixels;
+    const uint32_t *from_pixels = copy.empty() ? from.surface->pixels.data() : copy.data();
+    for (int64_t row = box.top; row < box.bottom; ++row)
+        for (int64_t column = box.left; column < box.right; ++column)
+            PixelOf(*to.surface, column, row) =
+                from_pixels[Offset(*from.surface, column + shift_x, row + shift_y)];
     return TRUE;
 }
 

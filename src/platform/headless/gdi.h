@@ -1,7 +1,7 @@
 // Test and tool controls of the headless GDI (gdi.cpp): 32-bit pixel surfaces (0x00BBGGRR, the
 // COLORREF layout), the screen that window device contexts draw into, and counts of live objects
-// so that tests can prove nothing leaks. Lines are drawn by one integer rule, clipped once per
-// segment, so the same points always paint the same pixels.
+// so that tests can prove nothing leaks. Lines are drawn by one integer rule and clipped pixel by
+// pixel, so the same points always paint the same pixels.
 #pragma once
 
 #include <cstdint>
@@ -16,8 +16,8 @@ void ResetGdi();
 // desktop's size changes. Outside the screen ScreenPixel reports CLR_INVALID.
 uint32_t ScreenPixel(int x, int y);
 // The bitmap selected into a memory device context (for any other context, the screen): its size
-// and its pixels in row-major order, copied out by this call (surfaces keep them in tiles) and
-// valid until the next call for the same surface. NULL for a handle that names no device context.
+// and its pixels in row-major order, valid while the surface lives and keeps its size. NULL for a
+// handle that names no device context.
 const uint32_t *SurfacePixels(HDC dc, int *width, int *height);
 
 // Pens and bitmaps (stock objects excluded) plus memory device contexts alive now.
