@@ -115,4 +115,19 @@ TEST_F(Profile, WritingKeepsEveryOtherSectionAndKey) {
     }
 }
 
+// Whatever the file's last line ends in, a written key reads back and its section is written
+// once.
+TEST_F(Profile, WritingAfterAnyLastLineKeepsOneSection) {
+    const char *const files[] = {"", "\r", "A=b", "[Other]\r\nA=b\r", "[S]\r\nA=b", "\r\n\r"};
+    for (const char *file : files) {
+        Write(file);
+        ASSERT_TRUE(WritePrivateProfileStringA("S", "K", "1", profile_path)) << file;
+        ASSERT_TRUE(WritePrivateProfileStringA("S", "K", "2", profile_path)) << file;
+        DWORD count = 0;
+        EXPECT_EQ(Read("S", "K", 20, &count), "2") << file;
+        const std::string contents = Contents();
+        EXPECT_EQ(contents.find("[S]"), contents.rfind("[S]")) << contents;
+    }
+}
+
 } // namespace

@@ -198,8 +198,9 @@ BOOL WINAPI WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR text, 
     if (!ReadFile(path, &contents) && access(path.c_str(), F_OK) == 0)
         return FALSE;
     std::vector<Line> lines = SplitLines(contents);
-    // A last line without its line end gets one before anything is added after it.
-    if (!lines.empty() && lines.back().ending.empty())
+    // A last line without its line end gets one before anything is added after it; a lone CR
+    // is no line end, or the next section's header would share its line.
+    if (!lines.empty() && lines.back().ending != "\n" && lines.back().ending != "\r\n")
         lines.back().ending = "\r\n";
     size_t header, end, index;
     std::string value;
