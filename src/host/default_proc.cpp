@@ -2,10 +2,17 @@
 
 #include "host/password.h"
 #include "host/saver_main.h"
+#include "host/saver_window.h"
 
-bool preview_mode;
-UINT autoplay_message;
 POINT cursor_anchor;
+
+void AnchorCursor() {
+    GetCursorPos(&cursor_anchor);
+}
+
+void ResetDefaultProc() {
+    cursor_anchor = POINT{0, 0};
+}
 
 static void PostClose(HWND window) {
     PostMessageA(window, WM_CLOSE, 0, 0);

@@ -1,7 +1,8 @@
-// The close-on-input policy: owns preview_mode, autoplay_message and cursor_anchor.
-// AnimationProc ends every message of the saver window with DefaultSaverProc, which decides
-// whether the message closes the saver and hands everything else to DefWindowProcA. A preview
-// never closes on input; on the consumer platform a close waits for the password.
+// The close-on-input policy: owns cursor_anchor, which AnchorCursor sets when the saver window
+// is created and the mouse rule moves. AnimationProc ends every message of the saver window with
+// DefaultSaverProc, which decides whether the message closes the saver and hands everything else
+// to DefWindowProcA. A preview never closes on input; on the consumer platform a close waits for
+// the password.
 #pragma once
 
 #include <cstdint>
@@ -11,8 +12,8 @@
 // The largest cursor movement (|dx| + |dy| from the anchor) that does not close the saver.
 constexpr uint32_t kMouseThreshold = 4;
 
-extern bool preview_mode;
-extern UINT autoplay_message;
 extern POINT cursor_anchor;
 
+void AnchorCursor();
 LRESULT DefaultSaverProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+void ResetDefaultProc();

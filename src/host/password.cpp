@@ -108,3 +108,11 @@ void ChangeSaverPassword(HWND owner) {
         change("SCRSAVE", owner, 0, 0);
     FreeLibrary(component);
 }
+
+void ResetPassword() {
+    verifier_module = nullptr;
+    verify_password_fn = nullptr;
+    close_approved = false;
+    verification_in_progress = false;
+    last_verification_tick = kNoVerification;
+}

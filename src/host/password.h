@@ -29,3 +29,4 @@ void SetSaverRunning(bool on);
 bool RequestCloseApproval(HWND window);
 void ChangeSaverPassword(HWND owner);
 uint32_t TickDifference(uint32_t earlier, uint32_t later);
+void ResetPassword();

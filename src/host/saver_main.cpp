@@ -156,19 +156,7 @@ void ResetHost() {
     module_instance = nullptr;
     consumer_platform = false;
     previous_fault_filter = nullptr;
-
-    saver_window = nullptr;
-    imm_module = nullptr;
-    associate_context_fn = nullptr;
-    saved_input_context = nullptr;
-
-    verifier_module = nullptr;
-    verify_password_fn = nullptr;
-    close_approved = false;
-    verification_in_progress = false;
-    last_verification_tick = kNoVerification;
-
-    preview_mode = false;
-    autoplay_message = 0;
-    cursor_anchor = POINT{0, 0};
+    ResetSaverWindow();
+    ResetPassword();
+    ResetDefaultProc();
 }

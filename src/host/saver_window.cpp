@@ -7,6 +7,8 @@
 #include "host/saver_main.h"
 
 HWND saver_window;
+bool preview_mode;
+UINT autoplay_message;
 HMODULE imm_module;
 AssociateContextFn associate_context_fn;
 HIMC saved_input_context;
@@ -121,7 +123,7 @@ LRESULT CALLBACK SaverWindowProc(HWND window, UINT message, WPARAM wparam, LPARA
     switch (message) {
     case WM_CREATE:
         DetachInputMethod(window);
-        GetCursorPos(&cursor_anchor);
+        AnchorCursor();
         if (!preview_mode)
             SetCursor(nullptr);
         break;
@@ -167,4 +169,13 @@ LRESULT CALLBACK SaverWindowProc(HWND window, UINT message, WPARAM wparam, LPARA
         break;
     }
     return AnimationProc(window, message, wparam, lparam);
+}
+
+void ResetSaverWindow() {
+    saver_window = nullptr;
+    preview_mode = false;
+    autoplay_message = 0;
+    imm_module = nullptr;
+    associate_context_fn = nullptr;
+    saved_input_context = nullptr;
 }

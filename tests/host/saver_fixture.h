@@ -12,6 +12,7 @@
 #include "animation/figures.h"
 #include "host/default_proc.h"
 #include "host/saver_main.h"
+#include "host/saver_window.h"
 #include "platform/headless/headless.h"
 #include "settings/settings_store.h"
 #include "support/scratch_folder.h"
