@@ -13,10 +13,10 @@ struct SettingControls {
     int updown_id;
 };
 constexpr SettingControls setting_controls[kSettingCount] = {
-    {1001, 1002}, // "Polygon"
-    {1003, 1004}, // "Point"
-    {1007, 1008}, // "Line"
-    {1005, 1006}, // "Speed"
+    {FRELLIS_POLYGON_EDIT, FRELLIS_POLYGON_UPDOWN},
+    {FRELLIS_POINT_EDIT, FRELLIS_POINT_UPDOWN},
+    {FRELLIS_LINE_EDIT, FRELLIS_LINE_UPDOWN},
+    {FRELLIS_SPEED_EDIT, FRELLIS_SPEED_UPDOWN},
 };
 
 // Room for 18 characters and the terminator; longer texts are cut, and anything over 10

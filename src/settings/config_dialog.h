@@ -5,7 +5,10 @@
 
 #include "platform/win32.h"
 
-constexpr int kConfigDialogTemplate = 2003;
+// The template's layout and numbers, shared with the resource compiler.
+#include "../../resources/config_dialog_template.h"
+
+constexpr int kConfigDialogTemplate = FRELLIS_DIALOG_ID;
 
 int PrepareConfigDialog(HINSTANCE instance);
 INT_PTR CALLBACK ConfigDialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam);

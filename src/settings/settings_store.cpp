@@ -13,9 +13,15 @@ const SettingKey setting_keys[kSettingCount] = {
 const char kSettingsSection[] = "Setting";
 const char kSettingsFileName[] = "Frellis.ini";
 
-static const SaverSettings kDefaultSettings = {2, 16, 4, 10};
+// The key table's defaults, so that they are written down once.
+static SaverSettings DefaultSettings() {
+    SaverSettings settings = {};
+    for (const SettingKey &row : setting_keys)
+        settings.*row.field = row.default_value;
+    return settings;
+}
 
-SaverSettings saver_settings = kDefaultSettings;
+SaverSettings saver_settings = DefaultSettings();
 char settings_path[kSettingsPathSize];
 char number_text[kNumberTextSize];
 
@@ -133,7 +139,7 @@ bool IniWriteValue(const char *section, const char *key, const char *text, const
 }
 
 void ResetSettings() {
-    saver_settings = kDefaultSettings;
+    saver_settings = DefaultSettings();
     std::memset(settings_path, 0, sizeof settings_path);
     std::memset(number_text, 0, sizeof number_text);
 }
