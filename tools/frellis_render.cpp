@@ -1,6 +1,6 @@
-// frellis-render: runs the saver's animation off-screen through the same code (SeedRandom,
-// InitFigures, RenderFrame) and shows what it looks like: the last frame as PNG, every tick as an
-// animated GIF, or the figures' state as text.
+// frellis-render: runs the saver's animation off-screen through its own creation and tick code
+// (StartAnimation, AnimationTick) and shows what it looks like: the last frame as PNG, every tick
+// as an animated GIF, or the figures' state as text.
 #include <cstdio>
 #include <ctime>
 

@@ -1,8 +1,14 @@
 #include "offscreen_run.h"
 
+#include "animation/animation_proc.h"
 #include "animation/figures.h"
-#include "animation/render.h"
 #include "platform/headless/headless.h"
+
+namespace {
+
+const char kRunClass[] = "FrellisOffscreenRun";
+
+} // namespace
 
 bool StartOffscreenRun(const SaverSettings &settings, int width, int height, uint32_t seed,
                        OffscreenRun *run) {
@@ -10,37 +16,38 @@ bool StartOffscreenRun(const SaverSettings &settings, int width, int height, uin
     ResetSettings();
     ResetAnimation();
     saver_settings = settings;
-    animation_state.surface_width = width;
-    animation_state.surface_height = height;
-
-    HDC screen = GetDC(nullptr);
-    run->memory_dc = CreateCompatibleDC(screen);
-    run->bitmap = width > 0 && height > 0 ? CreateCompatibleBitmap(screen, width, height) : nullptr;
-    ReleaseDC(nullptr, screen);
-    if (!run->bitmap) {
-        DeleteDC(run->memory_dc);
+    WNDCLASSA window_class = {};
+    window_class.lpfnWndProc = DefWindowProcA;
+    window_class.hInstance = GetModuleHandleA(nullptr);
+    window_class.lpszClassName = kRunClass;
+    RegisterClassA(&window_class);
+    run->window = CreateWindowExA(0, kRunClass, "", WS_POPUP | WS_VISIBLE, 0, 0, width, height,
+                                  nullptr, nullptr, window_class.hInstance, nullptr);
+    if (!run->window)
+        return false;
+    StartAnimation(run->window, seed);
+    // A size the platform cannot give a bitmap leaves the 1x1 default one selected.
+    int surface_width = 0, surface_height = 0;
+    headless::SurfacePixels(animation_state.memory_dc, &surface_width, &surface_height);
+    if (surface_width != width || surface_height != height) {
+        StopOffscreenRun(run);
         return false;
     }
-    run->previous_bitmap = SelectObject(run->memory_dc, run->bitmap);
     run->width = width;
     run->height = height;
-
-    SeedRandom(seed);
-    InitFigures(settings.figure_count, settings.corner_count, settings.trail_length, width, height);
     return true;
 }
 
-void TickOffscreenRun(const OffscreenRun &run) {
-    RenderFrame(run.memory_dc);
-    GdiFlush();
+void TickOffscreenRun(const OffscreenRun &) {
+    AnimationTick();
 }
 
-const uint32_t *OffscreenPixels(const OffscreenRun &run) {
+const uint32_t *OffscreenPixels(const OffscreenRun &) {
     int width, height;
-    return headless::SurfacePixels(run.memory_dc, &width, &height);
+    return headless::SurfacePixels(animation_state.memory_dc, &width, &height);
 }
 
 void StopOffscreenRun(OffscreenRun *run) {
-    DeleteObject(SelectObject(run->memory_dc, run->previous_bitmap));
-    DeleteDC(run->memory_dc);
+    DestroyAnimation(run->window);
+    DestroyWindow(run->window);
 }

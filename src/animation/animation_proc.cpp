@@ -14,8 +14,12 @@ static void PaintBlack(HDC dc) {
 }
 
 void CreateAnimation(HWND window) {
-    AnimationState &s = animation_state;
     LoadSettings();
+    StartAnimation(window, static_cast<uint32_t>(std::time(nullptr)));
+}
+
+void StartAnimation(HWND window, uint32_t seed) {
+    AnimationState &s = animation_state;
     // The saver window has no frame, so its outer rectangle is the area drawn in.
     RECT rect = {};
     GetWindowRect(window, &rect);
@@ -28,7 +32,7 @@ void CreateAnimation(HWND window) {
     // The frames are never cleared as a whole, and a new compatible bitmap's content is not
     // promised to be black on every platform.
     PaintBlack(s.memory_dc);
-    SeedRandom(static_cast<uint32_t>(std::time(nullptr)));
+    SeedRandom(seed);
     InitFigures(saver_settings.figure_count, saver_settings.corner_count,
                 saver_settings.trail_length, s.surface_width, s.surface_height);
     GdiFlush();

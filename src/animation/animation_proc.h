@@ -13,5 +13,8 @@ constexpr UINT_PTR kAnimationTimer = 1;
 
 LRESULT AnimationProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 void CreateAnimation(HWND window);
+// Creation after its inputs: the surface, the figures and the timer for saver_settings as they
+// are, seeded with seed. The render tool and the benchmark start their runs here.
+void StartAnimation(HWND window, uint32_t seed);
 void AnimationTick();
 void DestroyAnimation(HWND window);
