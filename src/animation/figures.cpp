@@ -4,9 +4,6 @@
 
 #include "settings/settings_store.h"
 
-// The animation draws only from its own generator.
-#pragma GCC poison rand srand
-
 AnimationState animation_state;
 
 void SeedRandom(uint32_t seed) {

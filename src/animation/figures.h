@@ -1,7 +1,9 @@
 // The figures: owns AnimationState and the animation's own random generator. CreateAnimation
 // seeds and places the figures once per window; RenderFrame advances each figure once per tick,
 // with the corner count and trail length of SaverSettings as loaded at creation.
-// Pure integer logic, no platform calls; the order of random draws is part of the behaviour.
+// figures.cpp is pure integer logic and calls no platform function; the device-context fields of
+// AnimationState belong to the animation's message procedure. The order of random draws is part
+// of the behaviour.
 #pragma once
 
 #include <cstdint>

@@ -2,8 +2,6 @@
 
 #include "settings/settings_store.h"
 
-#pragma GCC poison rand srand
-
 ColorRef HueToColorRef(uint32_t hue) {
     const uint32_t b = hue & 0xFF;
     uint32_t red = 0, green = 0, blue = 0;
