@@ -1,6 +1,6 @@
 #include "animation/animation_proc.h"
 
-#include "../host/saver_fixture.h"
+#include "support/saver_fixture.h"
 #include "platform/headless/headless.h"
 
 namespace {

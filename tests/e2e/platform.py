@@ -1,4 +1,4 @@
-"""The headless platform's statements about Win32 behaviour (tests/platform), built for Windows
+"""The headless platform's statements about Win32 behaviour (tests/win32_behaviour), built for Windows
 as platform_tests.exe and run here against Wine: a failure is a place where our substitute and
 a real Win32 implementation differ."""
 

@@ -12,7 +12,7 @@
 #include <utility>
 #include <vector>
 
-#include "../platform/message_log.h"
+#include "support/message_log.h"
 
 namespace {
 

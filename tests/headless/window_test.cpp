@@ -7,7 +7,7 @@
 
 #include <vector>
 
-#include "../platform/message_log.h"
+#include "support/message_log.h"
 
 namespace {
 

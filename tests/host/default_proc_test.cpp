@@ -3,7 +3,7 @@
 #include <climits>
 
 #include "host/password.h"
-#include "saver_fixture.h"
+#include "support/saver_fixture.h"
 
 namespace {
 

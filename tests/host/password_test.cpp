@@ -1,7 +1,7 @@
 #include "host/password.h"
 
 #include "host/default_proc.h"
-#include "saver_fixture.h"
+#include "support/saver_fixture.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include "host/default_proc.h"
 #include "host/password.h"
 #include "host/saver_window.h"
-#include "saver_fixture.h"
+#include "support/saver_fixture.h"
 
 namespace {
 

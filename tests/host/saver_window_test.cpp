@@ -2,7 +2,7 @@
 
 #include "host/default_proc.h"
 #include "host/password.h"
-#include "saver_fixture.h"
+#include "support/saver_fixture.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 
 #include <vector>
 
-#include "message_log.h"
+#include "support/message_log.h"
 
 namespace {
 

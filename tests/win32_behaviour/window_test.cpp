@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "message_log.h"
+#include "support/message_log.h"
 
 namespace {
 

@@ -1,6 +1,7 @@
-// Shared by the window, message and timer statements: a window class whose procedure records
-// every message it gets and passes it on to DefWindowProcA, with answers that a test can
-// override per message, so that a test can compare what a window saw with what Windows sends.
+// Shared by the Win32 statements (window, message, timer) and the headless platform's tests: a
+// window class whose procedure records every message it gets and passes it on to DefWindowProcA,
+// with answers that a test can override per message, so that a test can compare what a window
+// saw with what Windows sends.
 // Tests leave nothing behind (windows destroyed, queue drained), since the same process runs
 // them all, on Windows too.
 #pragma once
