@@ -1,6 +1,7 @@
 #include "platform/headless/gdi.h"
 
 #include <algorithm>
+#include <map>
 #include <vector>
 
 #include "platform/headless/window.h"
@@ -10,13 +11,14 @@ namespace {
 // Stock object numbers of GetStockObject that are not in the declared subset.
 constexpr int kWhiteBrush = 0;
 constexpr int kNullPen = 8;
+constexpr int kStockCount = 9;
 
 // A bitmap is never larger than this many pixels (1 GiB); larger requests fail like an
 // allocation failure would.
 constexpr int64_t kMaxBitmapPixels = int64_t{1} << 28;
 
-enum class ObjectKind : uint8_t { kFree, kPen, kBrush, kBitmap };
-enum class DcKind : uint8_t { kFree, kMemory, kScreen, kWindow };
+enum class ObjectKind { kPen, kBrush, kBitmap };
+enum class DcKind { kMemory, kScreen, kWindow };
 
 // Pixels in row-major order, 0x00BBGGRR each.
 struct Surface {
@@ -24,6 +26,35 @@ struct Surface {
     int height = 0;
     std::vector<uint32_t> pixels;
 };
+
+struct GdiObject {
+    ObjectKind kind;
+    bool stock = false;
+    bool draws = true; // false for null pens and brushes
+    uint32_t color = 0;
+    int selections = 0; // device contexts holding this object
+    Surface bitmap;
+};
+
+struct DeviceContext {
+    DcKind kind;
+    HWND window = nullptr;
+    int handed_out = 0; // GetDC calls not yet matched by ReleaseDC
+    HGDIOBJ pen = nullptr;
+    HGDIOBJ brush = nullptr;
+    HGDIOBJ bitmap = nullptr;
+};
+
+// Objects and device contexts draw their handles from one counter and never reuse them, so a
+// pen handle can never be mistaken for a device context and a dead handle stays dead.
+std::map<HGDIOBJ, GdiObject> objects;
+std::map<HDC, DeviceContext> dcs;
+uintptr_t last_handle;
+Surface screen;
+HGDIOBJ stock_objects[kStockCount];
+HGDIOBJ default_bitmap;
+int flush_calls;
+uint64_t pixels_painted;
 
 size_t Offset(const Surface &surface, int64_t x, int64_t y) {
     return size_t(y) * size_t(surface.width) + size_t(x);
@@ -40,112 +71,54 @@ void MakeSurface(Surface *surface, int width, int height) {
     surface->pixels.assign(size_t(width) * size_t(height), 0);
 }
 
-struct GdiObject {
-    ObjectKind kind = ObjectKind::kFree;
-    bool stock = false;
-    bool draws = true; // false for null pens and brushes
-    uint32_t color = 0;
-    int selections = 0; // device contexts holding this object
-    Surface bitmap;
-};
-
-struct DeviceContext {
-    DcKind kind = DcKind::kFree;
-    HWND window = nullptr;
-    int handed_out = 0; // GetDC calls not yet matched by ReleaseDC
-    HGDIOBJ pen = nullptr;
-    HGDIOBJ brush = nullptr;
-    HGDIOBJ bitmap = nullptr;
-};
-
-// Handles are table indexes with a tag in the low bits, so a pen handle can never be mistaken
-// for a device context and a stray pointer is rejected.
-constexpr uintptr_t kObjectTag = 1;
-constexpr uintptr_t kDcTag = 2;
-
-std::vector<GdiObject> objects;
-std::vector<size_t> free_objects;
-std::vector<DeviceContext> dcs;
-std::vector<size_t> free_dcs;
-Surface screen;
-HGDIOBJ stock_objects[9];
-HGDIOBJ default_bitmap;
-int live_objects;
-int flush_calls;
-uint64_t pixels_painted;
-
-uintptr_t EncodeHandle(size_t index, uintptr_t tag) {
-    return ((index + 1) << 3) | tag;
-}
-
-template <typename T> T *Decode(const void *handle, uintptr_t tag, std::vector<T> &table) {
-    const uintptr_t value = reinterpret_cast<uintptr_t>(handle);
-    if ((value & 7) != tag || value < 8)
-        return nullptr;
-    const size_t index = (value >> 3) - 1;
-    return index < table.size() ? &table[index] : nullptr;
+template <typename Handle> Handle NextHandle() {
+    return reinterpret_cast<Handle>(++last_handle << 4);
 }
 
 GdiObject *FindObject(HGDIOBJ handle) {
-    GdiObject *object = Decode(handle, kObjectTag, objects);
-    return object && object->kind != ObjectKind::kFree ? object : nullptr;
+    auto it = objects.find(handle);
+    return it == objects.end() ? nullptr : &it->second;
 }
 
 DeviceContext *FindDc(HDC handle) {
-    DeviceContext *dc = Decode(handle, kDcTag, dcs);
-    return dc && dc->kind != DcKind::kFree ? dc : nullptr;
+    auto it = dcs.find(handle);
+    return it == dcs.end() ? nullptr : &it->second;
 }
 
-// A fresh entry of a handle table, reusing a freed one first.
-template <typename T> size_t TakeSlot(std::vector<T> &table, std::vector<size_t> &free_slots) {
-    size_t index = table.size();
-    if (free_slots.empty()) {
-        table.emplace_back();
-    } else {
-        index = free_slots.back();
-        free_slots.pop_back();
-        table[index] = T();
-    }
-    return index;
-}
-
-HGDIOBJ NewObject(ObjectKind kind) {
-    const size_t index = TakeSlot(objects, free_objects);
-    objects[index].kind = kind;
-    ++live_objects;
-    return reinterpret_cast<HGDIOBJ>(EncodeHandle(index, kObjectTag));
-}
-
-void FreeObject(HGDIOBJ handle) {
-    const size_t index = (reinterpret_cast<uintptr_t>(handle) >> 3) - 1;
-    objects[index] = GdiObject();
-    free_objects.push_back(index);
-    --live_objects;
-}
-
-HGDIOBJ NewStock(ObjectKind kind, uint32_t color, bool draws) {
-    HGDIOBJ handle = NewObject(kind);
-    GdiObject *object = FindObject(handle);
-    object->stock = true;
-    object->color = color;
-    object->draws = draws;
-    --live_objects;
+HGDIOBJ NewObject(ObjectKind kind, uint32_t color, bool draws, bool stock) {
+    HGDIOBJ handle = NextHandle<HGDIOBJ>();
+    GdiObject &object = objects[handle];
+    object.kind = kind;
+    object.color = color;
+    object.draws = draws;
+    object.stock = stock;
     return handle;
 }
 
-HDC NewDc(DcKind kind) {
-    const size_t index = TakeSlot(dcs, free_dcs);
-    DeviceContext &dc = dcs[index];
+// The stock objects exist from the first GDI call of a process on.
+void EnsureStockObjects() {
+    if (objects.empty())
+        headless::ResetGdi();
+}
+
+void Select(HGDIOBJ *slot, HGDIOBJ handle) {
+    if (GdiObject *previous = FindObject(*slot))
+        --previous->selections;
+    if (GdiObject *object = FindObject(handle))
+        ++object->selections;
+    *slot = handle;
+}
+
+HDC NewDc(DcKind kind, HWND window) {
+    HDC handle = NextHandle<HDC>();
+    DeviceContext &dc = dcs[handle];
     dc.kind = kind;
-    dc.pen = stock_objects[BLACK_PEN];
-    dc.brush = stock_objects[kWhiteBrush];
-    dc.bitmap = kind == DcKind::kMemory ? default_bitmap : nullptr;
-    for (HGDIOBJ selected : {dc.pen, dc.brush, dc.bitmap})
-        if (selected)
-            ++FindObject(selected)->selections;
+    dc.window = window;
+    Select(&dc.pen, stock_objects[BLACK_PEN]);
+    Select(&dc.brush, stock_objects[kWhiteBrush]);
     if (kind == DcKind::kMemory)
-        ++live_objects;
-    return reinterpret_cast<HDC>(EncodeHandle(index, kDcTag));
+        Select(&dc.bitmap, default_bitmap);
+    return handle;
 }
 
 // The screen follows the desktop's size; a change of size starts a new, black screen.
@@ -157,16 +130,30 @@ Surface &Screen() {
     return screen;
 }
 
+Surface &SurfaceOf(const DeviceContext &dc) {
+    return dc.kind == DcKind::kMemory ? FindObject(dc.bitmap)->bitmap : Screen();
+}
+
+// A rectangle in device coordinates: left/top inclusive, right/bottom exclusive.
+struct Box {
+    int64_t left, top, right, bottom;
+};
+
+Box Intersect(Box a, Box b) {
+    Box r = {std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
+             std::min(a.bottom, b.bottom)};
+    r.right = std::max(r.right, r.left);
+    r.bottom = std::max(r.bottom, r.top);
+    return r;
+}
+
 // Where a device context draws: a surface, the device position of its logical origin and the
-// rectangle of the surface it may touch (left/top inclusive, right/bottom exclusive).
+// part of the surface it may touch.
 struct Target {
     Surface *surface = nullptr;
     int64_t origin_x = 0;
     int64_t origin_y = 0;
-    int64_t clip_left = 0;
-    int64_t clip_top = 0;
-    int64_t clip_right = 0;
-    int64_t clip_bottom = 0;
+    Box clip = {0, 0, 0, 0};
 };
 
 bool Shown(HWND window) {
@@ -180,44 +167,25 @@ bool Shown(HWND window) {
     return true;
 }
 
-bool ResolveTarget(const DeviceContext &dc, Target *target) {
-    Surface *surface;
-    int64_t left = 0, top = 0, right, bottom;
-    if (dc.kind == DcKind::kMemory) {
-        surface = &FindObject(dc.bitmap)->bitmap;
-        right = surface->width;
-        bottom = surface->height;
-    } else {
-        surface = &Screen();
-        right = surface->width;
-        bottom = surface->height;
-        if (dc.kind == DcKind::kWindow) {
-            RECT client;
-            if (!headless::WindowClientOnScreen(dc.window, &client))
-                return false;
-            // A window that is not shown, or whose parents are not, has nothing on the screen
-            // to draw into.
-            if (!Shown(dc.window))
-                client.right = client.left, client.bottom = client.top;
-            target->origin_x = client.left;
-            target->origin_y = client.top;
-            left = std::max<int64_t>(left, client.left);
-            top = std::max<int64_t>(top, client.top);
-            right = std::min<int64_t>(right, client.right);
-            bottom = std::min<int64_t>(bottom, client.bottom);
-        }
-    }
-    target->surface = surface;
-    target->clip_left = left;
-    target->clip_top = top;
-    target->clip_right = std::max(left, right);
-    target->clip_bottom = std::max(top, bottom);
-    return true;
-}
-
 bool ResolveTarget(HDC handle, Target *target) {
     const DeviceContext *dc = FindDc(handle);
-    return dc && ResolveTarget(*dc, target);
+    if (!dc)
+        return false;
+    target->surface = &SurfaceOf(*dc);
+    target->clip = {0, 0, target->surface->width, target->surface->height};
+    if (dc->kind != DcKind::kWindow)
+        return true;
+    RECT client;
+    if (!headless::WindowClientOnScreen(dc->window, &client))
+        return false;
+    target->origin_x = client.left;
+    target->origin_y = client.top;
+    // A window that is not shown, or whose parents are not, has nothing on the screen to draw
+    // into.
+    if (!Shown(dc->window))
+        client.right = client.left, client.bottom = client.top;
+    target->clip = Intersect(target->clip, {client.left, client.top, client.right, client.bottom});
+    return true;
 }
 
 // One segment from (x0, y0) towards (x1, y1), leaving out (x1, y1), in device coordinates.
@@ -233,10 +201,10 @@ void DrawSegment(const Target &t, int64_t x0, int64_t y0, int64_t x1, int64_t y1
     const int64_t db = std::abs(x_major ? y1 - y0 : x1 - x0);
     const int64_t sa = (x_major ? x1 - x0 : y1 - y0) > 0 ? 1 : -1;
     const int64_t sb = (x_major ? y1 - y0 : x1 - x0) > 0 ? 1 : -1;
-    const int64_t a_min = x_major ? t.clip_left : t.clip_top;
-    const int64_t a_end = x_major ? t.clip_right : t.clip_bottom;
-    const int64_t b_min = x_major ? t.clip_top : t.clip_left;
-    const int64_t b_end = x_major ? t.clip_bottom : t.clip_right;
+    const int64_t a_min = x_major ? t.clip.left : t.clip.top;
+    const int64_t a_end = x_major ? t.clip.right : t.clip.bottom;
+    const int64_t b_min = x_major ? t.clip.top : t.clip.left;
+    const int64_t b_end = x_major ? t.clip.bottom : t.clip.right;
     const int64_t first = std::max<int64_t>(0, sa > 0 ? a_min - a0 : a0 - (a_end - 1));
     const int64_t last = std::min(da - 1, sa > 0 ? a_end - 1 - a0 : a0 - a_min);
     if (first > last)
@@ -260,37 +228,15 @@ void DrawSegment(const Target &t, int64_t x0, int64_t y0, int64_t x1, int64_t y1
     }
 }
 
-// Both rectangles as left, top, right, bottom in device coordinates.
-struct Box {
-    int64_t left, top, right, bottom;
-};
-
-Box Intersect(Box a, Box b) {
-    Box r = {std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
-             std::min(a.bottom, b.bottom)};
-    r.right = std::max(r.right, r.left);
-    r.bottom = std::max(r.bottom, r.top);
-    return r;
-}
-
-Box ClipBox(const Target &t) {
-    return {t.clip_left, t.clip_top, t.clip_right, t.clip_bottom};
-}
-
 // The pixel at a logical position of a device context; NULL outside what it may touch.
 uint32_t *PixelAt(HDC handle, int x, int y) {
     Target t;
     if (!ResolveTarget(handle, &t))
         return nullptr;
     const int64_t px = t.origin_x + x, py = t.origin_y + y;
-    if (px < t.clip_left || px >= t.clip_right || py < t.clip_top || py >= t.clip_bottom)
+    if (px < t.clip.left || px >= t.clip.right || py < t.clip.top || py >= t.clip.bottom)
         return nullptr;
     return &PixelOf(*t.surface, px, py);
-}
-
-void Deselect(HGDIOBJ handle) {
-    if (GdiObject *object = FindObject(handle))
-        --object->selections;
 }
 
 } // namespace
@@ -299,23 +245,20 @@ namespace headless {
 
 void ResetGdi() {
     objects.clear();
-    free_objects.clear();
     dcs.clear();
-    free_dcs.clear();
+    last_handle = 0;
     screen = Surface();
-    live_objects = 0;
     flush_calls = 0;
     pixels_painted = 0;
-    for (HGDIOBJ &stock : stock_objects)
-        stock = nullptr;
-    stock_objects[kWhiteBrush] = NewStock(ObjectKind::kBrush, 0x00FFFFFF, true);
-    stock_objects[BLACK_BRUSH] = NewStock(ObjectKind::kBrush, 0x00000000, true);
-    stock_objects[NULL_BRUSH] = NewStock(ObjectKind::kBrush, 0x00000000, false);
-    stock_objects[WHITE_PEN] = NewStock(ObjectKind::kPen, 0x00FFFFFF, true);
-    stock_objects[BLACK_PEN] = NewStock(ObjectKind::kPen, 0x00000000, true);
-    stock_objects[kNullPen] = NewStock(ObjectKind::kPen, 0x00000000, false);
+    std::fill(std::begin(stock_objects), std::end(stock_objects), nullptr);
+    stock_objects[kWhiteBrush] = NewObject(ObjectKind::kBrush, 0x00FFFFFF, true, true);
+    stock_objects[BLACK_BRUSH] = NewObject(ObjectKind::kBrush, 0x00000000, true, true);
+    stock_objects[NULL_BRUSH] = NewObject(ObjectKind::kBrush, 0x00000000, false, true);
+    stock_objects[WHITE_PEN] = NewObject(ObjectKind::kPen, 0x00FFFFFF, true, true);
+    stock_objects[BLACK_PEN] = NewObject(ObjectKind::kPen, 0x00000000, true, true);
+    stock_objects[kNullPen] = NewObject(ObjectKind::kPen, 0x00000000, false, true);
     // Every new memory device context holds this 1x1 bitmap until another is selected.
-    default_bitmap = NewStock(ObjectKind::kBitmap, 0, true);
+    default_bitmap = NewObject(ObjectKind::kBitmap, 0, true, true);
     MakeSurface(&FindObject(default_bitmap)->bitmap, 1, 1);
 }
 
@@ -330,21 +273,25 @@ const uint32_t *SurfacePixels(HDC handle, int *width, int *height) {
     const DeviceContext *dc = FindDc(handle);
     if (!dc)
         return nullptr;
-    Surface &s = dc->kind == DcKind::kMemory ? FindObject(dc->bitmap)->bitmap : Screen();
+    const Surface &s = SurfaceOf(*dc);
     *width = s.width;
     *height = s.height;
     return s.pixels.data();
 }
 
 int LiveGdiObjects() {
-    return live_objects;
+    int count = 0;
+    for (const auto &entry : objects)
+        count += entry.second.stock ? 0 : 1;
+    for (const auto &entry : dcs)
+        count += entry.second.kind == DcKind::kMemory ? 1 : 0;
+    return count;
 }
 
 int LiveDeviceContexts() {
     int count = 0;
-    for (const DeviceContext &dc : dcs)
-        if (dc.kind == DcKind::kScreen || dc.kind == DcKind::kWindow)
-            count += dc.handed_out;
+    for (const auto &entry : dcs)
+        count += entry.second.handed_out;
     return count;
 }
 
@@ -359,24 +306,18 @@ uint64_t PixelsPainted() {
 } // namespace headless
 
 HDC WINAPI GetDC(HWND window) {
-    if (objects.empty())
-        headless::ResetGdi();
+    EnsureStockObjects();
     RECT client;
     if (window && !headless::WindowClientOnScreen(window, &client))
         return nullptr;
     // Each window keeps one device context, as a class with CS_OWNDC gets; the cache of common
     // contexts may hand out the same one again too.
     const DcKind kind = window ? DcKind::kWindow : DcKind::kScreen;
-    for (size_t i = 0; i < dcs.size(); ++i) {
-        if (dcs[i].kind == kind && dcs[i].window == window) {
-            ++dcs[i].handed_out;
-            return reinterpret_cast<HDC>(EncodeHandle(i, kDcTag));
-        }
-    }
-    HDC handle = NewDc(kind);
-    DeviceContext *dc = FindDc(handle);
-    dc->window = window;
-    dc->handed_out = 1;
+    auto same = std::find_if(dcs.begin(), dcs.end(), [kind, window](const auto &entry) {
+        return entry.second.kind == kind && entry.second.window == window;
+    });
+    HDC handle = same != dcs.end() ? same->first : NewDc(kind, window);
+    ++dcs[handle].handed_out;
     return handle;
 }
 
@@ -392,28 +333,24 @@ int WINAPI GetClipBox(HDC handle, LPRECT rect) {
     Target t;
     if (!ResolveTarget(handle, &t))
         return ERROR;
-    rect->left = static_cast<LONG>(t.clip_left - t.origin_x);
-    rect->top = static_cast<LONG>(t.clip_top - t.origin_y);
-    rect->right = static_cast<LONG>(t.clip_right - t.origin_x);
-    rect->bottom = static_cast<LONG>(t.clip_bottom - t.origin_y);
-    const bool empty = t.clip_left >= t.clip_right || t.clip_top >= t.clip_bottom;
+    rect->left = static_cast<LONG>(t.clip.left - t.origin_x);
+    rect->top = static_cast<LONG>(t.clip.top - t.origin_y);
+    rect->right = static_cast<LONG>(t.clip.right - t.origin_x);
+    rect->bottom = static_cast<LONG>(t.clip.bottom - t.origin_y);
+    const bool empty = t.clip.left >= t.clip.right || t.clip.top >= t.clip.bottom;
     return empty ? NULLREGION : SIMPLEREGION;
 }
 
 HGDIOBJ WINAPI GetStockObject(int object) {
-    if (objects.empty())
-        headless::ResetGdi();
-    if (object < 0 || object >= int(sizeof stock_objects / sizeof stock_objects[0]))
-        return nullptr;
-    return stock_objects[object];
+    EnsureStockObjects();
+    return object >= 0 && object < kStockCount ? stock_objects[object] : nullptr;
 }
 
 HDC WINAPI CreateCompatibleDC(HDC handle) {
-    if (objects.empty())
-        headless::ResetGdi();
+    EnsureStockObjects();
     if (handle && !FindDc(handle))
         return nullptr;
-    return NewDc(DcKind::kMemory);
+    return NewDc(DcKind::kMemory, nullptr);
 }
 
 // Every surface here is 32 bits per pixel, so a bitmap made compatible with a memory device
@@ -425,7 +362,7 @@ HBITMAP WINAPI CreateCompatibleBitmap(HDC handle, int width, int height) {
         return reinterpret_cast<HBITMAP>(default_bitmap);
     if (int64_t{width} * height > kMaxBitmapPixels)
         return nullptr;
-    HGDIOBJ bitmap = NewObject(ObjectKind::kBitmap);
+    HGDIOBJ bitmap = NewObject(ObjectKind::kBitmap, 0, true, false);
     MakeSurface(&FindObject(bitmap)->bitmap, width, height);
     return reinterpret_cast<HBITMAP>(bitmap);
 }
@@ -435,30 +372,19 @@ HGDIOBJ WINAPI SelectObject(HDC handle, HGDIOBJ object_handle) {
     GdiObject *object = FindObject(object_handle);
     if (!dc || !object)
         return nullptr;
-    HGDIOBJ *slot;
-    switch (object->kind) {
-    case ObjectKind::kPen:
-        slot = &dc->pen;
-        break;
-    case ObjectKind::kBrush:
+    HGDIOBJ *slot = &dc->pen;
+    if (object->kind == ObjectKind::kBrush)
         slot = &dc->brush;
-        break;
-    case ObjectKind::kBitmap:
+    if (object->kind == ObjectKind::kBitmap) {
         // Only a memory device context takes a bitmap, and a bitmap lives in one context at a
         // time (the shared default bitmap excepted).
-        if (dc->kind != DcKind::kMemory)
-            return nullptr;
-        if (object->selections > 0 && !object->stock && dc->bitmap != object_handle)
+        if (dc->kind != DcKind::kMemory ||
+            (object->selections > 0 && !object->stock && dc->bitmap != object_handle))
             return nullptr;
         slot = &dc->bitmap;
-        break;
-    default:
-        return nullptr;
     }
     HGDIOBJ previous = *slot;
-    Deselect(previous);
-    ++object->selections;
-    *slot = object_handle;
+    Select(slot, object_handle);
     return previous;
 }
 
@@ -467,7 +393,7 @@ BOOL WINAPI DeleteObject(HGDIOBJ handle) {
     if (!object || (object->selections > 0 && !object->stock))
         return FALSE;
     if (!object->stock)
-        FreeObject(handle);
+        objects.erase(handle);
     return TRUE;
 }
 
@@ -475,32 +401,25 @@ BOOL WINAPI DeleteDC(HDC handle) {
     DeviceContext *dc = FindDc(handle);
     if (!dc || dc->kind != DcKind::kMemory)
         return FALSE;
-    Deselect(dc->pen);
-    Deselect(dc->brush);
-    Deselect(dc->bitmap);
-    *dc = DeviceContext();
-    free_dcs.push_back((reinterpret_cast<uintptr_t>(handle) >> 3) - 1);
-    --live_objects;
+    Select(&dc->pen, nullptr);
+    Select(&dc->brush, nullptr);
+    Select(&dc->bitmap, nullptr);
+    dcs.erase(handle);
     return TRUE;
 }
 
 // Every pen is drawn one pixel wide; styles other than the null pen draw solid.
 HPEN WINAPI CreatePen(int style, int width, COLORREF color) {
-    if (objects.empty())
-        headless::ResetGdi();
+    EnsureStockObjects();
     if (style < 0 || style > 6 || width < 0)
         return nullptr;
-    HGDIOBJ pen = NewObject(ObjectKind::kPen);
-    GdiObject *object = FindObject(pen);
-    object->color = color & 0x00FFFFFF;
-    object->draws = style != 5;
-    return reinterpret_cast<HPEN>(pen);
+    return static_cast<HPEN>(NewObject(ObjectKind::kPen, color & 0x00FFFFFF, style != 5, false));
 }
 
 BOOL WINAPI Polyline(HDC handle, const POINT *points, int count) {
     const DeviceContext *dc = FindDc(handle);
     Target t;
-    if (!dc || !points || count < 2 || !ResolveTarget(*dc, &t))
+    if (!dc || !points || count < 2 || !ResolveTarget(handle, &t))
         return FALSE;
     const GdiObject *pen = FindObject(dc->pen);
     if (!pen->draws)
@@ -513,38 +432,32 @@ BOOL WINAPI Polyline(HDC handle, const POINT *points, int count) {
 
 BOOL WINAPI BitBlt(HDC dest, int x, int y, int width, int height, HDC source, int src_x, int src_y,
                    DWORD rop) {
-    Target to;
+    Target to, from;
     if (!ResolveTarget(dest, &to) || width < 0 || height < 0)
         return FALSE;
     const int64_t left = to.origin_x + x, top = to.origin_y + y;
-    Box box = Intersect({left, top, left + width, top + height}, ClipBox(to));
+    Box box = Intersect({left, top, left + width, top + height}, to.clip);
     if (rop == BLACKNESS || rop == WHITENESS) {
-        const uint32_t color = rop == BLACKNESS ? 0x00000000 : 0x00FFFFFF;
         for (int64_t row = box.top; row < box.bottom; ++row)
             for (int64_t column = box.left; column < box.right; ++column)
-                PixelOf(*to.surface, column, row) = color;
+                PixelOf(*to.surface, column, row) = rop == BLACKNESS ? 0x00000000 : 0x00FFFFFF;
         return TRUE;
     }
-    Target from;
     if (rop != SRCCOPY || !ResolveTarget(source, &from))
         return FALSE;
     // Pixels whose source lies outside the source's surface are left as they were.
-    const int64_t shift_x = from.origin_x + src_x - left, shift_y = from.origin_y + src_y - top;
-    Box source_box = Intersect(
-        {box.left + shift_x, box.top + shift_y, box.right + shift_x, box.bottom + shift_y},
-        ClipBox(from));
-    box = {source_box.left - shift_x, source_box.top - shift_y, source_box.right - shift_x,
-           source_box.bottom - shift_y};
+    const int64_t dx = from.origin_x + src_x - left, dy = from.origin_y + src_y - top;
+    box = Intersect(box, {from.clip.left - dx, from.clip.top - dy, from.clip.right - dx,
+                          from.clip.bottom - dy});
     // A copy within one surface reads from a copy of it, so that overlapping rectangles come out
     // as if every pixel moved at once.
-    std::vector<uint32_t> copy;
-    if (from.surface == to.surface)
-        copy = from.surface->pixels;
-    const uint32_t *from_pixels = copy.empty() ? from.surface->pixels.data() : copy.data();
+    const bool same = from.surface == to.surface;
+    const std::vector<uint32_t> copy = same ? from.surface->pixels : std::vector<uint32_t>();
+    const std::vector<uint32_t> &source_pixels = same ? copy : from.surface->pixels;
     for (int64_t row = box.top; row < box.bottom; ++row)
         for (int64_t column = box.left; column < box.right; ++column)
             PixelOf(*to.surface, column, row) =
-                from_pixels[Offset(*from.surface, column + shift_x, row + shift_y)];
+                source_pixels[Offset(*from.surface, column + dx, row + dy)];
     return TRUE;
 }
 
