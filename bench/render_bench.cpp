@@ -1,5 +1,5 @@
-// Time per tick of RenderFrame on a headless surface, at the default and the largest settings,
-// with the pixels that Polyline painted per tick as a counter.
+// Time per tick of the saver's own tick on the headless platform, at the default and the largest
+// settings, with the pixels that Polyline painted per tick as a counter.
 #include <benchmark/benchmark.h>
 
 #include "offscreen_run.h"
