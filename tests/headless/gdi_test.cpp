@@ -184,8 +184,8 @@ std::vector<uint32_t> Snapshot(HDC dc, int *width, int *height) {
     return std::vector<uint32_t>(pixels, pixels + *width * *height);
 }
 
-// Surfaces keep their pixels in tiles; whatever the sizes and offsets, a copy must still land
-// every pixel where the row-major picture says, also when it overlaps itself.
+// Whatever the sizes and offsets, a copy must land every pixel where the row-major picture says,
+// also when it overlaps itself.
 TEST_F(HeadlessGdi, CopiesPutEveryPixelInItsPlace) {
     enum Target { kOtherBitmap, kSameBitmap, kScreen };
     struct Row {
