@@ -152,10 +152,14 @@ int SaverMain(HINSTANCE instance, const char *tail) {
     return result;
 }
 
-void ResetHost() {
+static void ResetSaverMain() {
     module_instance = nullptr;
     consumer_platform = false;
     previous_fault_filter = nullptr;
+}
+
+void ResetHost() {
+    ResetSaverMain();
     ResetSaverWindow();
     ResetPassword();
     ResetDefaultProc();

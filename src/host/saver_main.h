@@ -1,8 +1,8 @@
 // The process entry and the command-line modes: owns module_instance, consumer_platform and the
 // fault guard's saved filter. The runtime's start-up code calls SaverEntry, which never returns;
 // SaverMain runs exactly one mode and returns its exit code (-1: the mode cannot run).
-// ResetHost returns this file's variables to the state of a freshly started process and calls
-// the other host files' resets, each of which resets what that file owns.
+// ResetHost returns the host to the state of a freshly started process by calling each host
+// file's own reset, this file's included.
 #pragma once
 
 #include <cstdint>
