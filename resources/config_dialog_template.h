@@ -37,19 +37,19 @@
     ITEM(BUTTON, 1, "&OK", 0x50010001, 60, 48, 50, 14)                                             \
     ITEM(STATIC, 65535, "図形の数", 0x50020000, 10, 10, 30, 12)                                    \
     ITEM(STATIC, 65535, "：", 0x50020000, 40, 10, 8, 12)                                           \
-    ITEM(EDIT, FRELLIS_POLYGON_EDIT, "", 0x50812082, 50, 8, 30, 12)                                                \
-    ITEM(UPDOWN, FRELLIS_POLYGON_UPDOWN, "polygon", 0x500000B6, 80, 8, 8, 12)                                        \
+    ITEM(EDIT, FRELLIS_POLYGON_EDIT, "", 0x50812082, 50, 8, 30, 12)                                \
+    ITEM(UPDOWN, FRELLIS_POLYGON_UPDOWN, "polygon", 0x500000B6, 80, 8, 8, 12)                      \
     ITEM(STATIC, 65535, "角の個数", 0x50020000, 10, 27, 30, 12)                                    \
     ITEM(STATIC, 65535, "：", 0x50020000, 40, 27, 8, 12)                                           \
-    ITEM(EDIT, FRELLIS_POINT_EDIT, "", 0x50812082, 50, 25, 30, 12)                                               \
-    ITEM(UPDOWN, FRELLIS_POINT_UPDOWN, "point", 0x500000B6, 80, 25, 8, 12)                                         \
+    ITEM(EDIT, FRELLIS_POINT_EDIT, "", 0x50812082, 50, 25, 30, 12)                                 \
+    ITEM(UPDOWN, FRELLIS_POINT_UPDOWN, "point", 0x500000B6, 80, 25, 8, 12)                         \
     ITEM(STATIC, 65535, "線の本数", 0x50020000, 90, 10, 30, 12)                                    \
     ITEM(STATIC, 65535, "：", 0x50020000, 120, 10, 8, 12)                                          \
-    ITEM(EDIT, FRELLIS_LINE_EDIT, "", 0x50812082, 130, 8, 30, 12)                                               \
-    ITEM(UPDOWN, FRELLIS_LINE_UPDOWN, "line", 0x500000B6, 160, 8, 8, 12)                                          \
+    ITEM(EDIT, FRELLIS_LINE_EDIT, "", 0x50812082, 130, 8, 30, 12)                                  \
+    ITEM(UPDOWN, FRELLIS_LINE_UPDOWN, "line", 0x500000B6, 160, 8, 8, 12)                           \
     ITEM(STATIC, 65535, "スピード", 0x50020000, 90, 27, 30, 12)                                    \
     ITEM(STATIC, 65535, "：", 0x50020000, 120, 27, 8, 12)                                          \
-    ITEM(EDIT, FRELLIS_SPEED_EDIT, "", 0x50812082, 130, 25, 30, 12)                                              \
+    ITEM(EDIT, FRELLIS_SPEED_EDIT, "", 0x50812082, 130, 25, 30, 12)                                \
     ITEM(UPDOWN, FRELLIS_SPEED_UPDOWN, "speed", 0x500000B6, 160, 25, 8, 12)
 
 #endif
