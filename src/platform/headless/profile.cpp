@@ -198,8 +198,9 @@ BOOL WINAPI WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR text, 
     if (!ReadFile(path, &contents) && access(path.c_str(), F_OK) == 0)
         return FALSE;
     std::vector<Line> lines = SplitLines(contents);
-    // A last line without its line end gets one before anything is added after it.
-    if (!lines.empty() && lines.back().ending.empty())
+    // A last line without its line end, or ending in a lone CR, which the reader does not take
+    // for one, gets a whole one before anything is added after it.
+    if (!lines.empty() && (lines.back().ending.empty() || lines.back().ending == "\r"))
         lines.back().ending = "\r\n";
     size_t header, end, index;
     std::string value;
