@@ -10,15 +10,27 @@ import time
 
 SOURCE_DIR = os.path.abspath(os.path.join(os.path.dirname(__file__), ".."))
 OUT_DIR = os.path.join(SOURCE_DIR, "out", "soak")
-# The harness reads where its run lives from the environment when it is imported.
+
+
+def parse_options():
+    parser = argparse.ArgumentParser(description=__doc__)
+    parser.add_argument("minutes", nargs="?", type=float, default=30)
+    parser.add_argument("--interval", type=float, default=30)
+    parser.add_argument("--build", default="win64", choices=("win64", "win32"))
+    return parser.parse_args()
+
+
+OPTIONS = parse_options()
+# The harness reads where its run lives, and which build it drives, from the environment when it
+# is imported.
 os.environ["FRELLIS_E2E_DIR"] = os.path.join(OUT_DIR, "e2e")
+os.environ["FRELLIS_E2E_BUILD"] = OPTIONS.build
 sys.path.insert(0, os.path.join(SOURCE_DIR, "tests", "e2e"))
 import fixture  # noqa: E402
 import harness  # noqa: E402
 
 LARGEST = "[Setting]\r\nPolygon=8\r\nPoint=8\r\nLine=32\r\nSpeed=20\r\n"
 CLOCK_TICKS = os.sysconf("SC_CLK_TCK")
-LOADERS = {"win64": ["/usr/lib/wine/wine64", "wine64"], "win32": ["/usr/lib/wine/wine", "wine"]}
 # The saver's GDI objects as GetGuiResources (GR_GDIOBJECTS) reports them, found by its file
 # name among the processes; prints the count and the call's error code.
 GDI_PROBE = r"""
@@ -44,14 +56,6 @@ int main(int argc, char **argv) {
     return 1;
 }
 """
-
-
-def loader(build):
-    for candidate in LOADERS[build]:
-        path = candidate if os.path.isabs(candidate) else harness.shutil.which(candidate)
-        if path and os.access(path, os.X_OK):
-            return path
-    return None
 
 
 def proc_status(pid):
@@ -90,13 +94,12 @@ def children(pid):
         return []
 
 
-def build_gdi_probe(scratch, build):
-    compiler = {"win64": "x86_64-w64-mingw32-gcc", "win32": "i686-w64-mingw32-gcc"}[build]
+def build_gdi_probe(scratch):
     source = os.path.join(scratch, "gdi_probe.c")
     with open(source, "w") as f:
         f.write(GDI_PROBE)
     probe = os.path.join(scratch, "gdi_probe.exe")
-    subprocess.run([compiler, "-O2", "-s", "-o", probe, source, "-luser32"], check=True)
+    subprocess.run([harness.CROSS_CC, "-O2", "-s", "-o", probe, source, "-luser32"], check=True)
     return probe
 
 
@@ -120,18 +123,11 @@ def animates(s):
 
 
 def soak(build, minutes, interval):
-    wine_loader = loader(build)
-    saver = os.path.join(SOURCE_DIR, "build", build, "frellis.scr")
-    if wine_loader is None or not os.path.exists(saver):
-        print("soak %s: skipped (no Wine loader or no %s)" % (build, saver))
-        return True
-    harness.SAVER = saver
-    harness.find_wine = lambda: wine_loader
     rows, ok = [], True
     with harness.Scenario("soak_" + build) as s:
         with open(os.path.join(s.saver_dir, "Frellis.ini"), "w", newline="") as f:
             f.write(LARGEST)
-        probe = build_gdi_probe(s.scratch, build)
+        probe = build_gdi_probe(s.scratch)
         process = s.start_saver("/s")
         if not s.wait_for_window("Screen Saver", 30):
             print("soak %s: the saver's window did not appear" % build)
@@ -200,18 +196,15 @@ def judge(build, rows):
 
 
 def main():
-    parser = argparse.ArgumentParser(description=__doc__)
-    parser.add_argument("minutes", nargs="?", type=float, default=30)
-    parser.add_argument("--interval", type=float, default=30)
-    parser.add_argument("--build", action="append", choices=sorted(LOADERS))
-    options = parser.parse_args()
+    if getattr(harness, "BUILD", "win64") != OPTIONS.build:
+        print("soak %s: skipped (this harness drives the 64-bit build only)" % OPTIONS.build)
+        return 0
     harness.skip_unless_tools()
     os.makedirs(OUT_DIR, exist_ok=True)
     if fixture.setup() != 0:
         return 1
     try:
-        ok = all([soak(build, options.minutes, options.interval)
-                  for build in options.build or ["win64"]])
+        ok = soak(OPTIONS.build, OPTIONS.minutes, OPTIONS.interval)
     finally:
         fixture.cleanup()
     return 0 if ok else 1
