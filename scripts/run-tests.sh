@@ -1,16 +1,18 @@
 #!/usr/bin/env bash
 # Every test: installs what is missing, builds the native, sanitizer, 32- and 64-bit Windows
 # presets, then runs the unit tests, the executable checks and the end-to-end tests under Wine,
-# and the unit tests again under AddressSanitizer and UndefinedBehaviorSanitizer.
+# the unit tests again under AddressSanitizer and UndefinedBehaviorSanitizer, and each fuzz target
+# for a short fixed time.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-scripts/install-deps.sh build windows wine
+scripts/install-deps.sh build windows wine fuzz
 
-for preset in native win32 win64 native-asan; do
+for preset in native win32 win64 native-asan fuzz; do
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset" -j "$(nproc)"
 done
 
 ctest --preset native-asan -j "$(nproc)"
 ctest --preset native -j "$(nproc)"
+ctest --preset fuzz -j "$(nproc)"
