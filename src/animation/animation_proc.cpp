@@ -1,7 +1,5 @@
 #include "animation/animation_proc.h"
 
-#include <ctime>
-
 #include "animation/figures.h"
 #include "animation/render.h"
 #include "host/default_proc.h"
@@ -11,6 +9,16 @@
 static void PaintBlack(HDC dc) {
     BitBlt(dc, 0, 0, animation_state.surface_width, animation_state.surface_height, nullptr, 0, 0,
            BLACKNESS);
+}
+
+// Whole seconds since 1970 modulo 2^32, from the platform's 64-bit clock: the C runtime's time()
+// is 32 bits wide on the 32-bit build and fails from 2038 on, which would seed every run alike.
+static uint32_t CalendarSeed() {
+    constexpr uint64_t kSeconds1601To1970 = 11644473600ull;
+    FILETIME now = {};
+    GetSystemTimeAsFileTime(&now);
+    const uint64_t intervals = (uint64_t{now.dwHighDateTime} << 32) | now.dwLowDateTime;
+    return static_cast<uint32_t>(intervals / 10000000 - kSeconds1601To1970);
 }
 
 void CreateAnimation(HWND window) {
@@ -28,7 +36,7 @@ void CreateAnimation(HWND window) {
     // The frames are never cleared as a whole, and a new compatible bitmap's content is not
     // promised to be black on every platform.
     PaintBlack(s.memory_dc);
-    SeedRandom(static_cast<uint32_t>(std::time(nullptr)));
+    SeedRandom(CalendarSeed());
     InitFigures(saver_settings.figure_count, saver_settings.corner_count,
                 saver_settings.trail_length, s.surface_width, s.surface_height);
     GdiFlush();
