@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Every test: installs what is missing, builds the native, sanitizer, 32- and 64-bit Windows
-# presets, then runs the unit tests, the executable checks and the end-to-end tests under Wine,
-# and the unit tests again under AddressSanitizer and UndefinedBehaviorSanitizer.
+# presets, then runs the unit tests, the executable checks and the end-to-end tests of both
+# Windows builds (the 32-bit one under emulated 32-bit Wine), and the unit tests again under
+# AddressSanitizer and UndefinedBehaviorSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-scripts/install-deps.sh build windows wine
+scripts/install-deps.sh build windows wine wine32
 
 for preset in native win32 win64 native-asan; do
   cmake --preset "$preset" >/dev/null
