@@ -24,15 +24,16 @@ SKIP = 77
 SOURCE_DIR = os.environ.get(
     "FRELLIS_SOURCE_DIR", os.path.abspath(os.path.join(os.path.dirname(__file__), "..", "..")))
 E2E_DIR = os.environ.get("FRELLIS_E2E_DIR", os.path.join(SOURCE_DIR, "build", "e2e-run"))
-# Per build: the cross compiler, its CMake toolchain file and the Wine prefix's architecture.
+# Per build (named as its CMake preset and as WINEARCH names the prefix's architecture): the
+# cross compiler and its CMake toolchain file.
 BUILDS = {
-    "win64": ("x86_64-w64-mingw32-gcc", "mingw-x86_64.cmake", "win64"),
-    "win32": ("i686-w64-mingw32-gcc", "mingw-i686.cmake", "win32"),
+    "win64": ("x86_64-w64-mingw32-gcc", "mingw-x86_64.cmake"),
+    "win32": ("i686-w64-mingw32-gcc", "mingw-i686.cmake"),
 }
 BUILD = os.environ.get("FRELLIS_E2E_BUILD", "win64")
 if BUILD not in BUILDS:
     sys.exit("FRELLIS_E2E_BUILD must be one of %s, not %r" % (", ".join(BUILDS), BUILD))
-CROSS_CC, TOOLCHAIN, WINEARCH = BUILDS[BUILD]
+CROSS_CC, TOOLCHAIN = BUILDS[BUILD]
 BUILD_DIR = os.environ.get("FRELLIS_BUILD_DIR", os.path.join(SOURCE_DIR, "build", BUILD))
 RUN_DIR = os.path.join(E2E_DIR, "run", BUILD)
 ARTIFACTS_DIR = os.path.join(E2E_DIR, "artifacts", BUILD)
@@ -99,7 +100,7 @@ def wine_env(display, prefix, extra=None):
     env.update({
         "DISPLAY": display,
         "WINEPREFIX": prefix,
-        "WINEARCH": WINEARCH,
+        "WINEARCH": BUILD,
         "WINEDEBUG": "-all",
         # No Mono or Gecko installer dialogs while booting the prefix, and no debugger that
         # would hold a crashed program open until the scenario times out.
