@@ -40,6 +40,9 @@ ARTIFACTS_DIR = os.path.join(E2E_DIR, "artifacts", BUILD)
 STANDINS_DIR = os.path.join(RUN_DIR, "standins")
 STATE_FILE = os.path.join(RUN_DIR, "state.json")
 SAVER = os.path.join(BUILD_DIR, "frellis.scr")
+# Emulated 32-bit Wine starts a program several times slower: every wait for a condition or an
+# exit allows that much longer (a run that passes waits no longer for it).
+PATIENCE = 3 if BUILD == "win32" else 1
 
 
 def find_wine():
@@ -82,8 +85,9 @@ def skip_unless_tools():
 
 
 def wait_until(condition, timeout, interval=0.1):
-    """Polls condition until it holds or timeout seconds pass; returns its last value."""
-    deadline = time.monotonic() + timeout
+    """Polls condition until it holds or timeout seconds (times PATIENCE) pass; returns its last
+    value."""
+    deadline = time.monotonic() + timeout * PATIENCE
     while True:
         value = condition()
         if value or time.monotonic() >= deadline:
@@ -268,9 +272,10 @@ class Scenario:
         return status, self.output(process)
 
     def wait(self, process, timeout):
-        """The exit status as the shell sees it, or None when the process still runs."""
+        """The exit status as the shell sees it, or None when the process still runs after
+        timeout seconds (times PATIENCE)."""
         try:
-            return process.wait(timeout)
+            return process.wait(timeout * PATIENCE)
         except subprocess.TimeoutExpired:
             return None
 
