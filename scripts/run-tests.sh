@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
 # Every test: installs what is missing, builds the native, sanitizer, 32- and 64-bit Windows
-# presets, then runs the unit tests, the executable checks and the end-to-end tests under Wine,
-# the unit tests again under AddressSanitizer and UndefinedBehaviorSanitizer, and each fuzz target
-# for a short fixed time.
+# presets, then runs the unit tests, the executable checks and the end-to-end tests of both
+# Windows builds (the 32-bit one under emulated 32-bit Wine), the unit tests again under
+# AddressSanitizer and UndefinedBehaviorSanitizer, and each fuzz target for a short fixed time.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-scripts/install-deps.sh build windows wine fuzz
+scripts/install-deps.sh build windows wine wine32 fuzz
 
 for preset in native win32 win64 native-asan fuzz; do
   cmake --preset "$preset" >/dev/null

@@ -1,7 +1,5 @@
 #include "animation/animation_proc.h"
 
-#include <ctime>
-
 #include "animation/figures.h"
 #include "animation/render.h"
 #include "host/default_proc.h"
@@ -13,9 +11,19 @@ static void PaintBlack(HDC dc) {
            BLACKNESS);
 }
 
+// Whole seconds since 1970 modulo 2^32, from the platform's 64-bit clock: the C runtime's time()
+// is 32 bits wide on the 32-bit build and fails from 2038 on, which would seed every run alike.
+static uint32_t CalendarSeed() {
+    constexpr uint64_t kSeconds1601To1970 = 11644473600ull;
+    FILETIME now = {};
+    GetSystemTimeAsFileTime(&now);
+    const uint64_t intervals = (uint64_t{now.dwHighDateTime} << 32) | now.dwLowDateTime;
+    return static_cast<uint32_t>(intervals / 10000000 - kSeconds1601To1970);
+}
+
 void CreateAnimation(HWND window) {
     LoadSettings();
-    StartAnimation(window, static_cast<uint32_t>(std::time(nullptr)));
+    StartAnimation(window, CalendarSeed());
 }
 
 void StartAnimation(HWND window, uint32_t seed) {

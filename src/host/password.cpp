@@ -91,10 +91,11 @@ bool RequestCloseApproval(HWND window) {
     if (!close_approved)
         SetCursor(nullptr);
     last_verification_tick = GetTickCount();
-    // A verification that ends on the counter's last value must still count as one: taking it
-    // one millisecond earlier keeps it apart from "none yet" and stretches the pause by 1 ms.
+    // A verification that ends on the counter's last value must still count as one. Taking it
+    // as ending on the next value (0) keeps it apart from "none yet" and stretches the pause by
+    // 1 ms; the value before would shrink it.
     if (last_verification_tick == kNoVerification)
-        --last_verification_tick;
+        last_verification_tick = 0;
     return close_approved;
 }
 

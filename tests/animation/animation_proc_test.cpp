@@ -66,6 +66,34 @@ TEST_F(AnimationLifecycle, FramesErasesAndTeardown) {
     EXPECT_EQ(headless::LiveDeviceContexts(), 0);
 }
 
+// The seed is the calendar time in whole seconds modulo 2^32, past 2038 and 2106 as well: the
+// figures are placed exactly as that seed places them.
+TEST_F(AnimationLifecycle, SeedFromTheCalendar) {
+    const struct {
+        uint64_t seconds;
+        uint32_t seed;
+    } rows[] = {
+        {1, 1},
+        {0x7FFFFFFFull, 0x7FFFFFFFu}, // 2038-01-19 03:14:07
+        {0x80000000ull, 0x80000000u}, // one second later
+        {2208988800ull, 2208988800u}, // 2040-01-01
+        {0x100000000ull + 5, 5},      // 2106, past the unsigned 32-bit range
+    };
+    for (const auto &row : rows) {
+        headless::Reset();
+        ResetHost();
+        headless::SetScreenSize(160, 120);
+        headless::SetCalendarTime(row.seconds);
+        HWND window = Create();
+        const uint32_t drawn = animation_state.random_state;
+        DestroyWindow(window);
+        SeedRandom(row.seed);
+        InitFigures(saver_settings.figure_count, saver_settings.corner_count,
+                    saver_settings.trail_length, 160, 120);
+        EXPECT_EQ(drawn, animation_state.random_state) << row.seconds << " s since 1970";
+    }
+}
+
 // After a failed SetTimer (timer_id 0) destruction makes no KillTimer call: another timer the
 // window happens to hold under number 0 keeps running. SetTimer fails for a window that is gone,
 // and nothing leaks then either.

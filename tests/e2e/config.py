@@ -3,6 +3,8 @@ beside the executable (clamped), Enter writes all four keys and keeps the rest o
 Alt+F4 writes nothing and Escape does nothing."""
 
 import os
+import subprocess
+import sys
 import time
 
 import harness
@@ -64,9 +66,17 @@ LOADED_VALUES = [
 ]
 
 
+def dialog_picture(build):
+    return os.path.join(harness.E2E_DIR, "artifacts", build, "config_dialog.png")
+
+
 def shows_loaded_values(checks):
     with harness.Scenario("config_shows_loaded_values") as s:
         ini = os.path.join(s.saver_dir, "Frellis.ini")
+        # A picture from an earlier run must not stand for this one's.
+        artifact = dialog_picture(harness.BUILD)
+        if os.path.exists(artifact):
+            os.remove(artifact)
         for args, text, expected in LOADED_VALUES:
             name = " ".join(args) or "(no arguments)"
             if os.path.exists(ini):
@@ -84,7 +94,6 @@ def shows_loaded_values(checks):
             checks.expect(abs(centre[0] - s.width // 2) <= 1 and abs(centre[1] - s.height // 2) <= 1,
                           "%s: it is centred on the desktop (%r)" % (name, dialog["rect"]))
             if text is None:
-                artifact = os.path.join(harness.ARTIFACTS_DIR, "config_dialog.png")
                 s.screenshot().save_png(artifact, crop=dialog["rect"])
                 harness.log("the dialog's picture is kept in %s" % artifact)
             s.key("alt+F4")
@@ -137,7 +146,21 @@ def beside_executable(checks):
                       "and not into the working folder")
 
 
+def dialog_as_win64(checks):
+    """The 32-bit product's dialog, its Japanese labels included, looks exactly as the 64-bit
+    build's: the two runs' pictures of it are compared pixel for pixel."""
+    pictures = [dialog_picture(build) for build in ("win64", "win32")]
+    missing = [path for path in pictures if not os.path.exists(path)]
+    if missing:
+        print("skipped: no dialog picture at %s" % ", ".join(missing))
+        sys.exit(harness.SKIP)
+    pixels = [subprocess.run(["convert", path, "-depth", "8", "rgb:-"], check=True,
+                             capture_output=True).stdout for path in pictures]
+    checks.expect(pixels[0] == pixels[1], "the dialogs in %s and %s are alike" % tuple(pictures))
+
+
 if __name__ == "__main__":
-    harness.run({"config_shows_loaded_values": shows_loaded_values,
+    harness.run({"config_dialog_as_win64": dialog_as_win64,
+                 "config_shows_loaded_values": shows_loaded_values,
                  "config_keys": keys,
                  "config_beside_executable": beside_executable})

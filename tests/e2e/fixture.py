@@ -1,7 +1,7 @@
 """The e2e run's fixtures, as CTest runs them around the scenarios:
 
-  fixture.py build    builds the 64-bit saver (and the Win32 platform tests) with the win64
-                      toolchain into FRELLIS_WIN64_DIR
+  fixture.py build    builds the run's saver (and the Win32 platform tests) with its build's
+                      toolchain into FRELLIS_BUILD_DIR
   fixture.py setup    starts a private Xvfb with openbox, boots a private Wine prefix, builds the
                       stand-in components and records the run in state.json
   fixture.py cleanup  ends everything setup started and removes the prefix
@@ -30,10 +30,12 @@ FONT_REPLACEMENTS = """Windows Registry Editor Version 5.00
 "MS Gothic"="IPAGothic"
 """
 
+# A DLL's entries are found by their plain names, which 32-bit stdcall would decorate (@16).
+DLL = ["-shared", "-Wl,--kill-at"]
 STANDINS = [
     # (source, output, extra compiler flags)
-    ("password_cpl.c", "PASSWORD.CPL", ["-shared"]),
-    ("mpr.c", "mpr.dll", ["-shared"]),
+    ("password_cpl.c", "PASSWORD.CPL", DLL),
+    ("mpr.c", "mpr.dll", DLL),
     ("preview_host.c", "preview_host.exe", []),
     ("window_probe.c", "window_probe.exe", []),
     ("timer_window.c", "timer_window.exe", []),
@@ -45,7 +47,9 @@ def build_standins(out_dir):
     os.makedirs(out_dir, exist_ok=True)
     source_dir = os.path.join(os.path.dirname(os.path.abspath(__file__)), "standins")
     for source, output, flags in STANDINS:
-        subprocess.run([harness.CROSS_CC, "-O2", "-s", "-Wall", "-Wextra", "-Werror"] + flags +
+        # -static-libgcc: a 32-bit build would otherwise need libgcc_s_dw2-1.dll beside it.
+        subprocess.run([harness.CROSS_CC, "-O2", "-s", "-static-libgcc", "-Wall", "-Wextra",
+                        "-Werror"] + flags +
                        ["-o", os.path.join(out_dir, output), os.path.join(source_dir, source),
                         "-luser32", "-lgdi32"], check=True)
 
@@ -54,22 +58,23 @@ def build():
     if not shutil.which("cmake") or not shutil.which(harness.CROSS_CC):
         print("skipped: cmake or %s missing" % harness.CROSS_CC)
         return harness.SKIP
-    win64 = os.path.realpath(harness.WIN64_DIR)
-    if win64 == os.path.realpath(os.path.join(harness.SOURCE_DIR, "build", "win64")):
-        # The preset's own folder: configured and built exactly as `cmake --preset win64` does.
-        if not os.path.exists(os.path.join(win64, "CMakeCache.txt")):
-            subprocess.run(["cmake", "--preset", "win64"], cwd=harness.SOURCE_DIR, check=True)
-        subprocess.run(["cmake", "--build", "--preset", "win64", "-j", "2"],
+    build_dir = os.path.realpath(harness.BUILD_DIR)
+    preset = harness.BUILD
+    if build_dir == os.path.realpath(os.path.join(harness.SOURCE_DIR, "build", preset)):
+        # The preset's own folder: configured and built exactly as `cmake --preset` does.
+        if not os.path.exists(os.path.join(build_dir, "CMakeCache.txt")):
+            subprocess.run(["cmake", "--preset", preset], cwd=harness.SOURCE_DIR, check=True)
+        subprocess.run(["cmake", "--build", "--preset", preset, "-j", "2"],
                        cwd=harness.SOURCE_DIR, check=True)
     else:
-        if not os.path.exists(os.path.join(win64, "CMakeCache.txt")):
-            subprocess.run(["cmake", "-S", harness.SOURCE_DIR, "-B", win64, "-G", "Ninja",
+        if not os.path.exists(os.path.join(build_dir, "CMakeCache.txt")):
+            subprocess.run(["cmake", "-S", harness.SOURCE_DIR, "-B", build_dir, "-G", "Ninja",
                             "--toolchain",
-                            os.path.join(harness.SOURCE_DIR, "cmake", "mingw-x86_64.cmake"),
+                            os.path.join(harness.SOURCE_DIR, "cmake", harness.TOOLCHAIN),
                             "-DCMAKE_BUILD_TYPE=MinSizeRel"], check=True)
-        subprocess.run(["cmake", "--build", win64, "-j", "2"], check=True)
+        subprocess.run(["cmake", "--build", build_dir, "-j", "2"], check=True)
     if not os.path.exists(harness.SAVER):
-        print("the win64 build made no %s" % harness.SAVER)
+        print("the %s build made no %s" % (preset, harness.SAVER))
         return 1
     return 0
 

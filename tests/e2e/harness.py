@@ -1,6 +1,10 @@
 """The end-to-end harness: a private X display (Xvfb with openbox, so that keyboard input reaches
-Wine's windows), a private Wine prefix booted once per test run, the 64-bit saver run from a
-scratch folder per scenario, real input through xdotool (XTEST) and screenshots through import.
+Wine's windows), a private Wine prefix booted once per test run, the saver run from a scratch
+folder per scenario, real input through xdotool (XTEST) and screenshots through import.
+
+A run drives one build, named by FRELLIS_E2E_BUILD: win64 (the default), the 64-bit saver under
+wine64, or win32, the 32-bit product under 32-bit Wine, which qemu-i386 emulates here
+(scripts/wine32.sh). Scenarios take the saver, the Wine loader and the cross compiler from here.
 
 The setup fixture (fixture.py setup) writes the run's state to <run>/state.json; every scenario
 reads it, runs inside `Scenario`, which ends every process the scenario started, and exits with
@@ -20,17 +24,35 @@ SKIP = 77
 SOURCE_DIR = os.environ.get(
     "FRELLIS_SOURCE_DIR", os.path.abspath(os.path.join(os.path.dirname(__file__), "..", "..")))
 E2E_DIR = os.environ.get("FRELLIS_E2E_DIR", os.path.join(SOURCE_DIR, "build", "e2e-run"))
-WIN64_DIR = os.environ.get("FRELLIS_WIN64_DIR", os.path.join(SOURCE_DIR, "build", "win64"))
-RUN_DIR = os.path.join(E2E_DIR, "run")
-ARTIFACTS_DIR = os.path.join(E2E_DIR, "artifacts")
+# Per build (named as its CMake preset and as WINEARCH names the prefix's architecture): the
+# cross compiler and its CMake toolchain file.
+BUILDS = {
+    "win64": ("x86_64-w64-mingw32-gcc", "mingw-x86_64.cmake"),
+    "win32": ("i686-w64-mingw32-gcc", "mingw-i686.cmake"),
+}
+BUILD = os.environ.get("FRELLIS_E2E_BUILD", "win64")
+if BUILD not in BUILDS:
+    sys.exit("FRELLIS_E2E_BUILD must be one of %s, not %r" % (", ".join(BUILDS), BUILD))
+CROSS_CC, TOOLCHAIN = BUILDS[BUILD]
+BUILD_DIR = os.environ.get("FRELLIS_BUILD_DIR", os.path.join(SOURCE_DIR, "build", BUILD))
+RUN_DIR = os.path.join(E2E_DIR, "run", BUILD)
+ARTIFACTS_DIR = os.path.join(E2E_DIR, "artifacts", BUILD)
 STANDINS_DIR = os.path.join(RUN_DIR, "standins")
 STATE_FILE = os.path.join(RUN_DIR, "state.json")
-SAVER = os.path.join(WIN64_DIR, "frellis.scr")
-CROSS_CC = "x86_64-w64-mingw32-gcc"
+SAVER = os.path.join(BUILD_DIR, "frellis.scr")
+# Emulated 32-bit Wine starts a program several times slower: every wait for a condition or an
+# exit allows that much longer (a run that passes waits no longer for it).
+PATIENCE = 3 if BUILD == "win32" else 1
 
 
 def find_wine():
-    """The 64-bit Wine loader: Debian keeps it out of PATH."""
+    """The build's Wine loader. Debian keeps the 64-bit one out of PATH; the 32-bit one runs
+    through qemu-i386, registered in a namespace of its own by scripts/wine32.sh."""
+    if BUILD == "win32":
+        needed = ("/usr/lib/wine/wine", "/usr/bin/qemu-i386", shutil.which("unshare") or "")
+        if all(path and os.access(path, os.X_OK) for path in needed):
+            return os.path.join(SOURCE_DIR, "scripts", "wine32.sh")
+        return None
     for candidate in ("/usr/lib/wine/wine64", shutil.which("wine64") or ""):
         if candidate and os.access(candidate, os.X_OK):
             return candidate
@@ -46,7 +68,7 @@ def find_wineserver():
 
 def missing_tools():
     """Names of the programs the harness needs and cannot find."""
-    missing = [] if find_wine() else ["wine64"]
+    missing = [] if find_wine() else ["wine32 and qemu-i386" if BUILD == "win32" else "wine64"]
     if not find_wineserver():
         missing.append("wineserver")
     for tool in ("Xvfb", "openbox", "xdotool", "import", CROSS_CC):
@@ -63,8 +85,9 @@ def skip_unless_tools():
 
 
 def wait_until(condition, timeout, interval=0.1):
-    """Polls condition until it holds or timeout seconds pass; returns its last value."""
-    deadline = time.monotonic() + timeout
+    """Polls condition until it holds or timeout seconds (times PATIENCE) pass; returns its last
+    value."""
+    deadline = time.monotonic() + timeout * PATIENCE
     while True:
         value = condition()
         if value or time.monotonic() >= deadline:
@@ -81,6 +104,7 @@ def wine_env(display, prefix, extra=None):
     env.update({
         "DISPLAY": display,
         "WINEPREFIX": prefix,
+        "WINEARCH": BUILD,
         "WINEDEBUG": "-all",
         # No Mono or Gecko installer dialogs while booting the prefix, and no debugger that
         # would hold a crashed program open until the scenario times out.
@@ -248,9 +272,10 @@ class Scenario:
         return status, self.output(process)
 
     def wait(self, process, timeout):
-        """The exit status as the shell sees it, or None when the process still runs."""
+        """The exit status as the shell sees it, or None when the process still runs after
+        timeout seconds (times PATIENCE)."""
         try:
-            return process.wait(timeout)
+            return process.wait(timeout * PATIENCE)
         except subprocess.TimeoutExpired:
             return None
 

@@ -8,7 +8,7 @@ import harness
 
 
 def platform_tests_under_wine(checks):
-    tests = os.path.join(harness.WIN64_DIR, "platform_tests.exe")
+    tests = os.path.join(harness.BUILD_DIR, "platform_tests.exe")
     if not os.path.exists(tests):
         print("skipped: %s was not built" % tests)
         raise SystemExit(harness.SKIP)

@@ -50,6 +50,9 @@ DIALOG_ITEMS = [
 ALLOWED_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "advapi32.dll", "comctl32.dll",
                 "msvcrt.dll"}
 FORBIDDEN_DLLS = {"imm32.dll", "password.cpl", "mpr.dll"}
+# The C runtime's time() is 32 bits wide on the 32-bit build and fails from 2038 on: the calendar
+# time comes from the platform's 64-bit clock instead.
+CALENDAR_FUNCTIONS = {b"time", b"_time32", b"_time64"}
 ARCHES = {"x86": (0x14C, 0x10B), "amd64": (0x8664, 0x20B)}
 
 
@@ -132,6 +135,9 @@ def check_imports(pe, arch):
     expect("imported DLLs", set(imports), ALLOWED_DLLS)
     expect("COMCTL32 imports (by ordinal, no name)",
            [(i.ordinal, i.name) for i in imports["comctl32.dll"]], [(17, None)])
+    expect("C runtime calendar functions imported",
+           sorted(i.name.decode() for i in imports["msvcrt.dll"] if i.name in CALENDAR_FUNCTIONS),
+           [])
 
 
 def check_dialog(pe, arch):

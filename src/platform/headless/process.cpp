@@ -15,6 +15,9 @@ bool version_query_fails = false;
 // GetTickCount is tick_base + virtual_now, modulo 2^32; a fresh process has been up a minute.
 uint64_t virtual_now = 0;
 DWORD tick_base = 60000;
+// The calendar in milliseconds since 1970 is calendar_base + virtual_now.
+constexpr uint64_t kResetCalendarMs = 1000000000ull * 1000;
+uint64_t calendar_base = kResetCalendarMs;
 int sleep_calls = 0;
 int sleep_zero_calls = 0;
 
@@ -79,6 +82,7 @@ void ResetProcess() {
     version_query_fails = false;
     virtual_now = 0;
     tick_base = 60000;
+    calendar_base = kResetCalendarMs;
     sleep_calls = 0;
     sleep_zero_calls = 0;
     unhandled_answer = EXCEPTION_EXECUTE_HANDLER;
@@ -99,6 +103,9 @@ void SetVersionQueryFails(bool fails) {
 
 void SetTickCount(DWORD now) {
     tick_base = now - static_cast<DWORD>(virtual_now);
+}
+void SetCalendarTime(uint64_t seconds_since_1970) {
+    calendar_base = seconds_since_1970 * 1000 - virtual_now;
 }
 int SleepCalls() {
     return sleep_calls;
@@ -148,6 +155,13 @@ BOOL WINAPI GetVersionExA(LPOSVERSIONINFOA info) {
 
 DWORD WINAPI GetTickCount() {
     return tick_base + static_cast<DWORD>(virtual_now);
+}
+
+void WINAPI GetSystemTimeAsFileTime(LPFILETIME now) {
+    constexpr uint64_t kSeconds1601To1970 = 11644473600ull;
+    const uint64_t intervals = (kSeconds1601To1970 * 1000 + calendar_base + virtual_now) * 10000;
+    now->dwLowDateTime = static_cast<DWORD>(intervals);
+    now->dwHighDateTime = static_cast<DWORD>(intervals >> 32);
 }
 
 // The process's real environment: tests set a variable with setenv and unset it afterwards.

@@ -1,6 +1,6 @@
 // Test and tool controls of the headless process area (process.cpp): the command line, the
-// version query, the virtual clock behind GetTickCount and Sleep, process exit and the fault
-// guard's mechanism (SetUnhandledExceptionFilter over POSIX signals).
+// version query, the virtual clock behind GetTickCount and Sleep, the calendar clock, process
+// exit and the fault guard's mechanism (SetUnhandledExceptionFilter over POSIX signals).
 #pragma once
 
 #include <cstdint>
@@ -21,6 +21,9 @@ void SetVersionQueryFails(bool fails);
 // The virtual clock behind GetTickCount, in milliseconds; it wraps at 2^32 as the real one does.
 // Setting it does not move timers or scheduled events, which run on the process's own clock.
 void SetTickCount(DWORD now);
+// The calendar clock behind GetSystemTimeAsFileTime, in whole seconds since 1970-01-01 00:00:00
+// UTC (1000000000, in 2001, after a reset); it moves on with the virtual clock from there.
+void SetCalendarTime(uint64_t seconds_since_1970);
 // Calls of Sleep so far, and how many of them were Sleep(0).
 int SleepCalls();
 int SleepZeroCalls();

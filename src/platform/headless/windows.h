@@ -124,6 +124,12 @@ typedef struct _OSVERSIONINFOA {
     CHAR szCSDVersion[128];
 } OSVERSIONINFOA, *LPOSVERSIONINFOA;
 
+// 100-nanosecond intervals since 1601-01-01 00:00:00 UTC.
+typedef struct _FILETIME {
+    DWORD dwLowDateTime;
+    DWORD dwHighDateTime;
+} FILETIME, *LPFILETIME;
+
 typedef struct _EXCEPTION_POINTERS {
     void *ExceptionRecord;
     void *ContextRecord;
@@ -291,6 +297,7 @@ HMODULE WINAPI GetModuleHandleA(LPCSTR module_name);
 [[noreturn]] void WINAPI ExitProcess(UINT exit_code);
 BOOL WINAPI GetVersionExA(LPOSVERSIONINFOA info);
 DWORD WINAPI GetTickCount();
+void WINAPI GetSystemTimeAsFileTime(LPFILETIME now);
 DWORD WINAPI GetEnvironmentVariableA(LPCSTR name, LPSTR buffer, DWORD size);
 void WINAPI Sleep(DWORD milliseconds);
 HMODULE WINAPI LoadLibraryA(LPCSTR file_name);
