@@ -7,6 +7,7 @@ file. Exit status 0 when the check holds, 1 when it does not, 77 (skipped) when 
 itself cannot run here.
 """
 import argparse
+import hashlib
 import os
 import struct
 import subprocess
@@ -20,32 +21,48 @@ except ImportError:
     print("skipped: the pefile module is missing (Debian package python3-pefile)")
     sys.exit(SKIP)
 
-JAPANESE = 0x0411
+JAPANESE, ENGLISH = 0x0411, 0x0409
 RT_STRING, RT_DIALOG, RT_VERSION, RT_MANIFEST = 6, 5, 16, 24
 
-# The dialog as the configuration dialog must be: header, font, and every item in template order.
+# The dialog as the configuration dialog must be, per language: header, font, and every item in
+# template order. Both languages share the layout; the font and the labels differ.
 DIALOG_HEADER = dict(style=0x80C802C0, exstyle=0, x=0, y=0, cx=170, cy=70, menu=0, cls=0,
-                     title="Frellis", point_size=9, face="ＭＳ Ｐゴシック")
+                     title="Frellis")
+DIALOG_FONTS = {JAPANESE: dict(point_size=9, face="ＭＳ Ｐゴシック"),
+                ENGLISH: dict(point_size=8, face="MS Shell Dlg")}
+DIALOG_LABELS = {JAPANESE: ("図形の数", "角の個数", "線の本数", "スピード", "："),
+                 ENGLISH: ("Figures", "Corners", "Trail", "Speed", ":")}
 BUTTON, EDIT, STATIC, UPDOWN = 0x80, 0x81, 0x82, "msctls_updown32"
+FIGURES, CORNERS, LINES, SPEED, COLON = range(5)  # label placeholders, by index
 DIALOG_ITEMS = [
     (BUTTON, 1, "&OK", 0x50010001, 60, 48, 50, 14),
-    (STATIC, 65535, "図形の数", 0x50020000, 10, 10, 30, 12),
-    (STATIC, 65535, "：", 0x50020000, 40, 10, 8, 12),
+    (STATIC, 65535, FIGURES, 0x50020000, 10, 10, 30, 12),
+    (STATIC, 65535, COLON, 0x50020000, 40, 10, 8, 12),
     (EDIT, 1001, "", 0x50812082, 50, 8, 30, 12),
     (UPDOWN, 1002, "polygon", 0x500000B6, 80, 8, 8, 12),
-    (STATIC, 65535, "角の個数", 0x50020000, 10, 27, 30, 12),
-    (STATIC, 65535, "：", 0x50020000, 40, 27, 8, 12),
+    (STATIC, 65535, CORNERS, 0x50020000, 10, 27, 30, 12),
+    (STATIC, 65535, COLON, 0x50020000, 40, 27, 8, 12),
     (EDIT, 1003, "", 0x50812082, 50, 25, 30, 12),
     (UPDOWN, 1004, "point", 0x500000B6, 80, 25, 8, 12),
-    (STATIC, 65535, "線の本数", 0x50020000, 90, 10, 30, 12),
-    (STATIC, 65535, "：", 0x50020000, 120, 10, 8, 12),
+    (STATIC, 65535, LINES, 0x50020000, 90, 10, 30, 12),
+    (STATIC, 65535, COLON, 0x50020000, 120, 10, 8, 12),
     (EDIT, 1007, "", 0x50812082, 130, 8, 30, 12),
     (UPDOWN, 1008, "line", 0x500000B6, 160, 8, 8, 12),
-    (STATIC, 65535, "スピード", 0x50020000, 90, 27, 30, 12),
-    (STATIC, 65535, "：", 0x50020000, 120, 27, 8, 12),
+    (STATIC, 65535, SPEED, 0x50020000, 90, 27, 30, 12),
+    (STATIC, 65535, COLON, 0x50020000, 120, 27, 8, 12),
     (EDIT, 1005, "", 0x50812082, 130, 25, 30, 12),
     (UPDOWN, 1006, "speed", 0x500000B6, 160, 25, 8, 12),
 ]
+
+# The Japanese resources as the saver has always carried them, byte for byte (SHA-256 of each
+# resource's data); only the manifest differs between the architectures.
+JAPANESE_SHA256 = {
+    (RT_DIALOG, 2003): "cdab05d6bdd36d85dadd0f6a44c0b7b260d8b6c137623e84e5ae70a74186e757",
+    (RT_STRING, 1): "f8306b64e5e6f699ee1339b957e395ee5ebd1359b24b1c09081815d1127ae3e5",
+    (RT_VERSION, 1): "dd0cb4bf1b51f600c14aec60c859accae175ce86d3dd7b2da14fe966239250d3",
+    (RT_MANIFEST, 1, "x86"): "690ae4b7f59cffec6dabc19ff35a3d70e4df0ef60c784a1526177666098953f1",
+    (RT_MANIFEST, 1, "amd64"): "4716c7ecb3ff30f2ddc0c414d37c366d44e5e75d97bfb6924536b5dbab5a34d1",
+}
 
 ALLOWED_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "advapi32.dll", "comctl32.dll",
                 "msvcrt.dll"}
@@ -76,11 +93,12 @@ def resources(pe, type_id):
     return found
 
 
-def only_resource(pe, type_id, name_id):
+def resource_by_language(pe, type_id, name_id, languages):
+    """{language: bytes} of the one resource of a type, present in exactly these languages."""
     matches = resources(pe, type_id)
-    expect("resources of type %d" % type_id, [(n, lang) for n, lang, _ in matches],
-           [(name_id, JAPANESE)])
-    return matches[0][2]
+    expect("resources of type %d" % type_id, sorted((n, lang) for n, lang, _ in matches),
+           sorted((name_id, lang) for lang in languages))
+    return {lang: data for _, lang, data in matches}
 
 
 class Reader:
@@ -135,61 +153,95 @@ def check_imports(pe, arch):
 
 
 def check_dialog(pe, arch):
-    data = only_resource(pe, RT_DIALOG, 2003)
+    for language, data in resource_by_language(pe, RT_DIALOG, 2003, (JAPANESE, ENGLISH)).items():
+        check_template(data, language)
+
+
+def check_template(data, language):
     if data[:4] == b"\x01\x00\xff\xff":
-        raise Failure("the template is in the extended form")
+        raise Failure("the template 0x%04x is in the extended form" % language)
     reader = Reader(data)
     style, exstyle, count, x, y, cx, cy = reader.unpack("IIHhhhh")
     header = dict(style=style, exstyle=exstyle, x=x, y=y, cx=cx, cy=cy,
                   menu=reader.string_or_ordinal(), cls=reader.string_or_ordinal(),
                   title=reader.string(), point_size=reader.unpack("H")[0], face=reader.string())
-    expect("dialog header", header, DIALOG_HEADER)
+    expect("dialog header 0x%04x" % language, header, dict(DIALOG_HEADER, **DIALOG_FONTS[language]))
     expect("item count", count, len(DIALOG_ITEMS))
+    labels = DIALOG_LABELS[language]
     for number, wanted in enumerate(DIALOG_ITEMS, 1):
+        if isinstance(wanted[2], int):
+            wanted = wanted[:2] + (labels[wanted[2]],) + wanted[3:]
         reader.align()
         style, exstyle, x, y, cx, cy, item_id = reader.unpack("IIhhhhH")
         cls, text = reader.string_or_ordinal(), reader.string_or_ordinal(absent="")
         (extra,) = reader.unpack("H")
         reader.at += extra
-        expect("item %d" % number, (cls, item_id, text, style, x, y, cx, cy), wanted)
+        expect("item %d (0x%04x)" % (number, language), (cls, item_id, text, style, x, y, cx, cy),
+               wanted)
         expect("item %d extended style" % number, exstyle, 0)
 
 
 def check_strings(pe, arch):
-    data = only_resource(pe, RT_STRING, 1)  # block 1 holds strings 0 to 15
-    reader, strings = Reader(data), []
-    for _ in range(16):
-        (length,) = reader.unpack("H")
-        strings.append(data[reader.at:reader.at + 2 * length].decode("utf-16-le"))
-        reader.at += 2 * length
-    expect("string block 1", strings, [""] + ["Frellis"] + [""] * 14)
+    # Block 1 holds strings 0 to 15.
+    for language, data in resource_by_language(pe, RT_STRING, 1, (JAPANESE, ENGLISH)).items():
+        reader, strings = Reader(data), []
+        for _ in range(16):
+            (length,) = reader.unpack("H")
+            strings.append(data[reader.at:reader.at + 2 * length].decode("utf-16-le"))
+            reader.at += 2 * length
+        expect("string block 1 (0x%04x)" % language, strings, [""] + ["Frellis"] + [""] * 14)
+
+
+# The version block's strings and translation, per language.
+VERSION_STRINGS = {"041104b0": ("ScreenSaver", "0x0411 0x04b0"),
+                   "040904b0": ("Screen saver", "0x0409 0x04b0")}
 
 
 def check_version(pe, arch):
-    only_resource(pe, RT_VERSION, 1)
-    fixed = pe.VS_FIXEDFILEINFO[0]
-    got = {field: getattr(fixed, field) for field in (
-        "Signature", "StrucVersion", "FileVersionMS", "FileVersionLS", "ProductVersionMS",
-        "ProductVersionLS", "FileFlagsMask", "FileFlags", "FileOS", "FileType", "FileSubtype")}
-    expect("fixed version part", got, dict(
-        Signature=0xFEEF04BD, StrucVersion=0x10000, FileVersionMS=1, FileVersionLS=0,
-        ProductVersionMS=1, ProductVersionLS=0, FileFlagsMask=0x3F, FileFlags=0,
-        FileOS=0x40004, FileType=1, FileSubtype=0))
-    tables, translations = {}, []
-    for info in pe.FileInfo[0]:
-        for table in getattr(info, "StringTable", []):
-            tables[table.LangID.decode()] = {k.decode(): v.decode() for k, v in table.entries.items()}
-        for var in getattr(info, "Var", []):
-            translations.append(var.entry)
-    expect("string tables", list(tables), ["041104b0"])
-    strings = tables["041104b0"]
-    expect("FileDescription", strings.get("FileDescription"), "ScreenSaver")
-    expect("FileVersion", strings.get("FileVersion"), "0.01")
-    expect("translations", translations, [{b"Translation": "0x0411 0x04b0"}])
+    resource_by_language(pe, RT_VERSION, 1, (JAPANESE, ENGLISH))
+    for fixed in pe.VS_FIXEDFILEINFO:
+        got = {field: getattr(fixed, field) for field in (
+            "Signature", "StrucVersion", "FileVersionMS", "FileVersionLS", "ProductVersionMS",
+            "ProductVersionLS", "FileFlagsMask", "FileFlags", "FileOS", "FileType",
+            "FileSubtype")}
+        expect("fixed version part", got, dict(
+            Signature=0xFEEF04BD, StrucVersion=0x10000, FileVersionMS=1, FileVersionLS=0,
+            ProductVersionMS=1, ProductVersionLS=0, FileFlagsMask=0x3F, FileFlags=0,
+            FileOS=0x40004, FileType=1, FileSubtype=0))
+    # Each block holds one string table and one translation, for its own language.
+    for file_info in pe.FileInfo:
+        tables, translations = {}, []
+        for info in file_info:
+            for table in getattr(info, "StringTable", []):
+                tables[table.LangID.decode()] = {k.decode(): v.decode()
+                                                 for k, v in table.entries.items()}
+            for var in getattr(info, "Var", []):
+                translations.append(var.entry)
+        expect("string tables of one block", len(tables), 1)
+        (key, strings), = tables.items()
+        if key not in VERSION_STRINGS:
+            raise Failure("unexpected version string table %s" % key)
+        description, translation = VERSION_STRINGS[key]
+        expect("FileDescription", strings.get("FileDescription"), description)
+        expect("FileVersion", strings.get("FileVersion"), "0.01")
+        expect("translations", translations, [{b"Translation": translation}])
+    expect("version blocks", len(pe.FileInfo), len(VERSION_STRINGS))
+
+
+def check_japanese_unchanged(pe, arch):
+    found = {}
+    for type_id in (RT_DIALOG, RT_STRING, RT_VERSION, RT_MANIFEST):
+        for name_id, language, data in resources(pe, type_id):
+            if language == JAPANESE:
+                key = (type_id, name_id) + ((arch,) if type_id == RT_MANIFEST else ())
+                found[key] = hashlib.sha256(data).hexdigest()
+    wanted = {key: digest for key, digest in JAPANESE_SHA256.items()
+              if len(key) == 2 or key[2] == arch}
+    expect("SHA-256 of the Japanese resources", found, wanted)
 
 
 def check_manifest(pe, arch):
-    data = only_resource(pe, RT_MANIFEST, 1)
+    data = resource_by_language(pe, RT_MANIFEST, 1, (JAPANESE,))[JAPANESE]
     text = data.decode("utf-8")
     declaration = text[:text.index("?>") + 2]
     for attribute in ('version="1.0"', 'encoding="UTF-8"', 'standalone="yes"'):
