@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Every test: installs what is missing, builds the native, sanitizer, 32- and 64-bit Windows
-# presets, then runs the unit tests, the executable checks and the end-to-end tests under Wine,
-# and the unit tests again under AddressSanitizer and UndefinedBehaviorSanitizer.
+# presets and the 32-bit download, then runs the unit tests, the executable and package checks
+# and the end-to-end tests under Wine, and the unit tests again under AddressSanitizer and
+# UndefinedBehaviorSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -11,6 +12,8 @@ for preset in native win32 win64 native-asan; do
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset" -j "$(nproc)"
 done
+# The download, which the package tests check.
+cmake --build --preset win32 --target package
 
 ctest --preset native-asan -j "$(nproc)"
 ctest --preset native -j "$(nproc)"

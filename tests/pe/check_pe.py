@@ -1,17 +1,23 @@
 """Checks a built frellis.scr: headers, imports and resources, each as one named check.
 
-usage: check_pe.py --exe PATH --arch x86|amd64 [--build DIR --toolchain FILE --source DIR] CHECK
+usage: check_pe.py --exe PATH --arch x86|amd64 CHECK
+       check_pe.py --build DIR --toolchain FILE --source DIR [--target TARGET] build
+       check_pe.py --build DIR --arch x86 package
 
-With --build the executable is first (re)built in DIR from the source tree with the toolchain
-file. Exit status 0 when the check holds, 1 when it does not, 77 (skipped) when the checker
-itself cannot run here.
+build (re)builds the executable (or another target, such as the package) in DIR from the source
+tree with the toolchain file; package checks the zip that the package target made in DIR and runs
+every check on the frellis.scr inside it. Exit status 0 when the check holds, 1 when it does not,
+77 (skipped) when the checker itself cannot run here.
 """
 import argparse
 import hashlib
 import os
+import glob
 import struct
 import subprocess
 import sys
+import tempfile
+import zipfile
 import xml.etree.ElementTree as ElementTree
 
 SKIP = 77
@@ -154,10 +160,10 @@ def check_imports(pe, arch):
 
 def check_dialog(pe, arch):
     for language, data in resource_by_language(pe, RT_DIALOG, 2003, (JAPANESE, ENGLISH)).items():
-        check_template(data, language)
+        expect_template(data, language)
 
 
-def check_template(data, language):
+def expect_template(data, language):
     if data[:4] == b"\x01\x00\xff\xff":
         raise Failure("the template 0x%04x is in the extended form" % language)
     reader = Reader(data)
@@ -270,11 +276,38 @@ CHECKS = {name[len("check_"):]: function for name, function in globals().items()
 def build(args):
     configure = ["cmake", "-S", args.source, "-B", args.build, "-G", "Ninja",
                  "--toolchain", args.toolchain, "-DCMAKE_BUILD_TYPE=MinSizeRel"]
-    for command in (configure, ["cmake", "--build", args.build, "-j2", "--target", "frellis"]):
+    for command in (configure, ["cmake", "--build", args.build, "-j2", "--target", args.target]):
         if subprocess.call(command) != 0:
             print("failed: %s" % " ".join(command))
             return 1
     return 0
+
+
+# What a user reads in README.txt before installing: each must be there.
+README_TOPICS = ["INSTALL", "Install", "System32", "WHERE THE SETTINGS LIVE", "Frellis.ini",
+                 "%APPDATA%\\Frellis\\Frellis.ini", "UNINSTALL"]
+
+
+def expect_package(build_dir, arch):
+    """The zip holds frellis.scr and README.txt at its top, named after the executable's version,
+    and the frellis.scr in it passes every check."""
+    zips = glob.glob(os.path.join(build_dir, "frellis-*-windows.zip"))
+    expect("packages in %s" % build_dir, len(zips), 1)
+    with zipfile.ZipFile(zips[0]) as archive, tempfile.TemporaryDirectory() as scratch:
+        expect("files in the zip", sorted(archive.namelist()), ["README.txt", "frellis.scr"])
+        archive.extractall(scratch)
+        readme = open(os.path.join(scratch, "README.txt"), "rb").read().decode("ascii")
+        missing = [topic for topic in README_TOPICS if topic not in readme]
+        expect("README.txt topics missing", missing, [])
+        expect("README.txt line ends", readme.count("\n"), readme.count("\r\n"))
+        pe = pefile.PE(os.path.join(scratch, "frellis.scr"))
+        fixed = pe.VS_FIXEDFILEINFO[0]
+        version = "%d.%d.%d" % (fixed.FileVersionMS >> 16, fixed.FileVersionMS & 0xFFFF,
+                                fixed.FileVersionLS >> 16)
+        expect("zip name", os.path.basename(zips[0]), "frellis-%s-windows.zip" % version)
+        for name, check in sorted(CHECKS.items()):
+            check(pe, arch)
+            print("the packaged frellis.scr: %s holds" % name)
 
 
 def main():
@@ -284,10 +317,18 @@ def main():
     parser.add_argument("--build")
     parser.add_argument("--toolchain")
     parser.add_argument("--source")
-    parser.add_argument("check", choices=sorted(CHECKS) + ["build"])
+    parser.add_argument("--target", default="frellis")
+    parser.add_argument("check", choices=sorted(CHECKS) + ["build", "package"])
     args = parser.parse_args()
     if args.check == "build":
         return build(args)
+    if args.check == "package":
+        try:
+            expect_package(args.build, args.arch)
+        except Failure as failure:
+            print("failed: %s" % failure)
+            return 1
+        return 0
     if not os.path.exists(args.exe):
         print("failed: %s was not built" % args.exe)
         return 1
