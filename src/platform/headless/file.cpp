@@ -56,6 +56,20 @@ DWORD ErrorFromErrno(int error_number) {
     }
 }
 
+// What a call on one file reports: a missing file in a folder that exists is "file not found",
+// a missing folder on the way "path not found".
+DWORD FileError(const char *file_name, int error_number) {
+    if (error_number != ENOENT)
+        return ErrorFromErrno(error_number);
+    const std::string path = headless::HostPath(file_name);
+    const size_t slash = path.rfind('/');
+    struct stat folder;
+    if (slash != std::string::npos && slash > 0 &&
+        stat(path.substr(0, slash).c_str(), &folder) != 0)
+        return ERROR_PATH_NOT_FOUND;
+    return ERROR_FILE_NOT_FOUND;
+}
+
 } // namespace
 
 namespace headless {
@@ -98,24 +112,14 @@ DWORD WINAPI GetLastError() {
     return last_error;
 }
 
-void WINAPI SetLastError(DWORD error) {
-    last_error = error;
-}
-
 DWORD WINAPI GetFileAttributesA(LPCSTR file_name) {
     struct stat info;
-    if (file_name == nullptr || stat(headless::HostPath(file_name).c_str(), &info) != 0) {
-        // A missing file in a folder that exists is "file not found", a missing folder on the
-        // way "path not found".
-        last_error = errno == ENOENT ? ERROR_FILE_NOT_FOUND : ErrorFromErrno(errno);
-        if (errno == ENOENT && file_name != nullptr) {
-            std::string folder = headless::HostPath(file_name);
-            const size_t slash = folder.rfind('/');
-            struct stat parent;
-            if (slash != std::string::npos && slash > 0 &&
-                stat(folder.substr(0, slash).c_str(), &parent) != 0)
-                last_error = ERROR_PATH_NOT_FOUND;
-        }
+    if (file_name == nullptr) {
+        last_error = ERROR_INVALID_PARAMETER;
+        return INVALID_FILE_ATTRIBUTES;
+    }
+    if (stat(headless::HostPath(file_name).c_str(), &info) != 0) {
+        last_error = FileError(file_name, errno);
         return INVALID_FILE_ATTRIBUTES;
     }
     return S_ISDIR(info.st_mode) ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_NORMAL;
@@ -131,8 +135,12 @@ BOOL WINAPI CreateDirectoryA(LPCSTR path, void *security) {
 }
 
 BOOL WINAPI DeleteFileA(LPCSTR file_name) {
-    if (file_name == nullptr || unlink(headless::HostPath(file_name).c_str()) != 0) {
-        last_error = errno == ENOENT ? ERROR_FILE_NOT_FOUND : ErrorFromErrno(errno);
+    if (file_name == nullptr) {
+        last_error = ERROR_INVALID_PARAMETER;
+        return FALSE;
+    }
+    if (unlink(headless::HostPath(file_name).c_str()) != 0) {
+        last_error = FileError(file_name, errno);
         return FALSE;
     }
     return TRUE;

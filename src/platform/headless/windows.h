@@ -318,7 +318,6 @@ LONG WINAPI UnhandledExceptionFilter(EXCEPTION_POINTERS *info);
 
 // KERNEL32: files, folders and errors (file.cpp).
 DWORD WINAPI GetLastError();
-void WINAPI SetLastError(DWORD error);
 DWORD WINAPI GetFileAttributesA(LPCSTR file_name);
 BOOL WINAPI CreateDirectoryA(LPCSTR path, void *security);
 BOOL WINAPI DeleteFileA(LPCSTR file_name);
