@@ -23,6 +23,9 @@
 
 #define FRELLIS_UPDOWN_CLASS "msctls_updown32"
 
+/* The string that opens the message box of a failed save, in each language's string table. */
+#define FRELLIS_SAVE_FAILED_STRING 16
+
 /* The items with the labels of one language: the four setting labels and the colon after each. */
 #define FRELLIS_DIALOG_ITEMS_LABELLED(ITEM, FIGURES, CORNERS, LINES, SPEED, COLON)               \
     ITEM(BUTTON, 1, "&OK", 0x50010001, 60, 48, 50, 14)                                             \

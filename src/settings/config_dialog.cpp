@@ -4,6 +4,8 @@
 #include <cstdio>
 
 #include "settings/settings_store.h"
+// The number of the message's string, shared with the resource script.
+#include "../../resources/config_dialog_template.h"
 
 namespace {
 
@@ -61,18 +63,25 @@ void InitConfigDialog(HWND dialog) {
     SetFocus(GetDlgItem(dialog, IDOK));
 }
 
-// Tells the user that the settings were not saved: which file, and the system's reason in the
-// system's own language.
+// Where the executable carries no string table in the system's language (or none at all).
+constexpr char kSaveFailedText[] = "The settings could not be saved to";
+
+// Tells the user that the settings were not saved: which file, and the system's reason, both in
+// the system's own language.
 void ReportSaveFailure(HWND dialog, const SaveFailure &failure) {
+    char sentence[128] = {};
+    if (LoadStringA(GetModuleHandleA(nullptr), FRELLIS_SAVE_FAILED_STRING, sentence,
+                    sizeof sentence) == 0) {
+        std::snprintf(sentence, sizeof sentence, "%s", kSaveFailedText);
+    }
     char reason[256] = {};
     if (FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
                        failure.error, 0, reason, sizeof reason, nullptr) == 0) {
         std::snprintf(reason, sizeof reason, "Error %lu.",
                       static_cast<unsigned long>(failure.error));
     }
-    char text[kSettingsPathSize + sizeof reason + 64];
-    std::snprintf(text, sizeof text, "The settings could not be saved to\r\n%s\r\n\r\n%s",
-                  failure.path, reason);
+    char text[sizeof sentence + kSettingsPathSize + sizeof reason + 8];
+    std::snprintf(text, sizeof text, "%s\r\n%s\r\n\r\n%s", sentence, failure.path, reason);
     MessageBoxA(dialog, text, "Frellis", MB_OK | MB_ICONERROR);
 }
 

@@ -61,7 +61,8 @@ DIALOG_ITEMS = [
 ]
 
 # The Japanese resources as the saver has always carried them, byte for byte (SHA-256 of each
-# resource's data); only the manifest differs between the architectures.
+# resource's data); only the manifest differs between the architectures. Resources added since
+# (string block 2) are checked by their contents.
 JAPANESE_SHA256 = {
     (RT_DIALOG, 2003): "cdab05d6bdd36d85dadd0f6a44c0b7b260d8b6c137623e84e5ae70a74186e757",
     (RT_STRING, 1): "f8306b64e5e6f699ee1339b957e395ee5ebd1359b24b1c09081815d1127ae3e5",
@@ -187,15 +188,26 @@ def expect_template(data, language):
         expect("item %d extended style" % number, exstyle, 0)
 
 
+# The string table per block (block n holds strings 16(n-1) to 16n-1) and language: string 1
+# names the saver, string 16 opens the message of a failed save.
+STRINGS = {
+    (1, JAPANESE): [""] + ["Frellis"] + [""] * 14,
+    (1, ENGLISH): [""] + ["Frellis"] + [""] * 14,
+    (2, JAPANESE): ["設定を次のファイルに保存できませんでした："] + [""] * 15,
+    (2, ENGLISH): ["The settings could not be saved to"] + [""] * 15,
+}
+
+
 def check_strings(pe, arch):
-    # Block 1 holds strings 0 to 15.
-    for language, data in resource_by_language(pe, RT_STRING, 1, (JAPANESE, ENGLISH)).items():
+    found = {}
+    for block, language, data in resources(pe, RT_STRING):
         reader, strings = Reader(data), []
         for _ in range(16):
             (length,) = reader.unpack("H")
             strings.append(data[reader.at:reader.at + 2 * length].decode("utf-16-le"))
             reader.at += 2 * length
-        expect("string block 1 (0x%04x)" % language, strings, [""] + ["Frellis"] + [""] * 14)
+        found[(block, language)] = strings
+    expect("string tables", found, STRINGS)
 
 
 # The version block's strings and translation, per language.
@@ -243,7 +255,7 @@ def check_japanese_unchanged(pe, arch):
                 found[key] = hashlib.sha256(data).hexdigest()
     wanted = {key: digest for key, digest in JAPANESE_SHA256.items()
               if len(key) == 2 or key[2] == arch}
-    expect("SHA-256 of the Japanese resources", found, wanted)
+    expect("SHA-256 of the Japanese resources", {key: found.get(key) for key in wanted}, wanted)
 
 
 def check_manifest(pe, arch):

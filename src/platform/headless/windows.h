@@ -303,6 +303,7 @@ typedef LONG(WINAPI *LPTOP_LEVEL_EXCEPTION_FILTER)(EXCEPTION_POINTERS *);
 // profile.cpp).
 LPSTR WINAPI GetCommandLineA();
 HMODULE WINAPI GetModuleHandleA(LPCSTR module_name);
+int WINAPI LoadStringA(HINSTANCE instance, UINT id, LPSTR buffer, int size);
 [[noreturn]] void WINAPI ExitProcess(UINT exit_code);
 BOOL WINAPI GetVersionExA(LPOSVERSIONINFOA info);
 DWORD WINAPI GetTickCount();
