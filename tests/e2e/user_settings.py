@@ -104,6 +104,13 @@ def frellis_windows(s):
     return len(result.stdout.split())
 
 
+# The message's first line in the system's language, and the locale that picks it.
+MESSAGE_LANGUAGES = [
+    ("ja", config.JAPANESE, "設定を次のファイルに保存できませんでした："),
+    ("en", {"LANG": "en_US.UTF-8", "LC_ALL": "en_US.UTF-8"}, "The settings could not be saved to"),
+]
+
+
 def nowhere_to_save(checks):
     with harness.Scenario("config_nowhere_to_save", saver_dir="System32") as s:
         roaming = os.path.dirname(user_folder(s))
@@ -115,24 +122,33 @@ def nowhere_to_save(checks):
                     print("skipped: chattr +i cannot make %s unwritable here" % folder)
                     raise SystemExit(harness.SKIP)
                 locked.append(folder)
-            saver, dialog = config.open_dialog(s, ["/c"])
-            s.key("Return")
-            checks.expect(harness.wait_until(lambda: frellis_windows(s) == 2, 10),
-                          "OK brings up a message box over the dialog")
-            # The box is the topmost window titled so: the probe reads its texts.
-            status, output = s.run_wine([s.standin("window_probe.exe"), "labels"])
-            harness.log("the message box says: %r" % output)
-            checks.expect("\\Frellis\\Frellis.ini" in output and "AppData" in output,
-                          "it names the user's own file")
-            checks.expect(len([line for line in output.splitlines() if line.strip()]) >= 1 and
-                          "could not be saved" in output, "and says that it was not saved")
-            s.key("Return")
-            checks.expect(harness.wait_until(lambda: frellis_windows(s) == 1, 10) and
-                          saver.poll() is None, "the box goes and the dialog stays open")
-            s.key("alt+F4")
-            checks.expect(s.wait(saver, 10) == 0, "Alt+F4 then closes it with result 0")
+            for name, env, sentence in MESSAGE_LANGUAGES:
+                saver, dialog = config.open_dialog(s, ["/c"], env=env)
+                s.key("Return")
+                checks.expect(harness.wait_until(lambda: frellis_windows(s) == 2, 10),
+                              "%s: OK brings up a message box over the dialog" % name)
+                s.screenshot().save_png(
+                    os.path.join(harness.ARTIFACTS_DIR, "save_failed_%s.png" % name))
+                # The box is the topmost window titled so: the probe reads its texts.
+                status, output = s.run_wine([s.standin("window_probe.exe"), "labels"])
+                harness.log("the message box says: %r" % output)
+                lines = [line for line in output.splitlines() if line.strip()]
+                checks.expect(len(lines) == 3 and lines[0] == sentence,
+                              "%s: it says that nothing was saved (%r)" % (name, lines[:1]))
+                checks.expect(len(lines) == 3 and lines[1].endswith(
+                    "\\AppData\\Roaming\\Frellis\\Frellis.ini"),
+                              "%s: where it tried last, the user's own file" % name)
+                checks.expect(len(lines) == 3 and lines[2].strip() != "",
+                              "%s: and the system's reason" % name)
+                s.key("Return")
+                checks.expect(harness.wait_until(lambda: frellis_windows(s) == 1, 10) and
+                              saver.poll() is None,
+                              "%s: the box goes and the dialog stays open" % name)
+                s.key("alt+F4")
+                checks.expect(s.wait(saver, 10) == 0,
+                              "%s: Alt+F4 then closes it with result 0" % name)
             checks.expect(not os.path.exists(os.path.join(s.saver_dir, "Frellis.ini")) and
-                          not os.path.exists(user_folder(s)), "and nothing was written")
+                          not os.path.exists(user_folder(s)), "nothing was written")
         finally:
             for folder in locked:
                 subprocess.run(["chattr", "-i", folder], check=True)
