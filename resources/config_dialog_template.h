@@ -27,7 +27,7 @@
 #define FRELLIS_SAVE_FAILED_STRING 16
 
 /* The items with the labels of one language: the four setting labels and the colon after each. */
-#define FRELLIS_DIALOG_ITEMS_LABELLED(ITEM, FIGURES, CORNERS, LINES, SPEED, COLON)               \
+#define FRELLIS_DIALOG_ITEMS_LABELLED(ITEM, FIGURES, CORNERS, LINES, SPEED, COLON)                 \
     ITEM(BUTTON, 1, "&OK", 0x50010001, 60, 48, 50, 14)                                             \
     ITEM(STATIC, 65535, FIGURES, 0x50020000, 10, 10, 30, 12)                                       \
     ITEM(STATIC, 65535, COLON, 0x50020000, 40, 10, 8, 12)                                          \
