@@ -36,6 +36,16 @@ def lock(folder):
     return False
 
 
+def undo_leftover_locks(name):
+    """A run ended by force inside a scenario leaves its folders immutable, which the next run
+    could neither clear nor write: they are made writable again before anything else."""
+    prefix = harness.load_state()["prefix"]
+    for path in [os.path.join(harness.RUN_DIR, "scratch", name)] + glob.glob(
+            os.path.join(prefix, "drive_c", "users", "*", "AppData", "Roaming")):
+        if os.path.exists(path):
+            subprocess.run(["chattr", "-R", "-i", path], capture_output=True)
+
+
 def distinct_colours(shot):
     """The colours of the screen's pixels that are not black."""
     colours = set()
@@ -47,6 +57,7 @@ def distinct_colours(shot):
 
 
 def user_file_in_locked_folder(checks):
+    undo_leftover_locks("config_user_file_in_locked_folder")
     # The saver in a folder of its own: the scenario keeps its logs in the scratch folder above.
     with harness.Scenario("config_user_file_in_locked_folder", saver_dir="System32") as s:
         ini = os.path.join(s.saver_dir, "Frellis.ini")
@@ -112,6 +123,7 @@ MESSAGE_LANGUAGES = [
 
 
 def nowhere_to_save(checks):
+    undo_leftover_locks("config_nowhere_to_save")
     with harness.Scenario("config_nowhere_to_save", saver_dir="System32") as s:
         roaming = os.path.dirname(user_folder(s))
         subprocess.run(["rm", "-rf", user_folder(s)], check=True)
