@@ -85,13 +85,12 @@ char *BuildUserSettingsPath(char *buffer) {
     const DWORD length = GetEnvironmentVariableA("APPDATA", folder, sizeof folder);
     if (length == 0 || length >= sizeof folder)
         return buffer;
-    size_t used = length;
-    if (folder[used - 1] == '\\')
-        --used;
-    if (used + sizeof kUserSettingsTail > static_cast<size_t>(kSettingsPathSize))
+    // No trailing backslash is dropped: in a multibyte code page it may be the second byte of a
+    // character, and a doubled one (C:\\Frellis) names the same folder.
+    if (length + sizeof kUserSettingsTail > static_cast<size_t>(kSettingsPathSize))
         return buffer;
-    std::memcpy(buffer, folder, used);
-    std::memcpy(buffer + used, kUserSettingsTail, sizeof kUserSettingsTail);
+    std::memcpy(buffer, folder, length);
+    std::memcpy(buffer + length, kUserSettingsTail, sizeof kUserSettingsTail);
     return buffer;
 }
 

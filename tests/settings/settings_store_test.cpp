@@ -227,7 +227,9 @@ TEST_F(SettingsStore, UserSettingsPathFromAppData) {
         {"", "", ""},
         {"set", "C:\\Users\\u\\AppData\\Roaming",
          "C:\\Users\\u\\AppData\\Roaming\\Frellis\\Frellis.ini"},
-        {"set", "C:\\", "C:\\Frellis\\Frellis.ini"},
+        {"set", "C:\\", "C:\\\\Frellis\\Frellis.ini"},
+        // The trailing byte of a double-byte character (0x95 0x5C) is not a separator to drop.
+        {"set", "C:\\\x95\\", "C:\\\x95\\\\Frellis\\Frellis.ini"},
         {"set", "C:\\" + fits, "C:\\" + fits + "\\Frellis\\Frellis.ini"},
         {"set", "C:\\" + too_long, ""},
         {"set", "C:\\" + std::string(300, 'a'), ""},
