@@ -53,3 +53,7 @@ target_include_directories(frellis PRIVATE src)
 # One file, no runtime DLLs: the C and C++ runtimes are linked in.
 target_link_options(frellis PRIVATE -static -static-libgcc -static-libstdc++)
 target_link_libraries(frellis PRIVATE frellis_core ${COMCTL32_IMPLIB} user32 gdi32 advapi32 kernel32)
+
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+  include(cmake/windows_package.cmake)
+endif()

@@ -33,23 +33,38 @@
 #define FRELLIS_LINE_EDIT 1007
 #define FRELLIS_LINE_UPDOWN 1008
 
-#define FRELLIS_DIALOG_ITEMS(ITEM)                                                                 \
+/* The string that opens the message box of a failed save, in each language's string table. */
+#define FRELLIS_SAVE_FAILED_STRING 16
+
+/* The items with the labels of one language: the four setting labels and the colon after each. */
+#define FRELLIS_DIALOG_ITEMS_LABELLED(ITEM, FIGURES, CORNERS, LINES, SPEED, COLON)                 \
     ITEM(BUTTON, 1, "&OK", 0x50010001, 60, 48, 50, 14)                                             \
-    ITEM(STATIC, 65535, "図形の数", 0x50020000, 10, 10, 30, 12)                                    \
-    ITEM(STATIC, 65535, "：", 0x50020000, 40, 10, 8, 12)                                           \
+    ITEM(STATIC, 65535, FIGURES, 0x50020000, 10, 10, 30, 12)                                       \
+    ITEM(STATIC, 65535, COLON, 0x50020000, 40, 10, 8, 12)                                          \
     ITEM(EDIT, FRELLIS_POLYGON_EDIT, "", 0x50812082, 50, 8, 30, 12)                                \
     ITEM(UPDOWN, FRELLIS_POLYGON_UPDOWN, "polygon", 0x500000B6, 80, 8, 8, 12)                      \
-    ITEM(STATIC, 65535, "角の個数", 0x50020000, 10, 27, 30, 12)                                    \
-    ITEM(STATIC, 65535, "：", 0x50020000, 40, 27, 8, 12)                                           \
+    ITEM(STATIC, 65535, CORNERS, 0x50020000, 10, 27, 30, 12)                                       \
+    ITEM(STATIC, 65535, COLON, 0x50020000, 40, 27, 8, 12)                                          \
     ITEM(EDIT, FRELLIS_POINT_EDIT, "", 0x50812082, 50, 25, 30, 12)                                 \
     ITEM(UPDOWN, FRELLIS_POINT_UPDOWN, "point", 0x500000B6, 80, 25, 8, 12)                         \
-    ITEM(STATIC, 65535, "線の本数", 0x50020000, 90, 10, 30, 12)                                    \
-    ITEM(STATIC, 65535, "：", 0x50020000, 120, 10, 8, 12)                                          \
+    ITEM(STATIC, 65535, LINES, 0x50020000, 90, 10, 30, 12)                                         \
+    ITEM(STATIC, 65535, COLON, 0x50020000, 120, 10, 8, 12)                                         \
     ITEM(EDIT, FRELLIS_LINE_EDIT, "", 0x50812082, 130, 8, 30, 12)                                  \
     ITEM(UPDOWN, FRELLIS_LINE_UPDOWN, "line", 0x500000B6, 160, 8, 8, 12)                           \
-    ITEM(STATIC, 65535, "スピード", 0x50020000, 90, 27, 30, 12)                                    \
-    ITEM(STATIC, 65535, "：", 0x50020000, 120, 27, 8, 12)                                          \
+    ITEM(STATIC, 65535, SPEED, 0x50020000, 90, 27, 30, 12)                                         \
+    ITEM(STATIC, 65535, COLON, 0x50020000, 120, 27, 8, 12)                                         \
     ITEM(EDIT, FRELLIS_SPEED_EDIT, "", 0x50812082, 130, 25, 30, 12)                                \
     ITEM(UPDOWN, FRELLIS_SPEED_UPDOWN, "speed", 0x500000B6, 160, 25, 8, 12)
+
+/* Japanese (0x0411), the saver's own language, which the headless dialog manager realises too. */
+#define FRELLIS_DIALOG_ITEMS(ITEM)                                                                 \
+    FRELLIS_DIALOG_ITEMS_LABELLED(ITEM, "図形の数", "角の個数", "線の本数", "スピード", "：")
+
+/* English (0x0409), for every system that is not Japanese: the same layout in the system's own
+ * dialog font, with labels that survive any ANSI code page. */
+#define FRELLIS_DIALOG_FONT_SIZE_ENGLISH 8
+#define FRELLIS_DIALOG_FONT_FACE_ENGLISH "MS Shell Dlg"
+#define FRELLIS_DIALOG_ITEMS_ENGLISH(ITEM)                                                         \
+    FRELLIS_DIALOG_ITEMS_LABELLED(ITEM, "Figures", "Corners", "Trail", "Speed", ":")
 
 #endif

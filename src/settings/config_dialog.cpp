@@ -1,6 +1,7 @@
 #include "settings/config_dialog.h"
 
 #include <cstdint>
+#include <cstdio>
 
 #include "settings/settings_store.h"
 
@@ -60,8 +61,31 @@ void InitConfigDialog(HWND dialog) {
     SetFocus(GetDlgItem(dialog, IDOK));
 }
 
-// Stores what the boxes hold, unclamped (the next load clamps), and writes all four keys. The
-// close is posted so that the dialog ends only after this command has returned.
+// Where the executable carries no string table in the system's language (or none at all).
+constexpr char kSaveFailedText[] = "The settings could not be saved to";
+
+// Tells the user that the settings were not saved: which file, and the system's reason, both in
+// the system's own language.
+void ReportSaveFailure(HWND dialog, const SaveFailure &failure) {
+    char sentence[128] = {};
+    if (LoadStringA(GetModuleHandleA(nullptr), FRELLIS_SAVE_FAILED_STRING, sentence,
+                    sizeof sentence) == 0) {
+        std::snprintf(sentence, sizeof sentence, "%s", kSaveFailedText);
+    }
+    char reason[256] = {};
+    if (FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                       failure.error, 0, reason, sizeof reason, nullptr) == 0) {
+        std::snprintf(reason, sizeof reason, "Error %lu.",
+                      static_cast<unsigned long>(failure.error));
+    }
+    char text[sizeof sentence + kSettingsPathSize + sizeof reason + 8];
+    std::snprintf(text, sizeof text, "%s\r\n%s\r\n\r\n%s", sentence, failure.path, reason);
+    MessageBoxA(dialog, text, "Frellis", MB_OK | MB_ICONERROR);
+}
+
+// Stores what the boxes hold, unclamped (the next load clamps), and saves all four. The close
+// is posted so that the dialog ends only after this command has returned; a failed save keeps
+// the dialog open, with the user's values still in the boxes, so nothing is lost unnoticed.
 void ConfirmConfigDialog(HWND dialog) {
     for (int i = 0; i < kSettingCount; ++i) {
         char text[kEditTextSize] = {};
@@ -69,9 +93,10 @@ void ConfirmConfigDialog(HWND dialog) {
                             reinterpret_cast<LPARAM>(text));
         saver_settings.*setting_keys[i].field = ParseDecimal(text);
     }
-    for (int i = 0; i < kSettingCount; ++i) {
-        const SettingKey &key = setting_keys[i];
-        WriteSetting(settings_path, kSettingsSection, key.key, saver_settings.*key.field);
+    SaveFailure failure = {};
+    if (!SaveSettings(&failure)) {
+        ReportSaveFailure(dialog, failure);
+        return;
     }
     PostMessageA(dialog, WM_CLOSE, 1, 0);
 }

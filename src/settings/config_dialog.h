@@ -1,6 +1,7 @@
-// The configuration dialog's procedure: loads the settings when the dialog opens and writes all
-// four when the user confirms. Run by the configuration mode through DialogBoxParamA with
-// template kConfigDialogTemplate; keeps no state of its own.
+// The configuration dialog's procedure: loads the settings when the dialog opens and saves all
+// four when the user confirms, staying open with a message when they cannot be saved. Run by the
+// configuration mode through DialogBoxParamA with template kConfigDialogTemplate; keeps no state of
+// its own.
 #pragma once
 
 #include "platform/win32.h"

@@ -23,7 +23,11 @@ static SaverSettings DefaultSettings() {
 
 SaverSettings saver_settings = DefaultSettings();
 char settings_path[kSettingsPathSize];
+char user_settings_path[kSettingsPathSize];
 char number_text[kNumberTextSize];
+
+// Below APPDATA: the folder that the user's own file lives in, and the file.
+static const char kUserSettingsTail[] = "\\Frellis\\Frellis.ini";
 
 // Where the settings go when the command line names no directory we can address within
 // settings_path (no backslash, an unterminated quote, or a path that would not fit): the
@@ -67,18 +71,98 @@ char *BuildSettingsDirectory(char *buffer) {
     return buffer;
 }
 
-void LoadSettings() {
-    BuildSettingsDirectory(settings_path);
-    size_t directory_length = std::strlen(settings_path);
-    if (directory_length + sizeof kSettingsFileName > sizeof settings_path) {
-        UseFallbackDirectory(settings_path);
-        directory_length = std::strlen(settings_path);
+// The file beside the executable, or in the current directory where that path would not fit.
+static void BuildExecutableSettingsPath(char *path) {
+    BuildSettingsDirectory(path);
+    size_t directory_length = std::strlen(path);
+    if (directory_length + sizeof kSettingsFileName > kSettingsPathSize) {
+        UseFallbackDirectory(path);
+        directory_length = std::strlen(path);
     }
-    std::memcpy(settings_path + directory_length, kSettingsFileName, sizeof kSettingsFileName);
+    std::memcpy(path + directory_length, kSettingsFileName, sizeof kSettingsFileName);
+}
+
+char *BuildUserSettingsPath(char *buffer) {
+    if (buffer == nullptr)
+        return nullptr;
+    buffer[0] = '\0';
+    char folder[kSettingsPathSize];
+    // 0: not set or empty; the buffer's size or more: too long, and the buffer got nothing.
+    const DWORD length = GetEnvironmentVariableA("APPDATA", folder, sizeof folder);
+    if (length == 0 || length >= sizeof folder)
+        return buffer;
+    // No trailing backslash is dropped: in a multibyte code page it may be the second byte of a
+    // character, and a doubled one (C:\\Frellis) names the same folder.
+    if (length + sizeof kUserSettingsTail > static_cast<size_t>(kSettingsPathSize))
+        return buffer;
+    std::memcpy(buffer, folder, length);
+    std::memcpy(buffer + length, kUserSettingsTail, sizeof kUserSettingsTail);
+    return buffer;
+}
+
+static bool IsFile(const char *path) {
+    const DWORD attributes = GetFileAttributesA(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+void LoadSettings() {
+    BuildExecutableSettingsPath(settings_path);
+    BuildUserSettingsPath(user_settings_path);
+    // A user who saved their own settings gets them; everyone else gets the file beside the
+    // executable, which an administrator may have set up for all.
+    if (user_settings_path[0] != '\0' && IsFile(user_settings_path))
+        std::memcpy(settings_path, user_settings_path, sizeof settings_path);
     for (const SettingKey &row : setting_keys) {
         saver_settings.*row.field = ReadSetting(settings_path, kSettingsSection, row.key,
                                                 row.minimum, row.maximum, row.default_value);
     }
+}
+
+// Stops at the first key that cannot be written: the file then holds a mix, and the caller
+// goes on to the next file or reports the failure.
+static bool WriteAllSettings(const char *path) {
+    for (const SettingKey &row : setting_keys) {
+        if (!WriteSetting(path, kSettingsSection, row.key, saver_settings.*row.field))
+            return false;
+    }
+    return true;
+}
+
+static void NoteFailure(SaveFailure *failure, const char *path) {
+    failure->error = GetLastError();
+    std::memcpy(failure->path, path, sizeof failure->path);
+}
+
+// The folder of the user's file; one that exists already is fine.
+static bool MakeUserSettingsFolder() {
+    char folder[kSettingsPathSize];
+    std::memcpy(folder, user_settings_path, sizeof folder);
+    *std::strrchr(folder, '\\') = '\0';
+    return CreateDirectoryA(folder, nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
+}
+
+int SaveSettings(SaveFailure *failure) {
+    if (WriteAllSettings(settings_path))
+        return 1;
+    NoteFailure(failure, settings_path);
+    // Without a user's file to turn to, or when that was the file that failed, nothing is left.
+    if (user_settings_path[0] == '\0' || std::strcmp(settings_path, user_settings_path) == 0)
+        return 0;
+    if (!MakeUserSettingsFolder()) {
+        NoteFailure(failure, user_settings_path);
+        return 0;
+    }
+    const bool existed = IsFile(user_settings_path);
+    if (WriteAllSettings(user_settings_path)) {
+        std::memcpy(settings_path, user_settings_path, sizeof settings_path);
+        return 1;
+    }
+    NoteFailure(failure, user_settings_path);
+    // A user's file begun here and left unfinished would hide the executable's file from the
+    // next load while lacking some of the keys.
+    if (!existed)
+        DeleteFileA(user_settings_path);
+    return 0;
 }
 
 int32_t ReadSetting(const char *path, const char *section, const char *key, int32_t minimum,
@@ -141,5 +225,6 @@ bool IniWriteValue(const char *section, const char *key, const char *text, const
 void ResetSettings() {
     saver_settings = DefaultSettings();
     std::memset(settings_path, 0, sizeof settings_path);
+    std::memset(user_settings_path, 0, sizeof user_settings_path);
     std::memset(number_text, 0, sizeof number_text);
 }

@@ -1,10 +1,13 @@
-// The settings store: owns SaverSettings, settings_path and number_text. The animation loads the
-// settings when its window is created and the configuration dialog loads them when it opens and
-// writes them back on OK; nothing else touches the file. Every load clamps, so readers never see
-// a value outside its key's range.
+// The settings store: owns SaverSettings, settings_path, user_settings_path and number_text. The
+// animation loads the settings when its window is created and the configuration dialog loads
+// them when it opens and saves them on OK; nothing else touches the files. Every load clamps, so
+// readers never see a value outside its key's range. The user's own file, when there is one,
+// wins over the one beside the executable, and a save never fails silently.
 #pragma once
 
 #include <cstdint>
+
+#include "platform/win32.h"
 
 struct SaverSettings {
     int32_t figure_count;
@@ -31,11 +34,27 @@ extern const char kSettingsSection[];
 extern const char kSettingsFileName[];
 
 extern SaverSettings saver_settings;
+// The file the last load read: the user's own file when it exists, else the one beside the
+// executable.
 extern char settings_path[kSettingsPathSize];
+// The user's own file, %APPDATA%\Frellis\Frellis.ini, or empty where APPDATA is unknown or too
+// long for a path.
+extern char user_settings_path[kSettingsPathSize];
 extern char number_text[kNumberTextSize];
 
 void LoadSettings();
 char *BuildSettingsDirectory(char *buffer);
+char *BuildUserSettingsPath(char *buffer);
+
+// Where and why the last attempt of a failed save failed.
+struct SaveFailure {
+    char path[kSettingsPathSize];
+    DWORD error;
+};
+// Writes all four settings to the file the last load read or, when that fails, to the user's
+// own file (its folder made on demand), so that the next load reads them. 1 when one file took
+// all four; 0 otherwise, with the failure filled in.
+int SaveSettings(SaveFailure *failure);
 int32_t ReadSetting(const char *path, const char *section, const char *key, int32_t minimum,
                     int32_t maximum, int32_t default_value);
 int WriteSetting(const char *path, const char *section, const char *key, int32_t value);

@@ -15,8 +15,8 @@ JAPANESE = {"LANG": "ja_JP.UTF-8", "LC_ALL": "ja_JP.UTF-8"}
 EDITS = (1001, 1003, 1007, 1005)  # figures, corners, line count, speed
 
 
-def open_dialog(s, args, cwd=None):
-    saver = s.start(os.path.join(s.saver_dir, "frellis.scr"), args, JAPANESE, cwd)
+def open_dialog(s, args, cwd=None, env=JAPANESE):
+    saver = s.start(os.path.join(s.saver_dir, "frellis.scr"), args, env, cwd)
     # The dialog manager shows the dialog once WM_INITDIALOG has filled, placed and focused it.
     def shown_dialog():
         dialog = saver.poll() is None and s.dialog()

@@ -28,6 +28,7 @@ FONT_REPLACEMENTS = """Windows Registry Editor Version 5.00
 "\uff2d\uff33 \u30b4\u30b7\u30c3\u30af"="IPAGothic"
 "MS PGothic"="IPAPGothic"
 "MS Gothic"="IPAGothic"
+"MS UI Gothic"="IPAPGothic"
 """
 
 # A DLL's entries are found by their plain names, which 32-bit stdcall would decorate (@16).

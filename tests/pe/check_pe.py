@@ -1,16 +1,23 @@
 """Checks a built frellis.scr: headers, imports and resources, each as one named check.
 
-usage: check_pe.py --exe PATH --arch x86|amd64 [--build DIR --toolchain FILE --source DIR] CHECK
+usage: check_pe.py --exe PATH --arch x86|amd64 CHECK
+       check_pe.py --build DIR --toolchain FILE --source DIR [--target TARGET] build
+       check_pe.py --build DIR --arch x86 package
 
-With --build the executable is first (re)built in DIR from the source tree with the toolchain
-file. Exit status 0 when the check holds, 1 when it does not, 77 (skipped) when the checker
-itself cannot run here.
+build (re)builds the executable (or another target, such as the package) in DIR from the source
+tree with the toolchain file; package checks the zip that the package target made in DIR and runs
+every check on the frellis.scr inside it. Exit status 0 when the check holds, 1 when it does not,
+77 (skipped) when the checker itself cannot run here.
 """
 import argparse
+import hashlib
 import os
+import glob
 import struct
 import subprocess
 import sys
+import tempfile
+import zipfile
 import xml.etree.ElementTree as ElementTree
 
 SKIP = 77
@@ -20,32 +27,49 @@ except ImportError:
     print("skipped: the pefile module is missing (Debian package python3-pefile)")
     sys.exit(SKIP)
 
-JAPANESE = 0x0411
+JAPANESE, ENGLISH = 0x0411, 0x0409
 RT_STRING, RT_DIALOG, RT_VERSION, RT_MANIFEST = 6, 5, 16, 24
 
-# The dialog as the configuration dialog must be: header, font, and every item in template order.
+# The dialog as the configuration dialog must be, per language: header, font, and every item in
+# template order. Both languages share the layout; the font and the labels differ.
 DIALOG_HEADER = dict(style=0x80C802C0, exstyle=0, x=0, y=0, cx=170, cy=70, menu=0, cls=0,
-                     title="Frellis", point_size=9, face="ＭＳ Ｐゴシック")
+                     title="Frellis")
+DIALOG_FONTS = {JAPANESE: dict(point_size=9, face="ＭＳ Ｐゴシック"),
+                ENGLISH: dict(point_size=8, face="MS Shell Dlg")}
+DIALOG_LABELS = {JAPANESE: ("図形の数", "角の個数", "線の本数", "スピード", "："),
+                 ENGLISH: ("Figures", "Corners", "Trail", "Speed", ":")}
 BUTTON, EDIT, STATIC, UPDOWN = 0x80, 0x81, 0x82, "msctls_updown32"
+FIGURES, CORNERS, LINES, SPEED, COLON = range(5)  # label placeholders, by index
 DIALOG_ITEMS = [
     (BUTTON, 1, "&OK", 0x50010001, 60, 48, 50, 14),
-    (STATIC, 65535, "図形の数", 0x50020000, 10, 10, 30, 12),
-    (STATIC, 65535, "：", 0x50020000, 40, 10, 8, 12),
+    (STATIC, 65535, FIGURES, 0x50020000, 10, 10, 30, 12),
+    (STATIC, 65535, COLON, 0x50020000, 40, 10, 8, 12),
     (EDIT, 1001, "", 0x50812082, 50, 8, 30, 12),
     (UPDOWN, 1002, "polygon", 0x500000B6, 80, 8, 8, 12),
-    (STATIC, 65535, "角の個数", 0x50020000, 10, 27, 30, 12),
-    (STATIC, 65535, "：", 0x50020000, 40, 27, 8, 12),
+    (STATIC, 65535, CORNERS, 0x50020000, 10, 27, 30, 12),
+    (STATIC, 65535, COLON, 0x50020000, 40, 27, 8, 12),
     (EDIT, 1003, "", 0x50812082, 50, 25, 30, 12),
     (UPDOWN, 1004, "point", 0x500000B6, 80, 25, 8, 12),
-    (STATIC, 65535, "線の本数", 0x50020000, 90, 10, 30, 12),
-    (STATIC, 65535, "：", 0x50020000, 120, 10, 8, 12),
+    (STATIC, 65535, LINES, 0x50020000, 90, 10, 30, 12),
+    (STATIC, 65535, COLON, 0x50020000, 120, 10, 8, 12),
     (EDIT, 1007, "", 0x50812082, 130, 8, 30, 12),
     (UPDOWN, 1008, "line", 0x500000B6, 160, 8, 8, 12),
-    (STATIC, 65535, "スピード", 0x50020000, 90, 27, 30, 12),
-    (STATIC, 65535, "：", 0x50020000, 120, 27, 8, 12),
+    (STATIC, 65535, SPEED, 0x50020000, 90, 27, 30, 12),
+    (STATIC, 65535, COLON, 0x50020000, 120, 27, 8, 12),
     (EDIT, 1005, "", 0x50812082, 130, 25, 30, 12),
     (UPDOWN, 1006, "speed", 0x500000B6, 160, 25, 8, 12),
 ]
+
+# The Japanese resources as the saver has always carried them, byte for byte (SHA-256 of each
+# resource's data); only the manifest differs between the architectures. Resources added since
+# (string block 2) are checked by their contents.
+JAPANESE_SHA256 = {
+    (RT_DIALOG, 2003): "cdab05d6bdd36d85dadd0f6a44c0b7b260d8b6c137623e84e5ae70a74186e757",
+    (RT_STRING, 1): "f8306b64e5e6f699ee1339b957e395ee5ebd1359b24b1c09081815d1127ae3e5",
+    (RT_VERSION, 1): "dd0cb4bf1b51f600c14aec60c859accae175ce86d3dd7b2da14fe966239250d3",
+    (RT_MANIFEST, 1, "x86"): "690ae4b7f59cffec6dabc19ff35a3d70e4df0ef60c784a1526177666098953f1",
+    (RT_MANIFEST, 1, "amd64"): "4716c7ecb3ff30f2ddc0c414d37c366d44e5e75d97bfb6924536b5dbab5a34d1",
+}
 
 ALLOWED_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "advapi32.dll", "comctl32.dll",
                 "msvcrt.dll"}
@@ -79,11 +103,12 @@ def resources(pe, type_id):
     return found
 
 
-def only_resource(pe, type_id, name_id):
+def resource_by_language(pe, type_id, name_id, languages):
+    """{language: bytes} of the one resource of a type, present in exactly these languages."""
     matches = resources(pe, type_id)
-    expect("resources of type %d" % type_id, [(n, lang) for n, lang, _ in matches],
-           [(name_id, JAPANESE)])
-    return matches[0][2]
+    expect("resources of type %d" % type_id, sorted((n, lang) for n, lang, _ in matches),
+           sorted((name_id, lang) for lang in languages))
+    return {lang: data for _, lang, data in matches}
 
 
 class Reader:
@@ -141,61 +166,106 @@ def check_imports(pe, arch):
 
 
 def check_dialog(pe, arch):
-    data = only_resource(pe, RT_DIALOG, 2003)
+    for language, data in resource_by_language(pe, RT_DIALOG, 2003, (JAPANESE, ENGLISH)).items():
+        expect_template(data, language)
+
+
+def expect_template(data, language):
     if data[:4] == b"\x01\x00\xff\xff":
-        raise Failure("the template is in the extended form")
+        raise Failure("the template 0x%04x is in the extended form" % language)
     reader = Reader(data)
     style, exstyle, count, x, y, cx, cy = reader.unpack("IIHhhhh")
     header = dict(style=style, exstyle=exstyle, x=x, y=y, cx=cx, cy=cy,
                   menu=reader.string_or_ordinal(), cls=reader.string_or_ordinal(),
                   title=reader.string(), point_size=reader.unpack("H")[0], face=reader.string())
-    expect("dialog header", header, DIALOG_HEADER)
+    expect("dialog header 0x%04x" % language, header, dict(DIALOG_HEADER, **DIALOG_FONTS[language]))
     expect("item count", count, len(DIALOG_ITEMS))
+    labels = DIALOG_LABELS[language]
     for number, wanted in enumerate(DIALOG_ITEMS, 1):
+        if isinstance(wanted[2], int):
+            wanted = wanted[:2] + (labels[wanted[2]],) + wanted[3:]
         reader.align()
         style, exstyle, x, y, cx, cy, item_id = reader.unpack("IIhhhhH")
         cls, text = reader.string_or_ordinal(), reader.string_or_ordinal(absent="")
         (extra,) = reader.unpack("H")
         reader.at += extra
-        expect("item %d" % number, (cls, item_id, text, style, x, y, cx, cy), wanted)
+        expect("item %d (0x%04x)" % (number, language), (cls, item_id, text, style, x, y, cx, cy),
+               wanted)
         expect("item %d extended style" % number, exstyle, 0)
 
 
+# The string table per block (block n holds strings 16(n-1) to 16n-1) and language: string 1
+# names the saver, string 16 opens the message of a failed save.
+STRINGS = {
+    (1, JAPANESE): [""] + ["Frellis"] + [""] * 14,
+    (1, ENGLISH): [""] + ["Frellis"] + [""] * 14,
+    (2, JAPANESE): ["設定を次のファイルに保存できませんでした："] + [""] * 15,
+    (2, ENGLISH): ["The settings could not be saved to"] + [""] * 15,
+}
+
+
 def check_strings(pe, arch):
-    data = only_resource(pe, RT_STRING, 1)  # block 1 holds strings 0 to 15
-    reader, strings = Reader(data), []
-    for _ in range(16):
-        (length,) = reader.unpack("H")
-        strings.append(data[reader.at:reader.at + 2 * length].decode("utf-16-le"))
-        reader.at += 2 * length
-    expect("string block 1", strings, [""] + ["Frellis"] + [""] * 14)
+    found = {}
+    for block, language, data in resources(pe, RT_STRING):
+        reader, strings = Reader(data), []
+        for _ in range(16):
+            (length,) = reader.unpack("H")
+            strings.append(data[reader.at:reader.at + 2 * length].decode("utf-16-le"))
+            reader.at += 2 * length
+        found[(block, language)] = strings
+    expect("string tables", found, STRINGS)
+
+
+# The version block's strings and translation, per language.
+VERSION_STRINGS = {"041104b0": ("ScreenSaver", "0x0411 0x04b0"),
+                   "040904b0": ("Screen saver", "0x0409 0x04b0")}
 
 
 def check_version(pe, arch):
-    only_resource(pe, RT_VERSION, 1)
-    fixed = pe.VS_FIXEDFILEINFO[0]
-    got = {field: getattr(fixed, field) for field in (
-        "Signature", "StrucVersion", "FileVersionMS", "FileVersionLS", "ProductVersionMS",
-        "ProductVersionLS", "FileFlagsMask", "FileFlags", "FileOS", "FileType", "FileSubtype")}
-    expect("fixed version part", got, dict(
-        Signature=0xFEEF04BD, StrucVersion=0x10000, FileVersionMS=1, FileVersionLS=0,
-        ProductVersionMS=1, ProductVersionLS=0, FileFlagsMask=0x3F, FileFlags=0,
-        FileOS=0x40004, FileType=1, FileSubtype=0))
-    tables, translations = {}, []
-    for info in pe.FileInfo[0]:
-        for table in getattr(info, "StringTable", []):
-            tables[table.LangID.decode()] = {k.decode(): v.decode() for k, v in table.entries.items()}
-        for var in getattr(info, "Var", []):
-            translations.append(var.entry)
-    expect("string tables", list(tables), ["041104b0"])
-    strings = tables["041104b0"]
-    expect("FileDescription", strings.get("FileDescription"), "ScreenSaver")
-    expect("FileVersion", strings.get("FileVersion"), "0.01")
-    expect("translations", translations, [{b"Translation": "0x0411 0x04b0"}])
+    resource_by_language(pe, RT_VERSION, 1, (JAPANESE, ENGLISH))
+    for fixed in pe.VS_FIXEDFILEINFO:
+        got = {field: getattr(fixed, field) for field in (
+            "Signature", "StrucVersion", "FileVersionMS", "FileVersionLS", "ProductVersionMS",
+            "ProductVersionLS", "FileFlagsMask", "FileFlags", "FileOS", "FileType",
+            "FileSubtype")}
+        expect("fixed version part", got, dict(
+            Signature=0xFEEF04BD, StrucVersion=0x10000, FileVersionMS=1, FileVersionLS=0,
+            ProductVersionMS=1, ProductVersionLS=0, FileFlagsMask=0x3F, FileFlags=0,
+            FileOS=0x40004, FileType=1, FileSubtype=0))
+    # Each block holds one string table and one translation, for its own language.
+    for file_info in pe.FileInfo:
+        tables, translations = {}, []
+        for info in file_info:
+            for table in getattr(info, "StringTable", []):
+                tables[table.LangID.decode()] = {k.decode(): v.decode()
+                                                 for k, v in table.entries.items()}
+            for var in getattr(info, "Var", []):
+                translations.append(var.entry)
+        expect("string tables of one block", len(tables), 1)
+        (key, strings), = tables.items()
+        if key not in VERSION_STRINGS:
+            raise Failure("unexpected version string table %s" % key)
+        description, translation = VERSION_STRINGS[key]
+        expect("FileDescription", strings.get("FileDescription"), description)
+        expect("FileVersion", strings.get("FileVersion"), "0.01")
+        expect("translations", translations, [{b"Translation": translation}])
+    expect("version blocks", len(pe.FileInfo), len(VERSION_STRINGS))
+
+
+def check_japanese_unchanged(pe, arch):
+    found = {}
+    for type_id in (RT_DIALOG, RT_STRING, RT_VERSION, RT_MANIFEST):
+        for name_id, language, data in resources(pe, type_id):
+            if language == JAPANESE:
+                key = (type_id, name_id) + ((arch,) if type_id == RT_MANIFEST else ())
+                found[key] = hashlib.sha256(data).hexdigest()
+    wanted = {key: digest for key, digest in JAPANESE_SHA256.items()
+              if len(key) == 2 or key[2] == arch}
+    expect("SHA-256 of the Japanese resources", {key: found.get(key) for key in wanted}, wanted)
 
 
 def check_manifest(pe, arch):
-    data = only_resource(pe, RT_MANIFEST, 1)
+    data = resource_by_language(pe, RT_MANIFEST, 1, (JAPANESE,))[JAPANESE]
     text = data.decode("utf-8")
     declaration = text[:text.index("?>") + 2]
     for attribute in ('version="1.0"', 'encoding="UTF-8"', 'standalone="yes"'):
@@ -224,11 +294,38 @@ CHECKS = {name[len("check_"):]: function for name, function in globals().items()
 def build(args):
     configure = ["cmake", "-S", args.source, "-B", args.build, "-G", "Ninja",
                  "--toolchain", args.toolchain, "-DCMAKE_BUILD_TYPE=MinSizeRel"]
-    for command in (configure, ["cmake", "--build", args.build, "-j2", "--target", "frellis"]):
+    for command in (configure, ["cmake", "--build", args.build, "-j2", "--target", args.target]):
         if subprocess.call(command) != 0:
             print("failed: %s" % " ".join(command))
             return 1
     return 0
+
+
+# What a user reads in README.txt before installing: each must be there.
+README_TOPICS = ["INSTALL", "Install", "System32", "WHERE THE SETTINGS LIVE", "Frellis.ini",
+                 "%APPDATA%\\Frellis\\Frellis.ini", "UNINSTALL"]
+
+
+def expect_package(build_dir, arch):
+    """The zip holds frellis.scr and README.txt at its top, named after the executable's version,
+    and the frellis.scr in it passes every check."""
+    zips = glob.glob(os.path.join(build_dir, "frellis-*-windows.zip"))
+    expect("packages in %s" % build_dir, len(zips), 1)
+    with zipfile.ZipFile(zips[0]) as archive, tempfile.TemporaryDirectory() as scratch:
+        expect("files in the zip", sorted(archive.namelist()), ["README.txt", "frellis.scr"])
+        archive.extractall(scratch)
+        readme = open(os.path.join(scratch, "README.txt"), "rb").read().decode("ascii")
+        missing = [topic for topic in README_TOPICS if topic not in readme]
+        expect("README.txt topics missing", missing, [])
+        expect("README.txt line ends", readme.count("\n"), readme.count("\r\n"))
+        pe = pefile.PE(os.path.join(scratch, "frellis.scr"))
+        fixed = pe.VS_FIXEDFILEINFO[0]
+        version = "%d.%d.%d" % (fixed.FileVersionMS >> 16, fixed.FileVersionMS & 0xFFFF,
+                                fixed.FileVersionLS >> 16)
+        expect("zip name", os.path.basename(zips[0]), "frellis-%s-windows.zip" % version)
+        for name, check in sorted(CHECKS.items()):
+            check(pe, arch)
+            print("the packaged frellis.scr: %s holds" % name)
 
 
 def main():
@@ -238,10 +335,18 @@ def main():
     parser.add_argument("--build")
     parser.add_argument("--toolchain")
     parser.add_argument("--source")
-    parser.add_argument("check", choices=sorted(CHECKS) + ["build"])
+    parser.add_argument("--target", default="frellis")
+    parser.add_argument("check", choices=sorted(CHECKS) + ["build", "package"])
     args = parser.parse_args()
     if args.check == "build":
         return build(args)
+    if args.check == "package":
+        try:
+            expect_package(args.build, args.arch)
+        except Failure as failure:
+            print("failed: %s" % failure)
+            return 1
+        return 0
     if not os.path.exists(args.exe):
         print("failed: %s was not built" % args.exe)
         return 1

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <stdlib.h>
+
 #include <functional>
 #include <string>
 #include <vector>
@@ -237,6 +239,31 @@ TEST_F(ConfigDialog, ArrowsStepWithinTheRangeAndStopAtItsEnds) {
              headless::ClickCloseBox});
         EXPECT_EQ(shown, row.shown);
     }
+}
+
+// With nowhere to save (a folder that does not exist, no APPDATA), OK keeps the dialog open and
+// a message box over it says which file and why; where the settings go otherwise is the
+// store's concern.
+TEST_F(ConfigDialog, AFailedSaveKeepsTheDialogOpenAndSaysWhy) {
+    const std::string locked = ScratchFolder::WindowsPath(scratch_.path + "/locked");
+    headless::SetCommandLine(("\"" + locked + "\\frellis.scr\" /c").c_str());
+    unsetenv("APPDATA");
+    HWND open_after_ok = nullptr;
+    const INT_PTR result = Run({[](HWND dialog) { headless::ClickDialogItem(dialog, IDOK); },
+                                [&](HWND dialog) {
+                                    open_after_ok = dialog;
+                                    headless::ClickCloseBox(dialog);
+                                }});
+    EXPECT_EQ(result, 0);
+    ASSERT_NE(open_after_ok, nullptr);
+    const auto &boxes = headless::MessageBoxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].owner, open_after_ok);
+    EXPECT_EQ(boxes[0].text, "The settings could not be saved to\r\n" + locked +
+                                 "\\Frellis.ini\r\n\r\nThe system cannot find the path specified."
+                                 "\r\n");
+    EXPECT_EQ(boxes[0].caption, "Frellis");
+    EXPECT_EQ(boxes[0].type, static_cast<UINT>(MB_OK | MB_ICONERROR));
 }
 
 } // namespace

@@ -2,8 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <stdlib.h>
+
+#include <sys/stat.h>
+
 #include <cstdio>
 #include <cstring>
+#include <fstream>
+#include <sstream>
 #include <string>
 
 #include "platform/headless/headless.h"
@@ -17,7 +23,9 @@ class SettingsStore : public ::testing::Test {
         headless::Reset();
         ResetSettings();
         headless::SetCommandLine((scratch_.QuotedProgram() + " /s").c_str());
+        unsetenv("APPDATA");
     }
+    void TearDown() override { unsetenv("APPDATA"); }
 
     static std::string WindowsPath(const std::string &path) {
         return ScratchFolder::WindowsPath(path);
@@ -204,6 +212,168 @@ TEST_F(SettingsStore, SettingsPathAlwaysFits) {
         std::string expected = row.fits ? directory + "Frellis.ini" : ".\\Frellis.ini";
         EXPECT_EQ(std::string(settings_path), expected) << row.folder_length;
         EXPECT_LT(std::strlen(settings_path), sizeof settings_path);
+    }
+}
+
+// The user's own file lives below APPDATA, when APPDATA is known and the whole path fits.
+TEST_F(SettingsStore, UserSettingsPathFromAppData) {
+    const std::string fits(239 - 3, 'a'), too_long(240 - 3, 'a');
+    const struct {
+        const char *appdata; // null: not set
+        std::string value;
+        std::string path;
+    } rows[] = {
+        {nullptr, "", ""},
+        {"", "", ""},
+        {"set", "C:\\Users\\u\\AppData\\Roaming",
+         "C:\\Users\\u\\AppData\\Roaming\\Frellis\\Frellis.ini"},
+        {"set", "C:\\", "C:\\\\Frellis\\Frellis.ini"},
+        // The trailing byte of a double-byte character (0x95 0x5C) is not a separator to drop.
+        {"set", "C:\\\x95\\", "C:\\\x95\\\\Frellis\\Frellis.ini"},
+        {"set", "C:\\" + fits, "C:\\" + fits + "\\Frellis\\Frellis.ini"},
+        {"set", "C:\\" + too_long, ""},
+        {"set", "C:\\" + std::string(300, 'a'), ""},
+    };
+    for (const auto &row : rows) {
+        if (row.appdata)
+            setenv("APPDATA", row.value.c_str(), 1);
+        else
+            unsetenv("APPDATA");
+        char buffer[kSettingsPathSize + 16];
+        std::memset(buffer, 'Z', sizeof buffer);
+        EXPECT_EQ(BuildUserSettingsPath(buffer), buffer);
+        EXPECT_EQ(std::string(buffer), row.path) << row.value.size();
+        for (size_t i = kSettingsPathSize; i < sizeof buffer; ++i)
+            ASSERT_EQ(buffer[i], 'Z') << row.value.size();
+    }
+    EXPECT_EQ(BuildUserSettingsPath(nullptr), nullptr);
+}
+
+// Where loads read and saves write. The executable's folder is unwritable when it does not
+// exist (root writes everywhere else), and the disk can fill after a number of writes.
+class SettingsFiles : public SettingsStore {
+  protected:
+    enum Folder { kWritable, kMissing };
+    // Each call takes a fresh folder of its own inside the scratch folder.
+    void Place(Folder executable, Folder appdata) {
+        const std::string base = scratch_.path + "/" + std::to_string(++places_);
+        mkdir(base.c_str(), 0777);
+        executable_dir_ = base + (executable == kWritable ? "/saver" : "/locked");
+        if (executable == kWritable)
+            mkdir(executable_dir_.c_str(), 0777);
+        headless::SetCommandLine(
+            ("\"" + WindowsPath(executable_dir_ + "/frellis.scr") + "\" /c").c_str());
+        appdata_dir_ = base + (appdata == kWritable ? "/roaming" : "/gone/roaming");
+        if (appdata == kWritable)
+            mkdir(appdata_dir_.c_str(), 0777);
+        setenv("APPDATA", WindowsPath(appdata_dir_).c_str(), 1);
+    }
+    std::string ExecutableIni() const { return executable_dir_ + "/Frellis.ini"; }
+    std::string UserIni() const { return appdata_dir_ + "/Frellis/Frellis.ini"; }
+    static std::string Read(const std::string &path) {
+        std::ifstream in(path);
+        std::stringstream contents;
+        contents << in.rdbuf();
+        return in ? contents.str() : "(none)";
+    }
+    static void Write(const std::string &path, const std::string &text) {
+        std::ofstream(path) << text;
+    }
+
+    std::string executable_dir_, appdata_dir_;
+    int places_ = 0;
+};
+
+TEST_F(SettingsFiles, TheUsersOwnFileWinsOverTheOneBesideTheExecutable) {
+    const struct {
+        bool with_appdata;
+        const char *user_file; // null: none
+        int32_t figures;
+        bool reads_user_file;
+    } rows[] = {
+        {true, nullptr, 5, false},
+        {true, "[Setting]\r\nPolygon=3\r\n", 3, true},
+        // A user's file without the key gives the default, not the administrator's value.
+        {true, "[Other]\r\n", 2, true},
+        {false, "[Setting]\r\nPolygon=3\r\n", 5, false},
+    };
+    for (const auto &row : rows) {
+        Place(kWritable, kWritable);
+        Write(ExecutableIni(), "[Setting]\r\nPolygon=5\r\n");
+        if (row.user_file) {
+            mkdir((appdata_dir_ + "/Frellis").c_str(), 0777);
+            Write(UserIni(), row.user_file);
+        }
+        if (!row.with_appdata)
+            unsetenv("APPDATA");
+        LoadSettings();
+        EXPECT_EQ(saver_settings.figure_count, row.figures);
+        EXPECT_EQ(std::string(settings_path),
+                  WindowsPath(row.reads_user_file ? UserIni() : ExecutableIni()));
+    }
+}
+
+TEST_F(SettingsFiles, ASaveLandsWhereTheNextLoadReadsOrIsReported) {
+    const std::string all_four = "[Setting]\r\nPolygon=7\r\nPoint=3\r\nLine=9\r\nSpeed=20\r\n";
+    const std::string admin = "[Setting]\r\nPolygon=1\r\n";
+    const std::string none = "(none)";
+    enum Failure { kSaved, kExecutableFile, kUserFile };
+    const struct {
+        const char *what;
+        Folder executable, appdata;
+        bool with_appdata, user_file_before;
+        int writes_before_disk_full;
+        std::string executable_ini, user_ini; // afterwards
+        Failure failure;
+        DWORD error;
+    } rows[] = {
+        {"beside the executable, as always", kWritable, kWritable, true, false, -1, all_four, none,
+         kSaved, 0},
+        {"unwritable folder: the user's own file", kMissing, kWritable, true, false, -1, none,
+         all_four, kSaved, 0},
+        {"the user's file, once there, keeps the settings", kWritable, kWritable, true, true, -1,
+         admin, all_four, kSaved, 0},
+        {"unwritable folder, no APPDATA", kMissing, kWritable, false, false, -1, none, none,
+         kExecutableFile, ERROR_PATH_NOT_FOUND},
+        {"both unwritable", kMissing, kMissing, true, false, -1, none, none, kUserFile,
+         ERROR_PATH_NOT_FOUND},
+        {"the disk fills after two keys", kWritable, kWritable, true, false, 2,
+         "[Setting]\r\nPolygon=7\r\nPoint=3\r\n", none, kUserFile, ERROR_DISK_FULL},
+        {"the user's file fills the disk: nothing half-written is left", kMissing, kWritable, true,
+         false, 2, none, none, kUserFile, ERROR_DISK_FULL},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.what);
+        Place(row.executable, row.appdata);
+        if (row.executable == kWritable)
+            Write(ExecutableIni(), admin);
+        if (row.user_file_before) {
+            mkdir((appdata_dir_ + "/Frellis").c_str(), 0777);
+            Write(UserIni(), "[Setting]\r\nPolygon=4\r\n");
+        }
+        if (!row.with_appdata)
+            unsetenv("APPDATA");
+        LoadSettings();
+        saver_settings = {7, 9, 3, 20};
+        headless::SetWritesBeforeDiskFull(row.writes_before_disk_full);
+        SaveFailure failure = {};
+        EXPECT_EQ(SaveSettings(&failure), row.failure == kSaved ? 1 : 0);
+        headless::SetWritesBeforeDiskFull(-1);
+        EXPECT_EQ(Read(ExecutableIni()), row.executable_ini);
+        EXPECT_EQ(Read(UserIni()), row.user_ini);
+        if (row.failure != kSaved) {
+            EXPECT_EQ(failure.error, row.error);
+            EXPECT_EQ(std::string(failure.path),
+                      WindowsPath(row.failure == kUserFile ? UserIni() : ExecutableIni()));
+        } else {
+            // The next load reads back exactly what was saved.
+            saver_settings = {};
+            LoadSettings();
+            EXPECT_EQ(saver_settings.figure_count, 7);
+            EXPECT_EQ(saver_settings.corner_count, 3);
+            EXPECT_EQ(saver_settings.trail_length, 9);
+            EXPECT_EQ(saver_settings.speed, 20);
+        }
     }
 }
 

@@ -101,8 +101,8 @@ class SaverTest : public ::testing::Test {
         ResetAnimation();
         ResetSettings();
         verifier = Verifier();
-        // No settings file beside this path: every run uses the defaults.
-        headless::SetCommandLine("C:\\no-such-folder\\frellis.scr");
+        // No settings file beside this path until a run saves one: every run uses the defaults.
+        headless::SetCommandLine(program_.c_str());
     }
     void TearDown() override { verifier = Verifier(); }
 
@@ -112,15 +112,14 @@ class SaverTest : public ::testing::Test {
         return SaverMain(headless::ExecutableInstance(), tail.c_str());
     }
 
-    // A settings file beside the program, in a scratch folder that the saver sees as its own.
+    // A settings file beside the program, in the scratch folder that the saver sees as its own.
     void WriteSettings(const std::string &text) {
-        program_ = scratch_.QuotedProgram();
         headless::SetCommandLine(program_.c_str());
         scratch_.WriteIni(text);
     }
 
     ScratchFolder scratch_;
-    std::string program_ = "C:\\no-such-folder\\frellis.scr";
+    std::string program_ = scratch_.QuotedProgram();
 };
 
 } // namespace saver_test

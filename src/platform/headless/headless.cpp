@@ -4,6 +4,8 @@ namespace headless {
 
 void Reset() {
     ResetProcess();
+    ResetFiles();
+    ResetMessageBoxes();
     ResetModules();
     ResetRegistry();
     ResetDialogs();

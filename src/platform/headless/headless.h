@@ -11,6 +11,8 @@
 #include "platform/headless/registry.h"
 #include "platform/headless/module.h"
 #include "platform/headless/dialog.h"
+#include "platform/headless/file.h"
+#include "platform/headless/message_box.h"
 
 namespace headless {
 

@@ -5,8 +5,9 @@
 // functions do. A write replaces the whole file atomically (a new file beside it, then rename),
 // so a crash or a full disk never leaves a half-written file, and every other line stays as it
 // was.
-#include "platform/headless/windows.h"
+#include "platform/headless/file.h"
 
+#include <errno.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -18,15 +19,6 @@
 #include <vector>
 
 namespace {
-
-std::string HostPath(const char *windows_path) {
-    std::string path = windows_path;
-    for (char &c : path) {
-        if (c == '\\')
-            c = '/';
-    }
-    return path;
-}
 
 bool ReadFile(const std::string &path, std::string *contents) {
     FILE *file = std::fopen(path.c_str(), "rb");
@@ -147,27 +139,35 @@ DWORD CopyOut(const std::string &text, LPSTR buffer, DWORD size) {
     return count;
 }
 
+// Fails with the last-error value set from what the host reported.
 bool ReplaceFile(const std::string &path, const std::string &contents) {
+    if (!headless::TakeDiskWrite())
+        return false;
     std::string temporary = path + ".XXXXXX";
     int fd = mkstemp(temporary.data());
-    if (fd < 0)
+    if (fd < 0) {
+        headless::SetLastErrorFromErrno(errno);
         return false;
+    }
     const char *p = contents.data();
     size_t left = contents.size();
-    bool ok = true;
-    while (ok && left > 0) {
+    int error = 0;
+    while (error == 0 && left > 0) {
         ssize_t wrote = write(fd, p, left);
         if (wrote <= 0)
-            ok = false;
+            error = wrote < 0 ? errno : ENOSPC;
         else
             p += wrote, left -= static_cast<size_t>(wrote);
     }
     struct stat original;
     mode_t mode = stat(path.c_str(), &original) == 0 ? original.st_mode & 07777 : 0644;
-    ok = ok && fchmod(fd, mode) == 0 && fsync(fd) == 0;
-    ok = close(fd) == 0 && ok;
-    if (ok && std::rename(temporary.c_str(), path.c_str()) == 0)
+    if (error == 0 && (fchmod(fd, mode) != 0 || fsync(fd) != 0))
+        error = errno;
+    if (close(fd) != 0 && error == 0)
+        error = errno;
+    if (error == 0 && std::rename(temporary.c_str(), path.c_str()) == 0)
         return true;
+    headless::SetLastErrorFromErrno(error != 0 ? error : errno);
     unlink(temporary.c_str());
     return false;
 }
@@ -179,7 +179,7 @@ DWORD WINAPI GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR default
     std::string fallback = Trim(default_text != nullptr ? default_text : "");
     std::string contents;
     if (section == nullptr || key == nullptr || file_name == nullptr ||
-        !ReadFile(HostPath(file_name), &contents))
+        !ReadFile(headless::HostPath(file_name), &contents))
         return CopyOut(fallback, buffer, size);
     std::vector<Line> lines = SplitLines(contents);
     size_t header, end, index;
@@ -193,10 +193,12 @@ DWORD WINAPI GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR default
 BOOL WINAPI WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR text, LPCSTR file_name) {
     if (section == nullptr || file_name == nullptr)
         return FALSE;
-    const std::string path = HostPath(file_name);
+    const std::string path = headless::HostPath(file_name);
     std::string contents;
-    if (!ReadFile(path, &contents) && access(path.c_str(), F_OK) == 0)
+    if (!ReadFile(path, &contents) && access(path.c_str(), F_OK) == 0) {
+        headless::SetLastErrorFromErrno(errno);
         return FALSE;
+    }
     std::vector<Line> lines = SplitLines(contents);
     // A last line without its line end gets one before anything is added after it; a lone CR
     // is no line end, or the next section's header would share its line.

@@ -281,9 +281,24 @@ typedef LONG(WINAPI *LPTOP_LEVEL_EXCEPTION_FILTER)(EXCEPTION_POINTERS *);
 #define EXCEPTION_CONTINUE_SEARCH 0
 #define ERROR_SUCCESS 0L
 #define ERROR_FILE_NOT_FOUND 2L
+#define ERROR_PATH_NOT_FOUND 3L
+#define ERROR_ACCESS_DENIED 5L
 #define ERROR_INVALID_HANDLE 6L
+#define ERROR_WRITE_PROTECT 19L
 #define ERROR_INVALID_PARAMETER 87L
+#define ERROR_DISK_FULL 112L
+#define ERROR_INSUFFICIENT_BUFFER 122L
+#define ERROR_ALREADY_EXISTS 183L
+#define ERROR_FILENAME_EXCED_RANGE 206L
 #define ERROR_MORE_DATA 234L
+#define ERROR_MR_MID_NOT_FOUND 317L
+#define INVALID_FILE_ATTRIBUTES ((DWORD)-1)
+#define FILE_ATTRIBUTE_DIRECTORY 0x00000010
+#define FILE_ATTRIBUTE_NORMAL 0x00000080
+#define FORMAT_MESSAGE_IGNORE_INSERTS 0x00000200
+#define FORMAT_MESSAGE_FROM_SYSTEM 0x00001000
+#define MB_OK 0x00000000L
+#define MB_ICONERROR 0x00000010L
 #define REG_BINARY 3
 #define REG_DWORD 4
 #define REG_SZ 1
@@ -294,6 +309,7 @@ typedef LONG(WINAPI *LPTOP_LEVEL_EXCEPTION_FILTER)(EXCEPTION_POINTERS *);
 // profile.cpp).
 LPSTR WINAPI GetCommandLineA();
 HMODULE WINAPI GetModuleHandleA(LPCSTR module_name);
+int WINAPI LoadStringA(HINSTANCE instance, UINT id, LPSTR buffer, int size);
 [[noreturn]] void WINAPI ExitProcess(UINT exit_code);
 BOOL WINAPI GetVersionExA(LPOSVERSIONINFOA info);
 DWORD WINAPI GetTickCount();
@@ -307,6 +323,14 @@ DWORD WINAPI GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR default
                                       DWORD size, LPCSTR file_name);
 BOOL WINAPI WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR text, LPCSTR file_name);
 LONG WINAPI UnhandledExceptionFilter(EXCEPTION_POINTERS *info);
+
+// KERNEL32: files, folders and errors (file.cpp).
+DWORD WINAPI GetLastError();
+DWORD WINAPI GetFileAttributesA(LPCSTR file_name);
+BOOL WINAPI CreateDirectoryA(LPCSTR path, void *security);
+BOOL WINAPI DeleteFileA(LPCSTR file_name);
+DWORD WINAPI FormatMessageA(DWORD flags, const void *source, DWORD message_id, DWORD language_id,
+                            LPSTR buffer, DWORD size, void *arguments);
 LPTOP_LEVEL_EXCEPTION_FILTER WINAPI
 SetUnhandledExceptionFilter(LPTOP_LEVEL_EXCEPTION_FILTER filter);
 
@@ -352,6 +376,7 @@ INT_PTR WINAPI DialogBoxParamA(HINSTANCE instance, LPCSTR template_name, HWND ow
 BOOL WINAPI EndDialog(HWND dialog, INT_PTR result);
 HWND WINAPI GetDlgItem(HWND dialog, int id);
 LRESULT WINAPI SendDlgItemMessageA(HWND dialog, int id, UINT message, WPARAM wparam, LPARAM lparam);
+int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
 
 // COMCTL32 (dialog.cpp).
 void WINAPI InitCommonControls();

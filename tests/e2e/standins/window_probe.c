@@ -5,6 +5,11 @@
                                   1005); prints "none" and exits with 1 when there is none
      window_probe children <hwnd> one line per child window: "child <hwnd> class <class> title
                                   <title> rect <l> <t> <r> <b> visible <0|1>"
+     window_probe labels          the texts of the labels of the topmost window titled
+                                  "Frellis" (the dialog, or a message box over it) in order,
+                                  one line each, in UTF-8 as the window holds them (Unicode), so
+                                  that a label that went through a code page that lacks its
+                                  characters shows as the question marks it became
    Screenshots cannot read numbers reliably; WM_GETTEXT can. */
 #include <windows.h>
 #include <stdio.h>
@@ -52,6 +57,20 @@ static BOOL CALLBACK ShowChild(HWND child, LPARAM unused) {
     return TRUE;
 }
 
+static BOOL CALLBACK ShowLabel(HWND child, LPARAM unused) {
+    (void)unused;
+    char cls[16] = "";
+    GetClassNameA(child, cls, sizeof cls);
+    if (_stricmp(cls, "Static") != 0)
+        return TRUE;
+    WCHAR text[1024] = L"";
+    char utf8[4096] = "";
+    GetWindowTextW(child, text, sizeof text / sizeof text[0]);
+    WideCharToMultiByte(CP_UTF8, 0, text, -1, utf8, sizeof utf8, NULL, NULL);
+    printf("%s\n", utf8);
+    return TRUE;
+}
+
 int main(int argc, char **argv) {
     if (argc == 2 && strcmp(argv[1], "dialog") == 0)
         return ShowDialog();
@@ -59,6 +78,13 @@ int main(int argc, char **argv) {
         EnumChildWindows((HWND)(ULONG_PTR)strtoul(argv[2], NULL, 10), ShowChild, 0);
         return 0;
     }
-    fprintf(stderr, "usage: window_probe dialog | children <hwnd>\n");
+    if (argc == 2 && strcmp(argv[1], "labels") == 0) {
+        HWND dialog = FindWindowA("#32770", "Frellis");
+        if (!dialog)
+            return 1;
+        EnumChildWindows(dialog, ShowLabel, 0);
+        return 0;
+    }
+    fprintf(stderr, "usage: window_probe dialog | children <hwnd> | labels\n");
     return 2;
 }

@@ -1,0 +1,174 @@
+// KERNEL32's files, folders and errors on the host's file system: GetFileAttributesA,
+// CreateDirectoryA, DeleteFileA, the last-error value and FormatMessageA with the system's
+// English texts for the errors that these calls report.
+#include "platform/headless/file.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+namespace {
+
+DWORD last_error = ERROR_SUCCESS;
+int writes_before_disk_full = -1;
+
+struct ErrorText {
+    DWORD code;
+    const char *text;
+};
+// The texts a Windows system in English gives for the errors the headless calls report.
+const ErrorText error_texts[] = {
+    {ERROR_SUCCESS, "The operation completed successfully."},
+    {ERROR_FILE_NOT_FOUND, "The system cannot find the file specified."},
+    {ERROR_PATH_NOT_FOUND, "The system cannot find the path specified."},
+    {ERROR_ACCESS_DENIED, "Access is denied."},
+    {ERROR_WRITE_PROTECT, "The media is write protected."},
+    {ERROR_DISK_FULL, "There is not enough space on the disk."},
+    {ERROR_ALREADY_EXISTS, "Cannot create a file when that file already exists."},
+    {ERROR_FILENAME_EXCED_RANGE, "The filename or extension is too long."},
+};
+
+DWORD ErrorFromErrno(int error_number) {
+    switch (error_number) {
+    case 0:
+        return ERROR_SUCCESS;
+    case ENOENT:
+        return ERROR_PATH_NOT_FOUND;
+    case ENOTDIR:
+        return ERROR_PATH_NOT_FOUND;
+    case EACCES:
+    case EPERM:
+    case EISDIR:
+        return ERROR_ACCESS_DENIED;
+    case EROFS:
+        return ERROR_WRITE_PROTECT;
+    case ENOSPC:
+    case EDQUOT:
+        return ERROR_DISK_FULL;
+    case EEXIST:
+        return ERROR_ALREADY_EXISTS;
+    case ENAMETOOLONG:
+        return ERROR_FILENAME_EXCED_RANGE;
+    default:
+        return ERROR_ACCESS_DENIED;
+    }
+}
+
+// What a call on one file reports: a missing file in a folder that exists is "file not found",
+// a missing folder on the way "path not found".
+DWORD FileError(const char *file_name, int error_number) {
+    if (error_number != ENOENT)
+        return ErrorFromErrno(error_number);
+    const std::string path = headless::HostPath(file_name);
+    const size_t slash = path.rfind('/');
+    struct stat folder;
+    if (slash != std::string::npos && slash > 0 &&
+        stat(path.substr(0, slash).c_str(), &folder) != 0)
+        return ERROR_PATH_NOT_FOUND;
+    return ERROR_FILE_NOT_FOUND;
+}
+
+} // namespace
+
+namespace headless {
+
+void ResetFiles() {
+    last_error = ERROR_SUCCESS;
+    writes_before_disk_full = -1;
+}
+
+std::string HostPath(const char *windows_path) {
+    std::string path = windows_path;
+    for (char &c : path) {
+        if (c == '\\')
+            c = '/';
+    }
+    return path;
+}
+
+void SetLastErrorFromErrno(int error_number) {
+    last_error = ErrorFromErrno(error_number);
+}
+
+void SetWritesBeforeDiskFull(int writes) {
+    writes_before_disk_full = writes;
+}
+
+bool TakeDiskWrite() {
+    if (writes_before_disk_full == 0) {
+        last_error = ERROR_DISK_FULL;
+        return false;
+    }
+    if (writes_before_disk_full > 0)
+        --writes_before_disk_full;
+    return true;
+}
+
+} // namespace headless
+
+DWORD WINAPI GetLastError() {
+    return last_error;
+}
+
+DWORD WINAPI GetFileAttributesA(LPCSTR file_name) {
+    struct stat info;
+    if (file_name == nullptr) {
+        last_error = ERROR_INVALID_PARAMETER;
+        return INVALID_FILE_ATTRIBUTES;
+    }
+    if (stat(headless::HostPath(file_name).c_str(), &info) != 0) {
+        last_error = FileError(file_name, errno);
+        return INVALID_FILE_ATTRIBUTES;
+    }
+    return S_ISDIR(info.st_mode) ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_NORMAL;
+}
+
+BOOL WINAPI CreateDirectoryA(LPCSTR path, void *security) {
+    (void)security;
+    if (path == nullptr || mkdir(headless::HostPath(path).c_str(), 0777) != 0) {
+        headless::SetLastErrorFromErrno(path == nullptr ? ENOENT : errno);
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL WINAPI DeleteFileA(LPCSTR file_name) {
+    if (file_name == nullptr) {
+        last_error = ERROR_INVALID_PARAMETER;
+        return FALSE;
+    }
+    if (unlink(headless::HostPath(file_name).c_str()) != 0) {
+        last_error = FileError(file_name, errno);
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// Only what the saver asks for: a system message by number, without inserts, into the
+// caller's buffer, ending with the line break that the system's texts carry.
+DWORD WINAPI FormatMessageA(DWORD flags, const void *source, DWORD message_id, DWORD language_id,
+                            LPSTR buffer, DWORD size, void *arguments) {
+    (void)source;
+    (void)language_id;
+    (void)arguments;
+    if (!(flags & FORMAT_MESSAGE_FROM_SYSTEM) || buffer == nullptr) {
+        last_error = ERROR_INVALID_PARAMETER;
+        return 0;
+    }
+    for (const ErrorText &entry : error_texts) {
+        if (entry.code != message_id)
+            continue;
+        const size_t length = std::strlen(entry.text) + 2;
+        if (length >= size) {
+            last_error = ERROR_INSUFFICIENT_BUFFER;
+            return 0;
+        }
+        std::memcpy(buffer, entry.text, length - 2);
+        std::memcpy(buffer + length - 2, "\r\n", 3);
+        return static_cast<DWORD>(length);
+    }
+    last_error = ERROR_MR_MID_NOT_FOUND;
+    return 0;
+}

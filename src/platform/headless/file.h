@@ -1,0 +1,26 @@
+// Test controls and shared helpers of the headless file area (file.cpp): the thread's last-error
+// value with its messages, the file and folder calls, and Windows paths on the host's files.
+#pragma once
+
+#include <string>
+
+#include "platform/headless/windows.h"
+
+namespace headless {
+
+void ResetFiles();
+
+// A Windows path as a host path: backslashes become slashes, so "\\tmp\\saver\\Frellis.ini" is
+// /tmp/saver/Frellis.ini and ".\\Frellis.ini" lies in the current directory.
+std::string HostPath(const char *windows_path);
+
+// Sets the last-error value for a failed host call, from its errno.
+void SetLastErrorFromErrno(int error_number);
+
+// The disk fills up: after this many more successful file writes, every write fails with
+// ERROR_DISK_FULL. Negative (after a reset) means no limit.
+void SetWritesBeforeDiskFull(int writes);
+// Asked by every writer before it writes: false (and ERROR_DISK_FULL) once the disk is full.
+bool TakeDiskWrite();
+
+} // namespace headless
