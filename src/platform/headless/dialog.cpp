@@ -20,7 +20,6 @@ constexpr char kEditClass[] = "edit";
 constexpr char kStaticClass[] = "static";
 
 constexpr WPARAM kBackspace = 0x08;   // VK_BACK, also the character it types
-constexpr WPARAM kTab = 0x09;         // VK_TAB
 constexpr WORD kButtonClicked = 0;    // BN_CLICKED
 constexpr WORD kEditChanged = 0x0300; // EN_CHANGE
 
@@ -72,65 +71,24 @@ HWND FirstTabStop(HWND dialog) {
     return nullptr;
 }
 
-// The tab stop after (or before) the given control, wrapping round.
-HWND NextTabStop(HWND dialog, HWND from, bool backwards) {
-    std::vector<HWND> stops;
-    for (HWND child : headless::Children(dialog))
-        if (headless::WindowStyle(child) & WS_TABSTOP)
-            stops.push_back(child);
-    if (stops.empty())
-        return nullptr;
-    size_t at = 0;
-    while (at < stops.size() && stops[at] != from)
-        ++at;
-    if (at == stops.size())
-        return backwards ? stops.back() : stops.front();
-    const size_t count = stops.size();
-    return stops[(at + (backwards ? count - 1 : 1)) % count];
+void SendButtonCommand(HWND dialog, int id, bool post) {
+    const WPARAM command = Command(id, kButtonClicked);
+    const LPARAM button = reinterpret_cast<LPARAM>(GetDlgItem(dialog, id));
+    if (post)
+        PostMessageA(dialog, WM_COMMAND, command, button);
+    else
+        SendMessageA(dialog, WM_COMMAND, command, button);
 }
 
-// Focus that arrives by dialog navigation selects an edit box's whole text.
-void FocusByNavigation(HWND control) {
-    SetFocus(control);
-    if (edit_selected_all.count(control))
-        edit_selected_all[control] = true;
-}
-
-// Enter presses the focused push button, else the default push button, else IDOK.
-int DefaultCommandId(HWND dialog) {
-    HWND focus = GetFocus();
-    if (focus && GetParent(focus) == dialog &&
-        headless::WindowClassName(focus) == std::string(kButtonClass))
-        return headless::WindowId(focus);
-    for (HWND child : headless::Children(dialog))
-        if (headless::WindowClassName(child) == std::string(kButtonClass) &&
-            (headless::WindowStyle(child) & 0x0F) == BS_DEFPUSHBUTTON)
-            return headless::WindowId(child);
-    return IDOK;
-}
-
-// The keyboard interface of a dialog: Enter, Escape and Tab belong to the dialog, not to the
-// control that has the focus. True when the message was used up here.
+// Enter and Escape belong to the dialog, not to the control that has the focus. Enter presses
+// the default push button, which in template 2003 is OK, the only button. True when the message
+// was used up here.
 bool DialogKey(HWND dialog, const MSG &msg) {
-    if (msg.message != WM_KEYDOWN || !headless::IsSelfOrDescendant(dialog, msg.hwnd))
+    if (msg.message != WM_KEYDOWN || !headless::IsSelfOrDescendant(dialog, msg.hwnd) ||
+        (msg.wParam != VK_RETURN && msg.wParam != VK_ESCAPE))
         return false;
-    switch (msg.wParam) {
-    case VK_RETURN: {
-        const int id = DefaultCommandId(dialog);
-        SendMessageA(dialog, WM_COMMAND, Command(id, kButtonClicked),
-                     reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
-        return true;
-    }
-    case VK_ESCAPE:
-        SendMessageA(dialog, WM_COMMAND, Command(IDCANCEL, kButtonClicked),
-                     reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDCANCEL)));
-        return true;
-    case kTab:
-        FocusByNavigation(NextTabStop(dialog, GetFocus(), false));
-        return true;
-    default:
-        return false;
-    }
+    SendButtonCommand(dialog, msg.wParam == VK_RETURN ? IDOK : IDCANCEL, false);
+    return true;
 }
 
 LRESULT CALLBACK DialogWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
@@ -148,8 +106,7 @@ LRESULT CALLBACK DialogWindowProc(HWND window, UINT message, WPARAM wparam, LPAR
     switch (message) {
     case WM_CLOSE:
         // A dialog is not destroyed by a close request: it becomes the Cancel command.
-        PostMessageA(window, WM_COMMAND, Command(IDCANCEL, kButtonClicked),
-                     reinterpret_cast<LPARAM>(GetDlgItem(window, IDCANCEL)));
+        SendButtonCommand(window, IDCANCEL, true);
         return 0;
     case WM_ACTIVATE:
         if (!state)
@@ -181,10 +138,6 @@ LRESULT CALLBACK ButtonProc(HWND window, UINT message, WPARAM wparam, LPARAM lpa
         return 0;
     case WM_LBUTTONUP:
         Notify(window, kButtonClicked);
-        return 0;
-    case WM_CHAR:
-        if (wparam == ' ')
-            Notify(window, kButtonClicked);
         return 0;
     default:
         return DefWindowProcA(window, message, wparam, lparam);
@@ -283,28 +236,19 @@ int Clamp(int value, int a, int b) {
     return value < low ? low : (value > high ? high : value);
 }
 
-// The position as the buddy shows it: decimal digits, grouped by thousands unless
-// UDS_NOTHOUSANDS.
+// With UDS_SETBUDDYINT the buddy shows the position in plain digits (template 2003's up-downs
+// all have UDS_NOTHOUSANDS) ...
 void ShowPosition(HWND updown, const UpDownState &state) {
-    if (!state.buddy || !(headless::WindowStyle(updown) & UDS_SETBUDDYINT))
-        return;
-    std::string digits = std::to_string(std::abs(state.position));
-    if (!(headless::WindowStyle(updown) & UDS_NOTHOUSANDS))
-        for (int at = static_cast<int>(digits.size()) - 3; at > 0; at -= 3)
-            digits.insert(static_cast<size_t>(at), ",");
-    SetEditText(state.buddy, state.position < 0 ? "-" + digits : digits);
+    if (state.buddy && (headless::WindowStyle(updown) & UDS_SETBUDDYINT))
+        SetEditText(state.buddy, std::to_string(state.position));
 }
 
-// With UDS_SETBUDDYINT the buddy's text is the position, as far as it reads as a number in the
-// range; anything else leaves the position as it was.
+// ... and the buddy's text is the position, as far as it reads as a number in the range;
+// anything else leaves the position as it was.
 void ReadBuddy(HWND updown, UpDownState *state) {
     if (!state->buddy || !(headless::WindowStyle(updown) & UDS_SETBUDDYINT))
         return;
-    std::string text = headless::WindowText(state->buddy);
-    std::string digits;
-    for (char c : text)
-        if (c != ',')
-            digits.push_back(c);
+    const std::string digits = headless::WindowText(state->buddy);
     if (digits.empty() || digits.size() > 6)
         return;
     char *end = nullptr;
@@ -315,18 +259,13 @@ void ReadBuddy(HWND updown, UpDownState *state) {
 }
 
 // One step of the arrows: up moves toward the upper end of the range, whichever end is
-// numerically larger; past an end the value wraps with UDS_WRAP and stays put without it.
+// numerically larger; past an end the value stays put (no up-down of template 2003 has UDS_WRAP).
 void Step(HWND updown, bool up) {
     UpDownState &state = updowns[updown];
     ReadBuddy(updown, &state);
-    const int direction = (state.upper >= state.lower) == up ? 1 : -1;
-    int next = state.position + direction;
-    if (next != Clamp(next, state.lower, state.upper)) {
-        if (!(headless::WindowStyle(updown) & UDS_WRAP))
-            return;
-        next = direction > 0 ? Clamp(INT32_MIN, state.lower, state.upper)
-                             : Clamp(INT32_MAX, state.lower, state.upper);
-    }
+    const int next = state.position + ((state.upper >= state.lower) == up ? 1 : -1);
+    if (next != Clamp(next, state.lower, state.upper))
+        return;
     state.position = next;
     ShowPosition(updown, state);
 }
@@ -370,8 +309,6 @@ LRESULT CALLBACK UpDownProc(HWND window, UINT message, WPARAM wparam, LPARAM lpa
         updowns[window].upper = static_cast<int16_t>(LOWORD(lparam));
         updowns[window].lower = static_cast<int16_t>(HIWORD(lparam));
         return 0;
-    case UDM_GETRANGE:
-        return MAKELONG(updowns[window].upper, updowns[window].lower);
     case UDM_SETPOS: {
         UpDownState &state = updowns[window];
         const int previous = state.position;
@@ -379,11 +316,6 @@ LRESULT CALLBACK UpDownProc(HWND window, UINT message, WPARAM wparam, LPARAM lpa
         ShowPosition(window, state);
         return previous;
     }
-    case UDM_GETPOS:
-        ReadBuddy(window, &updowns[window]);
-        return MAKELONG(updowns[window].position, 0);
-    case UDM_GETBUDDY:
-        return reinterpret_cast<LRESULT>(updowns[window].buddy);
     case WM_KEYDOWN:
         if (wparam == VK_UP || wparam == VK_DOWN)
             Step(window, wparam == VK_UP);
@@ -536,7 +468,9 @@ void ReplaceEditText(HWND dialog, int id, const char *text) {
     HWND edit = GetDlgItem(dialog, id);
     if (!edit)
         return;
-    FocusByNavigation(edit);
+    // Tabbing to an edit box selects its whole text.
+    SetFocus(edit);
+    edit_selected_all[edit] = true;
     if (!*text)
         PressKey(kBackspace);
     for (const char *c = text; *c; ++c)
@@ -565,9 +499,8 @@ INT_PTR WINAPI DialogBoxParamA(HINSTANCE instance, LPCSTR template_name, HWND ow
     HWND first = FirstTabStop(dialog);
     if (SendMessageA(dialog, WM_INITDIALOG, reinterpret_cast<WPARAM>(first), init_param) && first)
         SetFocus(first);
-    // Shown at last: DS_SETFOREGROUND brings the dialog to the foreground.
-    if (FindDialog(dialog) && !FindDialog(dialog)->ended &&
-        (FRELLIS_DIALOG_STYLE & DS_SETFOREGROUND))
+    // Shown at last: the template's DS_SETFOREGROUND brings the dialog to the foreground.
+    if (FindDialog(dialog) && !FindDialog(dialog)->ended)
         SetForegroundWindow(dialog);
     RunModalLoop(dialog);
 

@@ -8,10 +8,8 @@
 
 namespace {
 
-// Stock object numbers of GetStockObject that are not in the declared subset.
-constexpr int kWhiteBrush = 0;
-constexpr int kNullPen = 8;
-constexpr int kStockCount = 9;
+// The stock objects run up to BLACK_PEN; only those of the declared subset exist.
+constexpr int kStockCount = BLACK_PEN + 1;
 
 // A bitmap is never larger than this many pixels (1 GiB); larger requests fail like an
 // allocation failure would.
@@ -30,7 +28,6 @@ struct Surface {
 struct GdiObject {
     ObjectKind kind;
     bool stock = false;
-    bool draws = true; // false for null pens and brushes
     uint32_t color = 0;
     int selections = 0; // device contexts holding this object
     Surface bitmap;
@@ -41,7 +38,6 @@ struct DeviceContext {
     HWND window = nullptr;
     int handed_out = 0; // GetDC calls not yet matched by ReleaseDC
     HGDIOBJ pen = nullptr;
-    HGDIOBJ brush = nullptr;
     HGDIOBJ bitmap = nullptr;
 };
 
@@ -85,12 +81,11 @@ DeviceContext *FindDc(HDC handle) {
     return it == dcs.end() ? nullptr : &it->second;
 }
 
-HGDIOBJ NewObject(ObjectKind kind, uint32_t color, bool draws, bool stock) {
+HGDIOBJ NewObject(ObjectKind kind, uint32_t color, bool stock) {
     HGDIOBJ handle = NextHandle<HGDIOBJ>();
     GdiObject &object = objects[handle];
     object.kind = kind;
     object.color = color;
-    object.draws = draws;
     object.stock = stock;
     return handle;
 }
@@ -115,7 +110,6 @@ HDC NewDc(DcKind kind, HWND window) {
     dc.kind = kind;
     dc.window = window;
     Select(&dc.pen, stock_objects[BLACK_PEN]);
-    Select(&dc.brush, stock_objects[kWhiteBrush]);
     if (kind == DcKind::kMemory)
         Select(&dc.bitmap, default_bitmap);
     return handle;
@@ -251,14 +245,13 @@ void ResetGdi() {
     flush_calls = 0;
     pixels_painted = 0;
     std::fill(std::begin(stock_objects), std::end(stock_objects), nullptr);
-    stock_objects[kWhiteBrush] = NewObject(ObjectKind::kBrush, 0x00FFFFFF, true, true);
-    stock_objects[BLACK_BRUSH] = NewObject(ObjectKind::kBrush, 0x00000000, true, true);
-    stock_objects[NULL_BRUSH] = NewObject(ObjectKind::kBrush, 0x00000000, false, true);
-    stock_objects[WHITE_PEN] = NewObject(ObjectKind::kPen, 0x00FFFFFF, true, true);
-    stock_objects[BLACK_PEN] = NewObject(ObjectKind::kPen, 0x00000000, true, true);
-    stock_objects[kNullPen] = NewObject(ObjectKind::kPen, 0x00000000, false, true);
+    // The black brush only paints window backgrounds, which the headless screen has black
+    // already; no device context selects a brush.
+    stock_objects[BLACK_BRUSH] = NewObject(ObjectKind::kBrush, 0x00000000, true);
+    stock_objects[WHITE_PEN] = NewObject(ObjectKind::kPen, 0x00FFFFFF, true);
+    stock_objects[BLACK_PEN] = NewObject(ObjectKind::kPen, 0x00000000, true);
     // Every new memory device context holds this 1x1 bitmap until another is selected.
-    default_bitmap = NewObject(ObjectKind::kBitmap, 0, true, true);
+    default_bitmap = NewObject(ObjectKind::kBitmap, 0, true);
     MakeSurface(&FindObject(default_bitmap)->bitmap, 1, 1);
 }
 
@@ -362,7 +355,7 @@ HBITMAP WINAPI CreateCompatibleBitmap(HDC handle, int width, int height) {
         return reinterpret_cast<HBITMAP>(default_bitmap);
     if (int64_t{width} * height > kMaxBitmapPixels)
         return nullptr;
-    HGDIOBJ bitmap = NewObject(ObjectKind::kBitmap, 0, true, false);
+    HGDIOBJ bitmap = NewObject(ObjectKind::kBitmap, 0, false);
     MakeSurface(&FindObject(bitmap)->bitmap, width, height);
     return reinterpret_cast<HBITMAP>(bitmap);
 }
@@ -370,11 +363,9 @@ HBITMAP WINAPI CreateCompatibleBitmap(HDC handle, int width, int height) {
 HGDIOBJ WINAPI SelectObject(HDC handle, HGDIOBJ object_handle) {
     DeviceContext *dc = FindDc(handle);
     GdiObject *object = FindObject(object_handle);
-    if (!dc || !object)
+    if (!dc || !object || object->kind == ObjectKind::kBrush)
         return nullptr;
     HGDIOBJ *slot = &dc->pen;
-    if (object->kind == ObjectKind::kBrush)
-        slot = &dc->brush;
     if (object->kind == ObjectKind::kBitmap) {
         // Only a memory device context takes a bitmap, and a bitmap lives in one context at a
         // time (the shared default bitmap excepted).
@@ -402,18 +393,17 @@ BOOL WINAPI DeleteDC(HDC handle) {
     if (!dc || dc->kind != DcKind::kMemory)
         return FALSE;
     Select(&dc->pen, nullptr);
-    Select(&dc->brush, nullptr);
     Select(&dc->bitmap, nullptr);
     dcs.erase(handle);
     return TRUE;
 }
 
-// Every pen is drawn one pixel wide; styles other than the null pen draw solid.
+// Pens are solid and drawn one pixel wide.
 HPEN WINAPI CreatePen(int style, int width, COLORREF color) {
     EnsureStockObjects();
-    if (style < 0 || style > 6 || width < 0)
+    if (style != PS_SOLID || width < 0)
         return nullptr;
-    return static_cast<HPEN>(NewObject(ObjectKind::kPen, color & 0x00FFFFFF, style != 5, false));
+    return static_cast<HPEN>(NewObject(ObjectKind::kPen, color & 0x00FFFFFF, false));
 }
 
 BOOL WINAPI Polyline(HDC handle, const POINT *points, int count) {
@@ -422,8 +412,6 @@ BOOL WINAPI Polyline(HDC handle, const POINT *points, int count) {
     if (!dc || !points || count < 2 || !ResolveTarget(handle, &t))
         return FALSE;
     const GdiObject *pen = FindObject(dc->pen);
-    if (!pen->draws)
-        return TRUE;
     for (int i = 0; i + 1 < count; ++i)
         DrawSegment(t, t.origin_x + points[i].x, t.origin_y + points[i].y,
                     t.origin_x + points[i + 1].x, t.origin_y + points[i + 1].y, pen->color);

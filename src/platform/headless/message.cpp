@@ -41,7 +41,6 @@ std::deque<MSG> input;
 bool quit_pending = false;
 int quit_code = 0;
 std::vector<Timer> timers;
-UINT_PTR next_thread_timer_id = 0x7FFF;
 std::vector<Event> events;
 uint64_t next_event_order = 0;
 std::vector<std::string> registered_messages;
@@ -54,21 +53,15 @@ int spin_count = 0;
     std::abort();
 }
 
-// Windows' retrieval filter: NULL takes every message of the thread, (HWND)-1 only the thread's
-// own messages, a window its own messages and those of its children.
+// Windows' retrieval filter: NULL takes every message of the thread, a window its own messages
+// and those of its children.
 bool MatchesWindow(HWND filter, HWND window) {
-    if (!filter)
-        return true;
-    if (filter == reinterpret_cast<HWND>(-1))
-        return window == nullptr;
-    return window && headless::IsSelfOrDescendant(filter, window);
+    return !filter || (window && headless::IsSelfOrDescendant(filter, window));
 }
 
-// Both limits 0, or a minimum above the maximum, take every message.
+// Both limits 0 take every message.
 bool MatchesRange(UINT first, UINT last, UINT message) {
-    if ((first == 0 && last == 0) || first > last)
-        return true;
-    return message >= first && message <= last;
+    return (first == 0 && last == 0) || (message >= first && message <= last);
 }
 
 MSG Make(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
@@ -142,8 +135,8 @@ bool Take(MSG *msg, HWND filter, UINT first, UINT last, bool remove) {
                          MAKELPARAM(1, msg->message)); // HTCLIENT
         return true;
     }
-    // Windows that wait for painting; thread messages alone ((HWND)-1) never include them.
-    if (MatchesRange(first, last, WM_PAINT) && filter != reinterpret_cast<HWND>(-1)) {
+    // Windows that wait for painting.
+    if (MatchesRange(first, last, WM_PAINT)) {
         if (HWND window = headless::WindowToPaint(filter)) {
             *msg = Make(window, WM_PAINT, 0, 0);
             return true;
@@ -190,10 +183,6 @@ Timer *FindTimer(HWND window, UINT_PTR id) {
     return nullptr;
 }
 
-MSG InputMessage(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-    return Make(window, message, wparam, lparam);
-}
-
 void QueueMouse(UINT message, WPARAM wparam) {
     POINT at;
     GetCursorPos(&at);
@@ -203,7 +192,7 @@ void QueueMouse(UINT message, WPARAM wparam) {
     RECT client;
     headless::WindowClientOnScreen(window, &client);
     const LPARAM where = MAKELPARAM(at.x - client.left, at.y - client.top);
-    input.push_back(InputMessage(window, message, wparam, where));
+    input.push_back(Make(window, message, wparam, where));
 }
 
 } // namespace
@@ -216,7 +205,6 @@ void ResetMessages() {
     quit_pending = false;
     quit_code = 0;
     timers.clear();
-    next_thread_timer_id = 0x7FFF;
     events.clear();
     next_event_order = 0;
     registered_messages.clear();
@@ -262,10 +250,9 @@ void PressKey(UINT virtual_key, bool alt) {
         return;
     const LPARAM context = alt ? (1 << 29) : 0;
     const LPARAM released = static_cast<LPARAM>(static_cast<DWORD>(3u << 30));
+    input.push_back(Make(window, alt ? WM_SYSKEYDOWN : WM_KEYDOWN, virtual_key, 1 | context));
     input.push_back(
-        InputMessage(window, alt ? WM_SYSKEYDOWN : WM_KEYDOWN, virtual_key, 1 | context));
-    input.push_back(
-        InputMessage(window, alt ? WM_SYSKEYUP : WM_KEYUP, virtual_key, 1 | context | released));
+        Make(window, alt ? WM_SYSKEYUP : WM_KEYUP, virtual_key, 1 | context | released));
 }
 
 void PressButton(UINT down_message) {
@@ -305,15 +292,6 @@ UINT TimerRequestedPeriod(HWND window, UINT_PTR id) {
     return timer ? timer->requested : 0;
 }
 
-UINT TimerPeriod(HWND window, UINT_PTR id) {
-    const Timer *timer = FindTimer(window, id);
-    return timer ? timer->period : 0;
-}
-
-int PostedMessages() {
-    return static_cast<int>(posted.size());
-}
-
 void ForgetWindow(HWND window) {
     auto addressed = [window](const MSG &msg) { return msg.hwnd == window; };
     posted.erase(std::remove_if(posted.begin(), posted.end(), addressed), posted.end());
@@ -338,7 +316,7 @@ LRESULT WINAPI SendMessageA(HWND window, UINT message, WPARAM wparam, LPARAM lpa
 }
 
 BOOL WINAPI GetMessageA(LPMSG msg, HWND window, UINT filter_min, UINT filter_max) {
-    if (window && window != reinterpret_cast<HWND>(-1) && !IsWindow(window))
+    if (window && !IsWindow(window))
         return -1;
     while (!Take(msg, window, filter_min, filter_max, true)) {
         const uint64_t next = NextWakeUp(window, filter_min, filter_max);
@@ -355,7 +333,7 @@ BOOL WINAPI GetMessageA(LPMSG msg, HWND window, UINT filter_min, UINT filter_max
 }
 
 BOOL WINAPI PeekMessageA(LPMSG msg, HWND window, UINT filter_min, UINT filter_max, UINT remove) {
-    if (window && window != reinterpret_cast<HWND>(-1) && !IsWindow(window))
+    if (window && !IsWindow(window))
         return FALSE;
     if (!Take(msg, window, filter_min, filter_max, (remove & PM_REMOVE) != 0))
         return FALSE;
@@ -412,8 +390,6 @@ UINT WINAPI RegisterWindowMessageA(LPCSTR name) {
     for (size_t i = 0; i < registered_messages.size(); ++i)
         if (strcasecmp(registered_messages[i].c_str(), name) == 0)
             return static_cast<UINT>(0xC000 + i);
-    if (registered_messages.size() >= 0x4000)
-        return 0;
     registered_messages.push_back(name);
     return static_cast<UINT>(0xC000 + registered_messages.size() - 1);
 }
@@ -423,8 +399,6 @@ UINT_PTR WINAPI SetTimer(HWND window, UINT_PTR id, UINT elapse, TIMERPROC timer_
         return 0;
     const UINT period = std::min(std::max(elapse, user_timer_minimum), user_timer_maximum);
     Timer *timer = FindTimer(window, id);
-    if (!window && !timer)
-        id = next_thread_timer_id--;
     if (!timer) {
         timers.push_back({window, id, 0, 0, nullptr, 0});
         timer = &timers.back();

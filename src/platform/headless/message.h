@@ -34,12 +34,9 @@ void PressButton(UINT down_message);
 void MoveCursor(int x, int y);
 
 int ActiveTimers();
-// The period a timer was asked for, and the one it runs at: Windows raises periods below
-// USER_TIMER_MINIMUM (10 ms) to 10 ms. 0 when the window has no such timer.
+// The period a timer was asked for (Windows runs periods below 10 ms at 10 ms); 0 when the
+// window has no such timer.
 UINT TimerRequestedPeriod(HWND window, UINT_PTR id);
-UINT TimerPeriod(HWND window, UINT_PTR id);
-// Messages waiting in the posted queue now (input and synthesised messages not counted).
-int PostedMessages();
 
 // Between the platform's areas (window.cpp): a window is gone, so its queued messages and
 // timers go with it.

@@ -259,11 +259,6 @@ const char *WindowText(HWND window) {
     return w ? w->text.c_str() : "";
 }
 
-const char *WindowClassName(HWND window) {
-    const Window *w = Find(window);
-    return w ? w->class_name.c_str() : "";
-}
-
 DWORD WindowStyle(HWND window) {
     const Window *w = Find(window);
     return w ? w->style : 0;
@@ -415,8 +410,6 @@ HWND WINAPI CreateWindowExA(DWORD ex_style, LPCSTR class_name, LPCSTR window_nam
             SendNcDestroy(window);
         return nullptr;
     }
-    if (Find(window))
-        Send(window, WM_SIZE, 0, MAKELPARAM(width, height));
     if (Find(window) && (style & WS_VISIBLE)) {
         Send(window, WM_SHOWWINDOW, TRUE, 0);
         if (Window *shown = Find(window))
@@ -555,15 +548,12 @@ BOOL WINAPI SetWindowPos(HWND window, HWND, int x, int y, int cx, int cy, UINT f
     RECT &r = w->rect;
     const int width = (flags & SWP_NOSIZE) ? r.right - r.left : cx;
     const int height = (flags & SWP_NOSIZE) ? r.bottom - r.top : cy;
-    const bool resized = width != r.right - r.left || height != r.bottom - r.top;
     if (!(flags & SWP_NOMOVE)) {
         r.left = x;
         r.top = y;
     }
     r.right = r.left + width;
     r.bottom = r.top + height;
-    if (resized)
-        Send(window, WM_SIZE, 0, MAKELPARAM(width, height));
     return TRUE;
 }
 

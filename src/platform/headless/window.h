@@ -30,7 +30,6 @@ HWND FindChild(HWND parent, int id);
 // The children in creation order, which is their order from the top of the Z-order.
 std::vector<HWND> Children(HWND parent);
 const char *WindowText(HWND window);
-const char *WindowClassName(HWND window);
 DWORD WindowStyle(HWND window);
 // The deepest visible window under a screen point, topmost first; NULL over the bare desktop.
 HWND FindWindowAt(int screen_x, int screen_y);
