@@ -60,7 +60,7 @@ TEST_F(HeadlessWindows, GeometryAndHitTesting) {
     GetClientRect(GetDesktopWindow(), &rect);
     EXPECT_EQ(rect.right, 800);
     EXPECT_EQ(rect.bottom, 600);
-    EXPECT_EQ(headless::FindChild(front, 9), child);
+    EXPECT_EQ(GetDlgItem(front, 9), child);
     EXPECT_EQ(headless::WindowId(child), 9);
     EXPECT_EQ(headless::Children(front), std::vector<HWND>{child});
 }

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -27,7 +28,6 @@ struct DialogState {
     DLGPROC procedure = nullptr;
     bool ended = false;
     INT_PTR result = 0;
-    HWND saved_focus = nullptr; // the control to give the focus back to on reactivation
 };
 
 struct UpDownState {
@@ -40,15 +40,19 @@ struct UpDownState {
 std::map<HWND, DialogState> dialogs;
 std::vector<HWND> running_dialogs; // modal dialogs, innermost last
 std::map<HWND, UpDownState> updowns;
-std::map<HWND, bool> edit_selected_all; // an edit's whole text is selected, so typing replaces it
+std::set<HWND> selected_edits; // edit boxes whose whole text is selected, which typing replaces
 int init_common_controls_calls = 0;
 
 WPARAM Command(int id, WORD code) {
     return static_cast<WPARAM>(static_cast<DWORD>(MAKELONG(id, code)));
 }
 
-LPARAM Point(int x, int y) {
-    return MAKELPARAM(x, y);
+// A left click at a point of the window's client area, queued for the message loop.
+void Click(HWND window, int x, int y) {
+    if (!window)
+        return;
+    PostMessageA(window, WM_LBUTTONDOWN, 0x0001, MAKELPARAM(x, y)); // MK_LBUTTON
+    PostMessageA(window, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
 }
 
 DialogState *FindDialog(HWND dialog) {
@@ -109,18 +113,10 @@ LRESULT CALLBACK DialogWindowProc(HWND window, UINT message, WPARAM wparam, LPAR
         SendButtonCommand(window, IDCANCEL, true);
         return 0;
     case WM_ACTIVATE:
-        if (!state)
-            break;
-        if (LOWORD(wparam) == 0) {
-            HWND focus = GetFocus();
-            if (focus && headless::IsSelfOrDescendant(window, focus) && focus != window)
-                state->saved_focus = focus;
-            return 0;
-        }
-        if (!state->saved_focus || !IsWindow(state->saved_focus))
-            state->saved_focus = FirstTabStop(window);
-        if (state->saved_focus && GetFocus() != state->saved_focus)
-            SetFocus(state->saved_focus);
+        // An activated dialog gives the focus to its first tab stop unless a control has it.
+        if (state && LOWORD(wparam) != 0 && GetParent(GetFocus()) != window)
+            if (HWND first = FirstTabStop(window))
+                SetFocus(first);
         return 0;
     case WM_NCDESTROY:
         dialogs.erase(window);
@@ -153,7 +149,7 @@ LRESULT CALLBACK StaticProc(HWND window, UINT message, WPARAM wparam, LPARAM lpa
         GetWindowRect(GetParent(window), &parent);
         const int x = label.left - parent.left + LOWORD(lparam);
         const int y = label.top - parent.top + HIWORD(lparam);
-        return SendMessageA(GetParent(window), message, wparam, Point(x, y));
+        return SendMessageA(GetParent(window), message, wparam, MAKELPARAM(x, y));
     }
     return DefWindowProcA(window, message, wparam, lparam);
 }
@@ -176,7 +172,7 @@ void SetEditText(HWND edit, const std::string &text) {
 // ES_NUMBER refuses everything but digits.
 void EditChar(HWND edit, WPARAM character) {
     std::string text = headless::WindowText(edit);
-    bool &selected_all = edit_selected_all[edit];
+    const bool selected_all = selected_edits.count(edit) > 0;
     if (character == kBackspace) {
         if (selected_all)
             text.clear();
@@ -191,28 +187,26 @@ void EditChar(HWND edit, WPARAM character) {
             text.clear();
         text.push_back(static_cast<char>(character));
     }
-    selected_all = false;
+    selected_edits.erase(edit);
     SetEditText(edit, text);
 }
 
 LRESULT CALLBACK EditProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
     switch (message) {
-    case WM_NCCREATE:
-        edit_selected_all[window] = false;
-        break;
     case WM_NCDESTROY:
-        edit_selected_all.erase(window);
-        break;
-    case WM_SETTEXT: {
-        const LRESULT result = DefWindowProcA(window, message, wparam, lparam);
-        edit_selected_all[window] = false;
-        Notify(window, kEditChanged);
-        return result;
-    }
+    case WM_SETTEXT:
     case WM_LBUTTONDOWN:
-        SetFocus(window);
-        edit_selected_all[window] = false;
-        return 0;
+        selected_edits.erase(window);
+        if (message == WM_SETTEXT) {
+            const LRESULT result = DefWindowProcA(window, message, wparam, lparam);
+            Notify(window, kEditChanged);
+            return result;
+        }
+        if (message == WM_LBUTTONDOWN) {
+            SetFocus(window);
+            return 0;
+        }
+        break;
     case WM_CHAR:
         EditChar(window, wparam);
         return 0;
@@ -425,7 +419,7 @@ void ResetDialogs() {
     dialogs.clear();
     running_dialogs.clear();
     updowns.clear();
-    edit_selected_all.clear();
+    selected_edits.clear();
     init_common_controls_calls = 0;
 }
 
@@ -438,26 +432,18 @@ int InitCommonControlsCalls() {
 }
 
 void ClickDialogItem(HWND dialog, int id) {
-    HWND item = GetDlgItem(dialog, id);
-    if (!item)
-        return;
-    PostMessageA(item, WM_LBUTTONDOWN, 0x0001, Point(1, 1));
-    PostMessageA(item, WM_LBUTTONUP, 0, Point(1, 1));
+    Click(GetDlgItem(dialog, id), 1, 1);
 }
 
 void ClickDialogBackground(HWND dialog) {
-    PostMessageA(dialog, WM_LBUTTONDOWN, 0x0001, Point(2, 2));
-    PostMessageA(dialog, WM_LBUTTONUP, 0, Point(2, 2));
+    Click(dialog, 2, 2);
 }
 
 void ClickUpDownArrow(HWND dialog, int id, bool up) {
     HWND updown = GetDlgItem(dialog, id);
     RECT rect;
-    if (!updown || !GetWindowRect(updown, &rect))
-        return;
-    const int y = up ? 0 : rect.bottom - rect.top - 1;
-    PostMessageA(updown, WM_LBUTTONDOWN, 0x0001, Point(0, y));
-    PostMessageA(updown, WM_LBUTTONUP, 0, Point(0, y));
+    if (GetWindowRect(updown, &rect))
+        Click(updown, 0, up ? 0 : rect.bottom - rect.top - 1);
 }
 
 void ClickCloseBox(HWND dialog) {
@@ -470,7 +456,7 @@ void ReplaceEditText(HWND dialog, int id, const char *text) {
         return;
     // Tabbing to an edit box selects its whole text.
     SetFocus(edit);
-    edit_selected_all[edit] = true;
+    selected_edits.insert(edit);
     if (!*text)
         PressKey(kBackspace);
     for (const char *c = text; *c; ++c)
@@ -523,7 +509,10 @@ BOOL WINAPI EndDialog(HWND dialog, INT_PTR result) {
 }
 
 HWND WINAPI GetDlgItem(HWND dialog, int id) {
-    return headless::FindChild(dialog, id);
+    for (HWND child : headless::Children(dialog))
+        if (headless::WindowId(child) == id)
+            return child;
+    return nullptr;
 }
 
 LRESULT WINAPI SendDlgItemMessageA(HWND dialog, int id, UINT message, WPARAM wparam,

@@ -150,17 +150,6 @@ struct Target {
     Box clip = {0, 0, 0, 0};
 };
 
-bool Shown(HWND window) {
-    for (HWND w = window; w; w = GetParent(w)) {
-        const DWORD style = headless::WindowStyle(w);
-        if (!(style & WS_VISIBLE))
-            return false;
-        if (!(style & WS_CHILD))
-            return true;
-    }
-    return true;
-}
-
 bool ResolveTarget(HDC handle, Target *target) {
     const DeviceContext *dc = FindDc(handle);
     if (!dc)
@@ -176,7 +165,7 @@ bool ResolveTarget(HDC handle, Target *target) {
     target->origin_y = client.top;
     // A window that is not shown, or whose parents are not, has nothing on the screen to draw
     // into.
-    if (!Shown(dc->window))
+    if (!headless::WindowShown(dc->window))
         client.right = client.left, client.bottom = client.top;
     target->clip = Intersect(target->clip, {client.left, client.top, client.right, client.bottom});
     return true;

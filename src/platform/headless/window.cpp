@@ -11,9 +11,12 @@
 
 namespace {
 
+// A class keeps what windows take from it; its name keeps the letter case it was registered with.
 struct WindowClass {
     std::string name;
-    WNDCLASSA record;
+    WNDPROC procedure;
+    HCURSOR cursor;
+    HBRUSH brush;
 };
 
 struct Window {
@@ -32,15 +35,15 @@ struct Window {
     bool needs_paint = false;
 };
 
-// Real handles are small even numbers; the desktop has a fixed one of its own.
-constexpr uintptr_t desktop_value = 0x10010;
+// Real handles are small even numbers; the desktop has a fixed one of its own. Handles only
+// grow, so the windows, ordered by handle, are in creation order.
+const HWND desktop = reinterpret_cast<HWND>(static_cast<uintptr_t>(0x10010));
 constexpr uintptr_t first_window_value = 0x10020;
 // The arrow cursor a fresh process shows.
 const HCURSOR arrow_cursor = reinterpret_cast<HCURSOR>(static_cast<uintptr_t>(0x10003));
 
 std::vector<WindowClass> classes;
-std::map<uintptr_t, Window> windows;
-std::vector<HWND> creation_order;
+std::map<HWND, Window> windows;
 uintptr_t next_window_value = first_window_value;
 int screen_width = 640;
 int screen_height = 480;
@@ -52,18 +55,8 @@ HCURSOR current_cursor = arrow_cursor;
 std::vector<headless::SystemParametersCall> system_parameters_calls;
 bool screen_saver_running = false;
 
-uintptr_t Value(HWND window) {
-    return reinterpret_cast<uintptr_t>(window);
-}
-HWND Handle(uintptr_t value) {
-    return reinterpret_cast<HWND>(value);
-}
-HWND Desktop() {
-    return Handle(desktop_value);
-}
-
 Window *Find(HWND window) {
-    auto it = windows.find(Value(window));
+    auto it = windows.find(window);
     return it == windows.end() ? nullptr : &it->second;
 }
 
@@ -80,19 +73,10 @@ LRESULT Send(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
 
 std::vector<HWND> TopLevelWindows() {
     std::vector<HWND> result;
-    for (HWND window : creation_order) {
-        const Window *w = Find(window);
-        if (w && !(w->style & WS_CHILD))
-            result.push_back(window);
-    }
+    for (const auto &entry : windows)
+        if (!(entry.second.style & WS_CHILD))
+            result.push_back(entry.first);
     return result;
-}
-
-bool ShownOnScreen(HWND window) {
-    for (const Window *w = Find(window); w; w = Find(w->parent))
-        if (!(w->style & WS_VISIBLE))
-            return false;
-    return true;
 }
 
 // The window becomes the active one and takes the foreground; the application gets
@@ -122,7 +106,7 @@ void HandOnActivation(HWND owner) {
     }
     std::vector<HWND> tops = TopLevelWindows();
     for (auto it = tops.rbegin(); it != tops.rend(); ++it) {
-        if (ShownOnScreen(*it)) {
+        if (headless::WindowShown(*it)) {
             Activate(*it);
             return;
         }
@@ -136,19 +120,13 @@ void Collect(HWND window, std::vector<HWND> *pre_order) {
         Collect(child, pre_order);
 }
 
-void Forget(HWND window) {
-    headless::ForgetWindow(window);
-    windows.erase(Value(window));
-    creation_order.erase(std::remove(creation_order.begin(), creation_order.end(), window),
-                         creation_order.end());
-}
-
 // The window and its children are gone once each has had WM_NCDESTROY, children first.
 void SendNcDestroy(HWND window) {
     for (HWND child : headless::Children(window))
         SendNcDestroy(child);
     Send(window, WM_NCDESTROY, 0, 0);
-    Forget(window);
+    headless::ForgetWindow(window);
+    windows.erase(window);
 }
 
 LRESULT GetText(const Window &w, WPARAM size, LPARAM buffer) {
@@ -179,7 +157,6 @@ namespace headless {
 void ResetWindows() {
     classes.clear();
     windows.clear();
-    creation_order.clear();
     next_window_value = first_window_value;
     screen_width = 640;
     screen_height = 480;
@@ -204,7 +181,7 @@ int ScreenHeight() {
 }
 
 bool WindowClientOnScreen(HWND window, RECT *rect) {
-    if (window == Desktop()) {
+    if (window == desktop) {
         *rect = {0, 0, screen_width, screen_height};
         return true;
     }
@@ -237,21 +214,19 @@ int WindowId(HWND window) {
     return w ? w->id : 0;
 }
 
-HWND FindChild(HWND parent, int id) {
-    for (HWND child : Children(parent))
-        if (Find(child)->id == id)
-            return child;
-    return nullptr;
-}
-
 std::vector<HWND> Children(HWND parent) {
     std::vector<HWND> result;
-    for (HWND window : creation_order) {
-        const Window *w = Find(window);
-        if (w && w->parent == parent && (w->style & WS_CHILD))
-            result.push_back(window);
-    }
+    for (const auto &entry : windows)
+        if (entry.second.parent == parent && (entry.second.style & WS_CHILD))
+            result.push_back(entry.first);
     return result;
+}
+
+bool WindowShown(HWND window) {
+    for (const Window *w = Find(window); w; w = Find(w->parent))
+        if (!(w->style & WS_VISIBLE))
+            return false;
+    return true;
 }
 
 const char *WindowText(HWND window) {
@@ -267,7 +242,7 @@ DWORD WindowStyle(HWND window) {
 HWND FindWindowAt(int x, int y) {
     auto contains = [x, y](HWND window) {
         RECT r;
-        return ShownOnScreen(window) && WindowClientOnScreen(window, &r) && x >= r.left &&
+        return WindowShown(window) && WindowClientOnScreen(window, &r) && x >= r.left &&
                x < r.right && y >= r.top && y < r.bottom;
     };
     std::vector<HWND> tops = TopLevelWindows();
@@ -340,13 +315,10 @@ HWND RootWindow(HWND window) {
 }
 
 HWND WindowToPaint(HWND filter) {
-    for (HWND window : creation_order) {
-        const Window *w = Find(window);
-        if (!w || !w->needs_paint || w->destroying || !ShownOnScreen(window))
-            continue;
-        if (!filter || IsSelfOrDescendant(filter, window))
-            return window;
-    }
+    for (const auto &entry : windows)
+        if (entry.second.needs_paint && !entry.second.destroying && WindowShown(entry.first) &&
+            (!filter || IsSelfOrDescendant(filter, entry.first)))
+            return entry.first;
     return nullptr;
 }
 
@@ -361,9 +333,8 @@ ATOM WINAPI RegisterClassA(const WNDCLASSA *window_class) {
     if (!window_class || !window_class->lpszClassName || !window_class->lpfnWndProc ||
         FindClass(window_class->lpszClassName))
         return 0;
-    classes.push_back({window_class->lpszClassName, *window_class});
-    classes.back().record.lpszClassName = nullptr;
-    classes.back().record.lpszMenuName = nullptr;
+    classes.push_back({window_class->lpszClassName, window_class->lpfnWndProc,
+                       window_class->hCursor, window_class->hbrBackground});
     // Class atoms share the range of registered messages and strings.
     return static_cast<ATOM>(0xC000 + classes.size());
 }
@@ -375,26 +346,23 @@ HWND WINAPI CreateWindowExA(DWORD ex_style, LPCSTR class_name, LPCSTR window_nam
     if (!window_class)
         return nullptr;
     const bool child = (style & WS_CHILD) != 0;
-    if (parent && parent != Desktop() && !Find(parent))
-        return nullptr;
-    if (child && (!parent || parent == Desktop()))
+    if ((parent && parent != desktop && !Find(parent)) || (child && (!parent || parent == desktop)))
         return nullptr;
 
     Window w;
     w.class_name = window_class->name;
-    w.procedure = window_class->record.lpfnWndProc;
-    w.class_cursor = window_class->record.hCursor;
-    w.class_brush = window_class->record.hbrBackground;
+    w.procedure = window_class->procedure;
+    w.class_cursor = window_class->cursor;
+    w.class_brush = window_class->brush;
     w.style = style;
     w.ex_style = ex_style;
     w.parent = child ? parent : nullptr;
-    w.owner = !child && parent && parent != Desktop() ? headless::RootWindow(parent) : nullptr;
+    w.owner = !child && parent && parent != desktop ? headless::RootWindow(parent) : nullptr;
     w.id = child ? static_cast<int>(reinterpret_cast<intptr_t>(menu)) : 0;
     w.rect = {x, y, x + width, y + height};
-    HWND window = Handle(next_window_value);
+    HWND window = reinterpret_cast<HWND>(next_window_value);
     next_window_value += 2;
-    windows[Value(window)] = w;
-    creation_order.push_back(window);
+    windows[window] = w;
 
     CREATESTRUCTA create = {
         param,       instance,   menu,    parent, height, width, y, x, static_cast<LONG>(style),
@@ -517,7 +485,7 @@ HWND WINAPI FindWindowA(LPCSTR class_name, LPCSTR window_name) {
 }
 
 BOOL WINAPI IsWindow(HWND window) {
-    return window == Desktop() || Find(window) != nullptr;
+    return window == desktop || Find(window) != nullptr;
 }
 
 HWND WINAPI GetParent(HWND window) {
@@ -569,7 +537,7 @@ HWND WINAPI GetForegroundWindow() {
 }
 
 HWND WINAPI GetDesktopWindow() {
-    return Desktop();
+    return desktop;
 }
 
 HWND WINAPI SetFocus(HWND window) {

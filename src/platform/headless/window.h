@@ -26,9 +26,10 @@ int LiveWindows();
 
 // What the dialog manager and tests need to walk and inspect windows.
 int WindowId(HWND window);
-HWND FindChild(HWND parent, int id);
 // The children in creation order, which is their order from the top of the Z-order.
 std::vector<HWND> Children(HWND parent);
+// Whether the window and all its parents have WS_VISIBLE.
+bool WindowShown(HWND window);
 const char *WindowText(HWND window);
 DWORD WindowStyle(HWND window);
 // The deepest visible window under a screen point, topmost first; NULL over the bare desktop.

@@ -15,7 +15,6 @@ typedef unsigned char BYTE;
 typedef uint16_t WORD;
 typedef uint32_t DWORD;
 typedef int32_t LONG;
-typedef int INT;
 typedef unsigned int UINT;
 typedef char CHAR;
 typedef uint16_t ATOM;
