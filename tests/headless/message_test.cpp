@@ -58,7 +58,7 @@ TEST_F(HeadlessQueue, TimerPeriodsOnTheVirtualClock) {
 TEST_F(HeadlessQueue, ALateTimerKeepsItsPhaseAndDropsTheMissedTicks) {
     HWND window = CreatePopup("late");
     SetTimer(window, 1, 10, nullptr);
-    headless::AdvanceTime(35);
+    headless::AdvanceVirtualClock(35);
     const std::vector<std::pair<uint64_t, UINT>> expected = {{35, WM_TIMER}, {40, WM_TIMER}};
     EXPECT_EQ(Fetch(2), expected);
 }
@@ -93,7 +93,7 @@ TEST_F(HeadlessQueue, ScheduledEventsRunInTimeOrderBetweenTicks) {
 TEST_F(HeadlessQueue, PaintComesAfterPostedMessagesAndBeforeTimers) {
     HWND window = CreatePopup("paint", WS_POPUP | WS_VISIBLE);
     SetTimer(window, 1, 10, nullptr);
-    headless::AdvanceTime(10);
+    headless::AdvanceVirtualClock(10);
     PostMessageA(window, WM_USER, 0, 0);
     const std::vector<std::pair<uint64_t, UINT>> expected = {
         {10, WM_USER}, {10, WM_PAINT}, {10, WM_TIMER}, {20, WM_TIMER}};
@@ -194,7 +194,7 @@ TEST_F(HeadlessQueue, ResetForgetsQueueTimersAndEvents) {
     EXPECT_EQ(headless::ActiveTimers(), 0);
     EXPECT_EQ(headless::LiveWindows(), 0);
     MSG msg;
-    headless::AdvanceTime(100);
+    headless::AdvanceVirtualClock(100);
     EXPECT_FALSE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
 }
 

@@ -75,7 +75,6 @@ TEST_F(HeadlessWindows, ActivationBetweenApplications) {
     entries.clear();
 
     headless::ActivateOtherApplication();
-    EXPECT_FALSE(headless::ApplicationActive());
     EXPECT_EQ(GetForegroundWindow(), nullptr);
     EXPECT_EQ(GetFocus(), nullptr);
     for (HWND window : {first, second}) {
@@ -90,7 +89,6 @@ TEST_F(HeadlessWindows, ActivationBetweenApplications) {
 
     entries.clear();
     EXPECT_TRUE(SetForegroundWindow(first));
-    EXPECT_TRUE(headless::ApplicationActive());
     EXPECT_EQ(entries.front().message, static_cast<UINT>(WM_ACTIVATEAPP));
     EXPECT_EQ(entries.front().wparam, static_cast<WPARAM>(TRUE));
 }

@@ -75,15 +75,6 @@ HWND FirstTabStop(HWND dialog) {
     return nullptr;
 }
 
-void SendButtonCommand(HWND dialog, int id, bool post) {
-    const WPARAM command = Command(id, kButtonClicked);
-    const LPARAM button = reinterpret_cast<LPARAM>(GetDlgItem(dialog, id));
-    if (post)
-        PostMessageA(dialog, WM_COMMAND, command, button);
-    else
-        SendMessageA(dialog, WM_COMMAND, command, button);
-}
-
 // Enter and Escape belong to the dialog, not to the control that has the focus. Enter presses
 // the default push button, which in template 2003 is OK, the only button. True when the message
 // was used up here.
@@ -91,7 +82,9 @@ bool DialogKey(HWND dialog, const MSG &msg) {
     if (msg.message != WM_KEYDOWN || !headless::IsSelfOrDescendant(dialog, msg.hwnd) ||
         (msg.wParam != VK_RETURN && msg.wParam != VK_ESCAPE))
         return false;
-    SendButtonCommand(dialog, msg.wParam == VK_RETURN ? IDOK : IDCANCEL, false);
+    const int id = msg.wParam == VK_RETURN ? IDOK : IDCANCEL;
+    SendMessageA(dialog, WM_COMMAND, Command(id, kButtonClicked),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
     return true;
 }
 
@@ -108,10 +101,6 @@ LRESULT CALLBACK DialogWindowProc(HWND window, UINT message, WPARAM wparam, LPAR
         state = FindDialog(window); // the procedure may have ended the dialog
     }
     switch (message) {
-    case WM_CLOSE:
-        // A dialog is not destroyed by a close request: it becomes the Cancel command.
-        SendButtonCommand(window, IDCANCEL, true);
-        return 0;
     case WM_ACTIVATE:
         // An activated dialog gives the focus to its first tab stop unless a control has it.
         if (state && LOWORD(wparam) != 0 && GetParent(GetFocus()) != window)
@@ -194,19 +183,12 @@ void EditChar(HWND edit, WPARAM character) {
 LRESULT CALLBACK EditProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
     switch (message) {
     case WM_NCDESTROY:
-    case WM_SETTEXT:
+        selected_edits.erase(window);
+        break;
     case WM_LBUTTONDOWN:
         selected_edits.erase(window);
-        if (message == WM_SETTEXT) {
-            const LRESULT result = DefWindowProcA(window, message, wparam, lparam);
-            Notify(window, kEditChanged);
-            return result;
-        }
-        if (message == WM_LBUTTONDOWN) {
-            SetFocus(window);
-            return 0;
-        }
-        break;
+        SetFocus(window);
+        return 0;
     case WM_CHAR:
         EditChar(window, wparam);
         return 0;
@@ -267,17 +249,11 @@ void Step(HWND updown, bool up) {
 // UDS_AUTOBUDDY partners the window created just before the up-down; UDS_ALIGNRIGHT then puts
 // the up-down against the buddy's right edge, narrowing the buddy by the up-down's width.
 void AttachBuddy(HWND updown, const CREATESTRUCTA &create) {
-    if (!(create.style & UDS_AUTOBUDDY))
+    // The up-down being created is its parent's newest child.
+    const std::vector<HWND> siblings = headless::Children(create.hwndParent);
+    if (!(create.style & UDS_AUTOBUDDY) || siblings.size() < 2)
         return;
-    std::vector<HWND> siblings = headless::Children(create.hwndParent);
-    HWND buddy = nullptr;
-    for (HWND sibling : siblings) {
-        if (sibling == updown)
-            break;
-        buddy = sibling;
-    }
-    if (!buddy)
-        return;
+    const HWND buddy = siblings[siblings.size() - 2];
     updowns[updown].buddy = buddy;
     if (!(create.style & UDS_ALIGNRIGHT))
         return;
@@ -404,7 +380,7 @@ void RunModalLoop(HWND dialog) {
             PostQuitMessage(static_cast<int>(msg.wParam));
             return;
         }
-        if (got == -1 || DialogKey(dialog, msg))
+        if (DialogKey(dialog, msg))
             continue;
         TranslateMessage(&msg);
         DispatchMessageA(&msg);

@@ -70,14 +70,16 @@ MSG Make(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
     return msg;
 }
 
+// The scheduled event that comes first (the earlier scheduled among equal times), or the end.
+std::vector<Event>::iterator NextEvent() {
+    return std::min_element(events.begin(), events.end(), [](const Event &a, const Event &b) {
+        return a.when != b.when ? a.when < b.when : a.order < b.order;
+    });
+}
+
 void RunDueEvents() {
-    for (;;) {
-        auto due =
-            std::min_element(events.begin(), events.end(), [](const Event &a, const Event &b) {
-                return a.when != b.when ? a.when < b.when : a.order < b.order;
-            });
-        if (due == events.end() || due->when > headless::VirtualNow())
-            return;
+    for (auto due = NextEvent(); due != events.end() && due->when <= headless::VirtualNow();
+         due = NextEvent()) {
         std::function<void()> action = std::move(due->action);
         events.erase(due);
         action();
@@ -156,9 +158,7 @@ bool Take(MSG *msg, HWND filter, UINT first, UINT last, bool remove) {
 
 // The next moment at which something could arrive for this filter, or UINT64_MAX for never.
 uint64_t NextWakeUp(HWND filter, UINT first, UINT last) {
-    uint64_t next = UINT64_MAX;
-    for (const Event &event : events)
-        next = std::min(next, event.when);
+    uint64_t next = events.empty() ? UINT64_MAX : NextEvent()->when;
     if (MatchesRange(first, last, WM_TIMER))
         for (const Timer &timer : timers)
             if (MatchesWindow(filter, timer.window))
@@ -216,22 +216,6 @@ void Schedule(DWORD delay_ms, std::function<void()> action) {
     events.push_back({VirtualNow() + delay_ms, next_event_order++, std::move(action)});
 }
 
-void AdvanceTime(DWORD ms) {
-    const uint64_t target = VirtualNow() + ms;
-    for (;;) {
-        uint64_t next = UINT64_MAX;
-        for (const Event &event : events)
-            next = std::min(next, event.when);
-        if (next > target)
-            break;
-        if (next > VirtualNow())
-            AdvanceVirtualClock(next - VirtualNow());
-        RunDueEvents();
-    }
-    if (target > VirtualNow())
-        AdvanceVirtualClock(target - VirtualNow());
-}
-
 void PumpMessages() {
     MSG msg;
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
@@ -256,20 +240,13 @@ void PressKey(UINT virtual_key, bool alt) {
 }
 
 void PressButton(UINT down_message) {
-    WPARAM held = 0;
-    switch (down_message) {
-    case WM_LBUTTONDOWN:
-        held = 0x0001; // MK_LBUTTON
-        break;
-    case WM_RBUTTONDOWN:
-        held = 0x0002; // MK_RBUTTON
-        break;
-    case WM_MBUTTONDOWN:
-        held = 0x0010; // MK_MBUTTON
-        break;
-    default:
+    if (down_message != WM_LBUTTONDOWN && down_message != WM_RBUTTONDOWN &&
+        down_message != WM_MBUTTONDOWN)
         Fail("PressButton takes WM_LBUTTONDOWN, WM_RBUTTONDOWN or WM_MBUTTONDOWN");
-    }
+    // MK_LBUTTON, MK_RBUTTON and MK_MBUTTON: the button held while it goes down.
+    const WPARAM held = down_message == WM_LBUTTONDOWN   ? 0x0001
+                        : down_message == WM_RBUTTONDOWN ? 0x0002
+                                                         : 0x0010;
     QueueMouse(down_message, held);
     QueueMouse(down_message + 1, 0);
 }
@@ -364,14 +341,10 @@ BOOL WINAPI TranslateMessage(const MSG *msg) {
 LRESULT WINAPI DispatchMessageA(const MSG *msg) {
     if (msg->message == WM_TIMER && msg->lParam) {
         // Only the procedure of a live timer is called, never an arbitrary address.
-        TIMERPROC procedure = reinterpret_cast<TIMERPROC>(msg->lParam);
-        for (const Timer &timer : timers) {
-            if (timer.procedure == procedure && timer.window == msg->hwnd &&
-                timer.id == msg->wParam) {
-                procedure(msg->hwnd, WM_TIMER, msg->wParam, GetTickCount());
-                return 0;
-            }
-        }
+        const TIMERPROC procedure = reinterpret_cast<TIMERPROC>(msg->lParam);
+        const Timer *timer = FindTimer(msg->hwnd, msg->wParam);
+        if (timer && timer->procedure == procedure)
+            procedure(msg->hwnd, WM_TIMER, msg->wParam, GetTickCount());
         return 0;
     }
     if (!msg->hwnd)
@@ -412,11 +385,9 @@ UINT_PTR WINAPI SetTimer(HWND window, UINT_PTR id, UINT elapse, TIMERPROC timer_
 }
 
 BOOL WINAPI KillTimer(HWND window, UINT_PTR id) {
-    auto it = std::find_if(timers.begin(), timers.end(), [window, id](const Timer &t) {
-        return t.window == window && t.id == id;
-    });
-    if (it == timers.end())
+    Timer *timer = FindTimer(window, id);
+    if (!timer)
         return FALSE;
-    timers.erase(it);
+    timers.erase(timers.begin() + (timer - timers.data()));
     return TRUE;
 }

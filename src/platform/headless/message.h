@@ -18,8 +18,6 @@ void ResetMessages();
 // Runs action when the virtual clock reaches now + delay_ms, from inside the message loop
 // (GetMessageA and PeekMessageA run the actions that are due before they look at the queue).
 void Schedule(DWORD delay_ms, std::function<void()> action);
-// Moves the virtual clock on by ms, firing scheduled events and making due timers pending.
-void AdvanceTime(DWORD ms);
 // Dispatches every message that is pending now, without moving the clock; a pending WM_QUIT
 // stays pending.
 void PumpMessages();

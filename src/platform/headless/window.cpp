@@ -284,10 +284,6 @@ void ActivateOtherApplication() {
     }
 }
 
-bool ApplicationActive() {
-    return application_active;
-}
-
 const std::vector<SystemParametersCall> &SystemParametersCalls() {
     return system_parameters_calls;
 }

@@ -40,7 +40,6 @@ HWND FindWindowAt(int screen_x, int screen_y);
 // WM_KILLFOCUS. The messages are sent at once; call it from a Schedule action to have it happen
 // inside a message loop. SetForegroundWindow brings the activation back.
 void ActivateOtherApplication();
-bool ApplicationActive();
 
 struct SystemParametersCall {
     UINT action;
