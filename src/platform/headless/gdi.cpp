@@ -16,7 +16,6 @@ constexpr int kStockCount = BLACK_PEN + 1;
 constexpr int64_t kMaxBitmapPixels = int64_t{1} << 28;
 
 enum class ObjectKind { kPen, kBrush, kBitmap };
-enum class DcKind { kMemory, kScreen, kWindow };
 
 // Pixels in row-major order, 0x00BBGGRR each.
 struct Surface {
@@ -34,7 +33,7 @@ struct GdiObject {
 };
 
 struct DeviceContext {
-    DcKind kind;
+    bool memory = false; // else the screen's (no window) or a window's
     HWND window = nullptr;
     int handed_out = 0; // GetDC calls not yet matched by ReleaseDC
     HGDIOBJ pen = nullptr;
@@ -104,13 +103,13 @@ void Select(HGDIOBJ *slot, HGDIOBJ handle) {
     *slot = handle;
 }
 
-HDC NewDc(DcKind kind, HWND window) {
+HDC NewDc(bool memory, HWND window) {
     HDC handle = NextHandle<HDC>();
     DeviceContext &dc = dcs[handle];
-    dc.kind = kind;
+    dc.memory = memory;
     dc.window = window;
     Select(&dc.pen, stock_objects[BLACK_PEN]);
-    if (kind == DcKind::kMemory)
+    if (memory)
         Select(&dc.bitmap, default_bitmap);
     return handle;
 }
@@ -125,7 +124,7 @@ Surface &Screen() {
 }
 
 Surface &SurfaceOf(const DeviceContext &dc) {
-    return dc.kind == DcKind::kMemory ? FindObject(dc.bitmap)->bitmap : Screen();
+    return dc.memory ? FindObject(dc.bitmap)->bitmap : Screen();
 }
 
 // A rectangle in device coordinates: left/top inclusive, right/bottom exclusive.
@@ -156,7 +155,7 @@ bool ResolveTarget(HDC handle, Target *target) {
         return false;
     target->surface = &SurfaceOf(*dc);
     target->clip = {0, 0, target->surface->width, target->surface->height};
-    if (dc->kind != DcKind::kWindow)
+    if (dc->memory || !dc->window)
         return true;
     RECT client;
     if (!headless::WindowClientOnScreen(dc->window, &client))
@@ -266,7 +265,7 @@ int LiveGdiObjects() {
     for (const auto &entry : objects)
         count += entry.second.stock ? 0 : 1;
     for (const auto &entry : dcs)
-        count += entry.second.kind == DcKind::kMemory ? 1 : 0;
+        count += entry.second.memory ? 1 : 0;
     return count;
 }
 
@@ -294,18 +293,17 @@ HDC WINAPI GetDC(HWND window) {
         return nullptr;
     // Each window keeps one device context, as a class with CS_OWNDC gets; the cache of common
     // contexts may hand out the same one again too.
-    const DcKind kind = window ? DcKind::kWindow : DcKind::kScreen;
-    auto same = std::find_if(dcs.begin(), dcs.end(), [kind, window](const auto &entry) {
-        return entry.second.kind == kind && entry.second.window == window;
+    auto same = std::find_if(dcs.begin(), dcs.end(), [window](const auto &entry) {
+        return !entry.second.memory && entry.second.window == window;
     });
-    HDC handle = same != dcs.end() ? same->first : NewDc(kind, window);
+    HDC handle = same != dcs.end() ? same->first : NewDc(false, window);
     ++dcs[handle].handed_out;
     return handle;
 }
 
 int WINAPI ReleaseDC(HWND window, HDC handle) {
     DeviceContext *dc = FindDc(handle);
-    if (!dc || dc->kind == DcKind::kMemory || dc->window != window || dc->handed_out == 0)
+    if (!dc || dc->memory || dc->window != window || dc->handed_out == 0)
         return 0;
     --dc->handed_out;
     return 1;
@@ -332,7 +330,7 @@ HDC WINAPI CreateCompatibleDC(HDC handle) {
     EnsureStockObjects();
     if (handle && !FindDc(handle))
         return nullptr;
-    return NewDc(DcKind::kMemory, nullptr);
+    return NewDc(true, nullptr);
 }
 
 // Every surface here is 32 bits per pixel, so a bitmap made compatible with a memory device
@@ -358,7 +356,7 @@ HGDIOBJ WINAPI SelectObject(HDC handle, HGDIOBJ object_handle) {
     if (object->kind == ObjectKind::kBitmap) {
         // Only a memory device context takes a bitmap, and a bitmap lives in one context at a
         // time (the shared default bitmap excepted).
-        if (dc->kind != DcKind::kMemory ||
+        if (!dc->memory ||
             (object->selections > 0 && !object->stock && dc->bitmap != object_handle))
             return nullptr;
         slot = &dc->bitmap;
@@ -379,7 +377,7 @@ BOOL WINAPI DeleteObject(HGDIOBJ handle) {
 
 BOOL WINAPI DeleteDC(HDC handle) {
     DeviceContext *dc = FindDc(handle);
-    if (!dc || dc->kind != DcKind::kMemory)
+    if (!dc || !dc->memory)
         return FALSE;
     Select(&dc->pen, nullptr);
     Select(&dc->bitmap, nullptr);

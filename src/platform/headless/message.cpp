@@ -25,7 +25,6 @@ struct Timer {
 
 struct Event {
     uint64_t when;
-    uint64_t order;
     std::function<void()> action;
 };
 
@@ -42,7 +41,6 @@ bool quit_pending = false;
 int quit_code = 0;
 std::vector<Timer> timers;
 std::vector<Event> events;
-uint64_t next_event_order = 0;
 std::vector<std::string> registered_messages;
 uint64_t spin_time = 0;
 int spin_count = 0;
@@ -70,11 +68,11 @@ MSG Make(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
     return msg;
 }
 
-// The scheduled event that comes first (the earlier scheduled among equal times), or the end.
+// The scheduled event that comes first, or the end; events are kept in the order they were
+// scheduled, so among equal times the earlier scheduled comes first.
 std::vector<Event>::iterator NextEvent() {
-    return std::min_element(events.begin(), events.end(), [](const Event &a, const Event &b) {
-        return a.when != b.when ? a.when < b.when : a.order < b.order;
-    });
+    return std::min_element(events.begin(), events.end(),
+                            [](const Event &a, const Event &b) { return a.when < b.when; });
 }
 
 void RunDueEvents() {
@@ -206,14 +204,13 @@ void ResetMessages() {
     quit_code = 0;
     timers.clear();
     events.clear();
-    next_event_order = 0;
     registered_messages.clear();
     spin_time = 0;
     spin_count = 0;
 }
 
 void Schedule(DWORD delay_ms, std::function<void()> action) {
-    events.push_back({VirtualNow() + delay_ms, next_event_order++, std::move(action)});
+    events.push_back({VirtualNow() + delay_ms, std::move(action)});
 }
 
 void PumpMessages() {

@@ -20,10 +20,7 @@ struct WindowClass {
 };
 
 struct Window {
-    std::string class_name;
-    WNDPROC procedure = nullptr;
-    HCURSOR class_cursor = nullptr;
-    HBRUSH class_brush = nullptr;
+    WindowClass window_class;
     std::string text;
     DWORD style = 0;
     DWORD ex_style = 0;
@@ -91,7 +88,7 @@ void Activate(HWND top) {
             Send(window, WM_ACTIVATEAPP, TRUE, 0);
     }
     foreground = top;
-    if (previous && previous != top && Find(previous))
+    if (previous != top && Find(previous))
         Send(previous, WM_ACTIVATE, 0, reinterpret_cast<LPARAM>(top));
     if (Find(top))
         Send(top, WM_ACTIVATE, 1, reinterpret_cast<LPARAM>(previous));
@@ -100,7 +97,7 @@ void Activate(HWND top) {
 // After the foreground window is gone the activation falls to its owner, else to the newest
 // visible top-level window left; with none, the application is no longer active.
 void HandOnActivation(HWND owner) {
-    if (owner && Find(owner)) {
+    if (Find(owner)) {
         Activate(owner);
         return;
     }
@@ -143,8 +140,8 @@ LRESULT SetCursorDefault(HWND window, const Window &w, LPARAM lparam) {
     if (w.parent && Send(w.parent, WM_SETCURSOR, reinterpret_cast<WPARAM>(window), lparam))
         return TRUE;
     constexpr WORD client_hit = 1; // HTCLIENT
-    if (LOWORD(lparam) == client_hit && w.class_cursor) {
-        SetCursor(w.class_cursor);
+    if (LOWORD(lparam) == client_hit && w.window_class.cursor) {
+        SetCursor(w.window_class.cursor);
         return TRUE;
     }
     return FALSE;
@@ -272,16 +269,14 @@ void ActivateOtherApplication() {
     HWND previous = foreground;
     foreground = nullptr;
     application_active = false;
-    if (previous && Find(previous))
+    if (Find(previous))
         Send(previous, WM_ACTIVATE, 0, 0);
     for (HWND window : TopLevelWindows())
         Send(window, WM_ACTIVATEAPP, FALSE, 0);
-    if (focus) {
-        HWND old = focus;
-        focus = nullptr;
-        if (Find(old))
-            Send(old, WM_KILLFOCUS, 0, 0);
-    }
+    HWND old_focus = focus;
+    focus = nullptr;
+    if (Find(old_focus))
+        Send(old_focus, WM_KILLFOCUS, 0, 0);
 }
 
 const std::vector<SystemParametersCall> &SystemParametersCalls() {
@@ -293,7 +288,7 @@ bool ScreenSaverRunning() {
 
 WNDPROC WindowProcedure(HWND window) {
     const Window *w = Find(window);
-    return w ? w->procedure : nullptr;
+    return w ? w->window_class.procedure : nullptr;
 }
 
 bool IsSelfOrDescendant(HWND ancestor, HWND window) {
@@ -346,10 +341,7 @@ HWND WINAPI CreateWindowExA(DWORD ex_style, LPCSTR class_name, LPCSTR window_nam
         return nullptr;
 
     Window w;
-    w.class_name = window_class->name;
-    w.procedure = window_class->procedure;
-    w.class_cursor = window_class->cursor;
-    w.class_brush = window_class->brush;
+    w.window_class = *window_class;
     w.style = style;
     w.ex_style = ex_style;
     w.parent = child ? parent : nullptr;
@@ -427,7 +419,7 @@ LRESULT WINAPI DefWindowProcA(HWND window, UINT message, WPARAM wparam, LPARAM l
     case WM_ERASEBKGND:
         // The class brush would fill the window; the headless screen starts black, and only a
         // black brush is ever used, so only the answer matters.
-        return w->class_brush ? TRUE : FALSE;
+        return w->window_class.brush ? TRUE : FALSE;
     case WM_ACTIVATE:
         if (LOWORD(wparam) != 0)
             SetFocus(window);
@@ -471,7 +463,7 @@ HWND WINAPI FindWindowA(LPCSTR class_name, LPCSTR window_name) {
     std::vector<HWND> tops = TopLevelWindows();
     for (auto it = tops.rbegin(); it != tops.rend(); ++it) {
         const Window *w = Find(*it);
-        if (class_name && strcasecmp(w->class_name.c_str(), class_name) != 0)
+        if (class_name && strcasecmp(w->window_class.name.c_str(), class_name) != 0)
             continue;
         if (window_name && strcasecmp(w->text.c_str(), window_name) != 0)
             continue;
@@ -550,9 +542,9 @@ HWND WINAPI SetFocus(HWND window) {
     }
     HWND previous = focus;
     focus = window;
-    if (previous && Find(previous))
+    if (Find(previous))
         Send(previous, WM_KILLFOCUS, reinterpret_cast<WPARAM>(window), 0);
-    if (window && Find(window))
+    if (Find(window))
         Send(window, WM_SETFOCUS, reinterpret_cast<WPARAM>(previous), 0);
     return original;
 }
