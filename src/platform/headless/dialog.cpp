@@ -1,5 +1,6 @@
 #include "platform/headless/dialog.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <map>
@@ -37,8 +38,7 @@ struct UpDownState {
     HWND buddy = nullptr;
 };
 
-std::map<HWND, DialogState> dialogs;
-std::vector<HWND> running_dialogs; // modal dialogs, innermost last
+std::map<HWND, DialogState> dialogs; // by handle, so the innermost modal dialog comes last
 std::map<HWND, UpDownState> updowns;
 std::set<HWND> selected_edits; // edit boxes whose whole text is selected, which typing replaces
 int init_common_controls_calls = 0;
@@ -160,23 +160,18 @@ void SetEditText(HWND edit, const std::string &text) {
 // whole selection or is appended, Backspace removes the selection or the last character, and
 // ES_NUMBER refuses everything but digits.
 void EditChar(HWND edit, WPARAM character) {
+    const bool typed = character != kBackspace;
+    const bool digit = character >= '0' && character <= '9';
+    if (typed && (character < ' ' || character > 0xFF ||
+                  ((headless::WindowStyle(edit) & ES_NUMBER) && !digit)))
+        return;
     std::string text = headless::WindowText(edit);
-    const bool selected_all = selected_edits.count(edit) > 0;
-    if (character == kBackspace) {
-        if (selected_all)
-            text.clear();
-        else if (!text.empty())
-            text.pop_back();
-    } else {
-        if (character < ' ' || character > 0xFF)
-            return;
-        if ((headless::WindowStyle(edit) & ES_NUMBER) && (character < '0' || character > '9'))
-            return;
-        if (selected_all)
-            text.clear();
+    if (selected_edits.erase(edit))
+        text.clear();
+    else if (!typed && !text.empty())
+        text.pop_back();
+    if (typed)
         text.push_back(static_cast<char>(character));
-    }
-    selected_edits.erase(edit);
     SetEditText(edit, text);
 }
 
@@ -207,9 +202,7 @@ LRESULT CALLBACK EditProc(HWND window, UINT message, WPARAM wparam, LPARAM lpara
 }
 
 int Clamp(int value, int a, int b) {
-    const int low = a < b ? a : b;
-    const int high = a < b ? b : a;
-    return value < low ? low : (value > high ? high : value);
+    return std::clamp(value, std::min(a, b), std::max(a, b));
 }
 
 // With UDS_SETBUDDYINT the buddy shows the position in plain digits (template 2003's up-downs
@@ -393,14 +386,13 @@ namespace headless {
 
 void ResetDialogs() {
     dialogs.clear();
-    running_dialogs.clear();
     updowns.clear();
     selected_edits.clear();
     init_common_controls_calls = 0;
 }
 
 HWND CurrentDialog() {
-    return running_dialogs.empty() ? nullptr : running_dialogs.back();
+    return dialogs.empty() ? nullptr : dialogs.rbegin()->first;
 }
 
 int InitCommonControlsCalls() {
@@ -456,7 +448,6 @@ INT_PTR WINAPI DialogBoxParamA(HINSTANCE instance, LPCSTR template_name, HWND ow
     if (!dialog)
         return -1;
     dialogs[dialog].procedure = dialog_proc;
-    running_dialogs.push_back(dialog);
 
     HWND first = FirstTabStop(dialog);
     if (SendMessageA(dialog, WM_INITDIALOG, reinterpret_cast<WPARAM>(first), init_param) && first)
@@ -467,7 +458,6 @@ INT_PTR WINAPI DialogBoxParamA(HINSTANCE instance, LPCSTR template_name, HWND ow
     RunModalLoop(dialog);
 
     const INT_PTR result = FindDialog(dialog) ? FindDialog(dialog)->result : 0;
-    running_dialogs.pop_back();
     DestroyWindow(dialog);
     return result;
 }

@@ -355,13 +355,10 @@ HWND WINAPI CreateWindowExA(DWORD ex_style, LPCSTR class_name, LPCSTR window_nam
     CREATESTRUCTA create = {
         param,       instance,   menu,    parent, height, width, y, x, static_cast<LONG>(style),
         window_name, class_name, ex_style};
-    if (!Send(window, WM_NCCREATE, 0, reinterpret_cast<LPARAM>(&create))) {
-        if (Find(window))
-            SendNcDestroy(window);
-        return nullptr;
-    }
     // A window that refuses its creation never lived: it gets WM_NCDESTROY but no WM_DESTROY.
-    if (Find(window) && Send(window, WM_CREATE, 0, reinterpret_cast<LPARAM>(&create)) == -1) {
+    const LPARAM create_param = reinterpret_cast<LPARAM>(&create);
+    if (!Send(window, WM_NCCREATE, 0, create_param) ||
+        (Find(window) && Send(window, WM_CREATE, 0, create_param) == -1)) {
         if (Find(window))
             SendNcDestroy(window);
         return nullptr;
@@ -463,11 +460,9 @@ HWND WINAPI FindWindowA(LPCSTR class_name, LPCSTR window_name) {
     std::vector<HWND> tops = TopLevelWindows();
     for (auto it = tops.rbegin(); it != tops.rend(); ++it) {
         const Window *w = Find(*it);
-        if (class_name && strcasecmp(w->window_class.name.c_str(), class_name) != 0)
-            continue;
-        if (window_name && strcasecmp(w->text.c_str(), window_name) != 0)
-            continue;
-        return *it;
+        if ((!class_name || strcasecmp(w->window_class.name.c_str(), class_name) == 0) &&
+            (!window_name || strcasecmp(w->text.c_str(), window_name) == 0))
+            return *it;
     }
     return nullptr;
 }

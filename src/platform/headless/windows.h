@@ -223,7 +223,6 @@ typedef LONG(WINAPI *LPTOP_LEVEL_EXCEPTION_FILTER)(EXCEPTION_POINTERS *);
 #define UDS_SETBUDDYINT 0x0002
 #define UDS_ALIGNRIGHT 0x0004
 #define UDS_AUTOBUDDY 0x0010
-#define UDS_ARROWKEYS 0x0020
 #define UDM_SETRANGE (WM_USER + 101)
 #define UDM_SETPOS (WM_USER + 103)
 
@@ -253,9 +252,7 @@ typedef LONG(WINAPI *LPTOP_LEVEL_EXCEPTION_FILTER)(EXCEPTION_POINTERS *);
 #define ERROR_MORE_DATA 234L
 #define REG_BINARY 3
 #define REG_DWORD 4
-#define REG_SZ 1
 #define HKEY_CURRENT_USER ((HKEY)(ULONG_PTR)((LONG)0x80000001))
-#define HKEY_LOCAL_MACHINE ((HKEY)(ULONG_PTR)((LONG)0x80000002))
 
 // KERNEL32: process, version, time, modules, profile files, faults (process.cpp, module.cpp,
 // profile.cpp).
