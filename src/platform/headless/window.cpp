@@ -49,7 +49,7 @@ HWND focus = nullptr;
 bool application_active = false;
 POINT cursor_position = {0, 0};
 HCURSOR current_cursor = arrow_cursor;
-std::vector<headless::SystemParametersCall> system_parameters_calls;
+std::vector<UINT> running_flags; // what SPI_SETSCREENSAVERRUNNING was given, in order
 bool screen_saver_running = false;
 
 Window *Find(HWND window) {
@@ -162,7 +162,7 @@ void ResetWindows() {
     application_active = false;
     cursor_position = {0, 0};
     current_cursor = arrow_cursor;
-    system_parameters_calls.clear();
+    running_flags.clear();
     screen_saver_running = false;
 }
 
@@ -279,8 +279,8 @@ void ActivateOtherApplication() {
         Send(old_focus, WM_KILLFOCUS, 0, 0);
 }
 
-const std::vector<SystemParametersCall> &SystemParametersCalls() {
-    return system_parameters_calls;
+const std::vector<UINT> &ScreenSaverRunningFlags() {
+    return running_flags;
 }
 bool ScreenSaverRunning() {
     return screen_saver_running;
@@ -564,10 +564,11 @@ HCURSOR WINAPI SetCursor(HCURSOR cursor) {
     return previous;
 }
 
-BOOL WINAPI SystemParametersInfoA(UINT action, UINT param, PVOID pv_param, UINT win_ini) {
-    system_parameters_calls.push_back({action, param, win_ini});
+// The saver asks for nothing else.
+BOOL WINAPI SystemParametersInfoA(UINT action, UINT param, PVOID pv_param, UINT) {
     if (action != SPI_SETSCREENSAVERRUNNING)
         return FALSE;
+    running_flags.push_back(param);
     // The consumer platform hands back the previous state through the pointer.
     if (pv_param)
         *static_cast<BOOL *>(pv_param) = screen_saver_running ? TRUE : FALSE;

@@ -1,6 +1,6 @@
 // Test and tool controls of the headless window area (window.cpp): the desktop, window classes
-// and windows, focus, activation and the foreground, the cursor and the recorded
-// SystemParametersInfoA calls. Windows have no frame: a window's client area is its whole
+// and windows, focus, activation and the foreground, the cursor and the screen-saver-running
+// flag. Windows have no frame: a window's client area is its whole
 // rectangle. Handles are never reused within a process, so a stale handle stays dead.
 #pragma once
 
@@ -41,13 +41,9 @@ HWND FindWindowAt(int screen_x, int screen_y);
 // inside a message loop. SetForegroundWindow brings the activation back.
 void ActivateOtherApplication();
 
-struct SystemParametersCall {
-    UINT action;
-    UINT param;
-    UINT win_ini;
-};
-const std::vector<SystemParametersCall> &SystemParametersCalls();
-// The platform's screen-saver-running flag, as SPI_SETSCREENSAVERRUNNING last set it.
+// The flags SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING) was given, in order, and the
+// platform's screen-saver-running flag, as the last of them set it.
+const std::vector<UINT> &ScreenSaverRunningFlags();
 bool ScreenSaverRunning();
 
 // Between the platform's areas (message.cpp): a window's procedure (NULL when the handle names
