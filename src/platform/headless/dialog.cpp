@@ -61,10 +61,8 @@ DialogState *FindDialog(HWND dialog) {
 }
 
 void Notify(HWND control, WORD code) {
-    HWND parent = GetParent(control);
-    if (parent)
-        SendMessageA(parent, WM_COMMAND, Command(headless::WindowId(control), code),
-                     reinterpret_cast<LPARAM>(control));
+    SendMessageA(GetParent(control), WM_COMMAND, Command(headless::WindowId(control), code),
+                 reinterpret_cast<LPARAM>(control));
 }
 
 // The first tab stop among a dialog's controls, in template order.
@@ -143,7 +141,6 @@ LRESULT CALLBACK StaticProc(HWND window, UINT message, WPARAM wparam, LPARAM lpa
     return DefWindowProcA(window, message, wparam, lparam);
 }
 
-// The up-down partnered with an edit box, if any.
 HWND UpDownOfBuddy(HWND edit) {
     for (const auto &entry : updowns)
         if (entry.second.buddy == edit)

@@ -59,7 +59,6 @@ uint32_t &PixelOf(Surface &surface, int64_t x, int64_t y) {
     return surface.pixels[Offset(surface, x, y)];
 }
 
-// A black surface of the given size.
 void MakeSurface(Surface *surface, int width, int height) {
     surface->width = width;
     surface->height = height;

@@ -96,10 +96,6 @@ bool TakeFrom(std::deque<MSG> &queue, MSG *msg, HWND filter, UINT first, UINT la
     return false;
 }
 
-bool IsMouseMessage(UINT message) {
-    return message >= WM_MOUSEMOVE && message <= WM_MBUTTONUP;
-}
-
 Timer *DueTimer(HWND filter) {
     Timer *best = nullptr;
     for (Timer &timer : timers)
@@ -130,12 +126,12 @@ bool Take(MSG *msg, HWND filter, UINT first, UINT last, bool remove) {
         return true;
     }
     if (TakeFrom(input, msg, filter, first, last, remove)) {
-        if (remove && IsMouseMessage(msg->message))
+        const bool mouse = msg->message >= WM_MOUSEMOVE && msg->message <= WM_MBUTTONUP;
+        if (remove && mouse)
             SendMessageA(msg->hwnd, WM_SETCURSOR, reinterpret_cast<WPARAM>(msg->hwnd),
                          MAKELPARAM(1, msg->message)); // HTCLIENT
         return true;
     }
-    // Windows that wait for painting.
     if (MatchesRange(first, last, WM_PAINT)) {
         if (HWND window = headless::WindowToPaint(filter)) {
             *msg = Make(window, WM_PAINT, 0, 0);

@@ -473,11 +473,9 @@ BOOL WINAPI IsWindow(HWND window) {
 
 HWND WINAPI GetParent(HWND window) {
     const Window *w = Find(window);
-    if (!w)
+    if (!w || !(w->style & (WS_CHILD | WS_POPUP)))
         return nullptr;
-    if (w->style & WS_CHILD)
-        return w->parent;
-    return (w->style & WS_POPUP) ? w->owner : nullptr;
+    return (w->style & WS_CHILD) ? w->parent : w->owner;
 }
 
 BOOL WINAPI GetClientRect(HWND window, LPRECT rect) {
