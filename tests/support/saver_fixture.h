@@ -49,12 +49,7 @@ inline void ProvidePasswordVerifier(DWORD setting = 1) {
 
 // The SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING) flags passed so far.
 inline std::vector<UINT> RunningFlagCalls() {
-    std::vector<UINT> flags;
-    for (const headless::SystemParametersCall &call : headless::SystemParametersCalls()) {
-        if (call.action == SPI_SETSCREENSAVERRUNNING)
-            flags.push_back(call.param);
-    }
-    return flags;
+    return headless::ScreenSaverRunningFlags();
 }
 
 // A message of `window` waiting in the queue, taken off it.

@@ -1,8 +1,10 @@
 #include "platform/headless/dialog.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -20,7 +22,6 @@ constexpr char kEditClass[] = "edit";
 constexpr char kStaticClass[] = "static";
 
 constexpr WPARAM kBackspace = 0x08;   // VK_BACK, also the character it types
-constexpr WPARAM kTab = 0x09;         // VK_TAB
 constexpr WORD kButtonClicked = 0;    // BN_CLICKED
 constexpr WORD kEditChanged = 0x0300; // EN_CHANGE
 
@@ -28,7 +29,6 @@ struct DialogState {
     DLGPROC procedure = nullptr;
     bool ended = false;
     INT_PTR result = 0;
-    HWND saved_focus = nullptr; // the control to give the focus back to on reactivation
 };
 
 struct UpDownState {
@@ -38,18 +38,21 @@ struct UpDownState {
     HWND buddy = nullptr;
 };
 
-std::map<HWND, DialogState> dialogs;
-std::vector<HWND> running_dialogs; // modal dialogs, innermost last
+std::map<HWND, DialogState> dialogs; // by handle, so the innermost modal dialog comes last
 std::map<HWND, UpDownState> updowns;
-std::map<HWND, bool> edit_selected_all; // an edit's whole text is selected, so typing replaces it
+std::set<HWND> selected_edits; // edit boxes whose whole text is selected, which typing replaces
 int init_common_controls_calls = 0;
 
 WPARAM Command(int id, WORD code) {
     return static_cast<WPARAM>(static_cast<DWORD>(MAKELONG(id, code)));
 }
 
-LPARAM Point(int x, int y) {
-    return MAKELPARAM(x, y);
+// A left click at a point of the window's client area, queued for the message loop.
+void Click(HWND window, int x, int y) {
+    if (!window)
+        return;
+    PostMessageA(window, WM_LBUTTONDOWN, 0x0001, MAKELPARAM(x, y)); // MK_LBUTTON
+    PostMessageA(window, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
 }
 
 DialogState *FindDialog(HWND dialog) {
@@ -58,10 +61,8 @@ DialogState *FindDialog(HWND dialog) {
 }
 
 void Notify(HWND control, WORD code) {
-    HWND parent = GetParent(control);
-    if (parent)
-        SendMessageA(parent, WM_COMMAND, Command(headless::WindowId(control), code),
-                     reinterpret_cast<LPARAM>(control));
+    SendMessageA(GetParent(control), WM_COMMAND, Command(headless::WindowId(control), code),
+                 reinterpret_cast<LPARAM>(control));
 }
 
 // The first tab stop among a dialog's controls, in template order.
@@ -72,65 +73,17 @@ HWND FirstTabStop(HWND dialog) {
     return nullptr;
 }
 
-// The tab stop after (or before) the given control, wrapping round.
-HWND NextTabStop(HWND dialog, HWND from, bool backwards) {
-    std::vector<HWND> stops;
-    for (HWND child : headless::Children(dialog))
-        if (headless::WindowStyle(child) & WS_TABSTOP)
-            stops.push_back(child);
-    if (stops.empty())
-        return nullptr;
-    size_t at = 0;
-    while (at < stops.size() && stops[at] != from)
-        ++at;
-    if (at == stops.size())
-        return backwards ? stops.back() : stops.front();
-    const size_t count = stops.size();
-    return stops[(at + (backwards ? count - 1 : 1)) % count];
-}
-
-// Focus that arrives by dialog navigation selects an edit box's whole text.
-void FocusByNavigation(HWND control) {
-    SetFocus(control);
-    if (edit_selected_all.count(control))
-        edit_selected_all[control] = true;
-}
-
-// Enter presses the focused push button, else the default push button, else IDOK.
-int DefaultCommandId(HWND dialog) {
-    HWND focus = GetFocus();
-    if (focus && GetParent(focus) == dialog &&
-        headless::WindowClassName(focus) == std::string(kButtonClass))
-        return headless::WindowId(focus);
-    for (HWND child : headless::Children(dialog))
-        if (headless::WindowClassName(child) == std::string(kButtonClass) &&
-            (headless::WindowStyle(child) & 0x0F) == BS_DEFPUSHBUTTON)
-            return headless::WindowId(child);
-    return IDOK;
-}
-
-// The keyboard interface of a dialog: Enter, Escape and Tab belong to the dialog, not to the
-// control that has the focus. True when the message was used up here.
+// Enter and Escape belong to the dialog, not to the control that has the focus. Enter presses
+// the default push button, which in template 2003 is OK, the only button. True when the message
+// was used up here.
 bool DialogKey(HWND dialog, const MSG &msg) {
-    if (msg.message != WM_KEYDOWN || !headless::IsSelfOrDescendant(dialog, msg.hwnd))
+    if (msg.message != WM_KEYDOWN || !headless::IsSelfOrDescendant(dialog, msg.hwnd) ||
+        (msg.wParam != VK_RETURN && msg.wParam != VK_ESCAPE))
         return false;
-    switch (msg.wParam) {
-    case VK_RETURN: {
-        const int id = DefaultCommandId(dialog);
-        SendMessageA(dialog, WM_COMMAND, Command(id, kButtonClicked),
-                     reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
-        return true;
-    }
-    case VK_ESCAPE:
-        SendMessageA(dialog, WM_COMMAND, Command(IDCANCEL, kButtonClicked),
-                     reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDCANCEL)));
-        return true;
-    case kTab:
-        FocusByNavigation(NextTabStop(dialog, GetFocus(), false));
-        return true;
-    default:
-        return false;
-    }
+    const int id = msg.wParam == VK_RETURN ? IDOK : IDCANCEL;
+    SendMessageA(dialog, WM_COMMAND, Command(id, kButtonClicked),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+    return true;
 }
 
 LRESULT CALLBACK DialogWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
@@ -146,24 +99,11 @@ LRESULT CALLBACK DialogWindowProc(HWND window, UINT message, WPARAM wparam, LPAR
         state = FindDialog(window); // the procedure may have ended the dialog
     }
     switch (message) {
-    case WM_CLOSE:
-        // A dialog is not destroyed by a close request: it becomes the Cancel command.
-        PostMessageA(window, WM_COMMAND, Command(IDCANCEL, kButtonClicked),
-                     reinterpret_cast<LPARAM>(GetDlgItem(window, IDCANCEL)));
-        return 0;
     case WM_ACTIVATE:
-        if (!state)
-            break;
-        if (LOWORD(wparam) == 0) {
-            HWND focus = GetFocus();
-            if (focus && headless::IsSelfOrDescendant(window, focus) && focus != window)
-                state->saved_focus = focus;
-            return 0;
-        }
-        if (!state->saved_focus || !IsWindow(state->saved_focus))
-            state->saved_focus = FirstTabStop(window);
-        if (state->saved_focus && GetFocus() != state->saved_focus)
-            SetFocus(state->saved_focus);
+        // An activated dialog gives the focus to its first tab stop unless a control has it.
+        if (state && LOWORD(wparam) != 0 && GetParent(GetFocus()) != window)
+            if (HWND first = FirstTabStop(window))
+                SetFocus(first);
         return 0;
     case WM_NCDESTROY:
         dialogs.erase(window);
@@ -182,10 +122,6 @@ LRESULT CALLBACK ButtonProc(HWND window, UINT message, WPARAM wparam, LPARAM lpa
     case WM_LBUTTONUP:
         Notify(window, kButtonClicked);
         return 0;
-    case WM_CHAR:
-        if (wparam == ' ')
-            Notify(window, kButtonClicked);
-        return 0;
     default:
         return DefWindowProcA(window, message, wparam, lparam);
     }
@@ -200,12 +136,11 @@ LRESULT CALLBACK StaticProc(HWND window, UINT message, WPARAM wparam, LPARAM lpa
         GetWindowRect(GetParent(window), &parent);
         const int x = label.left - parent.left + LOWORD(lparam);
         const int y = label.top - parent.top + HIWORD(lparam);
-        return SendMessageA(GetParent(window), message, wparam, Point(x, y));
+        return SendMessageA(GetParent(window), message, wparam, MAKELPARAM(x, y));
     }
     return DefWindowProcA(window, message, wparam, lparam);
 }
 
-// The up-down partnered with an edit box, if any.
 HWND UpDownOfBuddy(HWND edit) {
     for (const auto &entry : updowns)
         if (entry.second.buddy == edit)
@@ -222,43 +157,29 @@ void SetEditText(HWND edit, const std::string &text) {
 // whole selection or is appended, Backspace removes the selection or the last character, and
 // ES_NUMBER refuses everything but digits.
 void EditChar(HWND edit, WPARAM character) {
+    const bool typed = character != kBackspace;
+    const bool digit = character >= '0' && character <= '9';
+    if (typed && (character < ' ' || character > 0xFF ||
+                  ((headless::WindowStyle(edit) & ES_NUMBER) && !digit)))
+        return;
     std::string text = headless::WindowText(edit);
-    bool &selected_all = edit_selected_all[edit];
-    if (character == kBackspace) {
-        if (selected_all)
-            text.clear();
-        else if (!text.empty())
-            text.pop_back();
-    } else {
-        if (character < ' ' || character > 0xFF)
-            return;
-        if ((headless::WindowStyle(edit) & ES_NUMBER) && (character < '0' || character > '9'))
-            return;
-        if (selected_all)
-            text.clear();
+    if (selected_edits.erase(edit))
+        text.clear();
+    else if (!typed && !text.empty())
+        text.pop_back();
+    if (typed)
         text.push_back(static_cast<char>(character));
-    }
-    selected_all = false;
     SetEditText(edit, text);
 }
 
 LRESULT CALLBACK EditProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
     switch (message) {
-    case WM_NCCREATE:
-        edit_selected_all[window] = false;
-        break;
     case WM_NCDESTROY:
-        edit_selected_all.erase(window);
+        selected_edits.erase(window);
         break;
-    case WM_SETTEXT: {
-        const LRESULT result = DefWindowProcA(window, message, wparam, lparam);
-        edit_selected_all[window] = false;
-        Notify(window, kEditChanged);
-        return result;
-    }
     case WM_LBUTTONDOWN:
+        selected_edits.erase(window);
         SetFocus(window);
-        edit_selected_all[window] = false;
         return 0;
     case WM_CHAR:
         EditChar(window, wparam);
@@ -278,33 +199,22 @@ LRESULT CALLBACK EditProc(HWND window, UINT message, WPARAM wparam, LPARAM lpara
 }
 
 int Clamp(int value, int a, int b) {
-    const int low = a < b ? a : b;
-    const int high = a < b ? b : a;
-    return value < low ? low : (value > high ? high : value);
+    return std::clamp(value, std::min(a, b), std::max(a, b));
 }
 
-// The position as the buddy shows it: decimal digits, grouped by thousands unless
-// UDS_NOTHOUSANDS.
+// With UDS_SETBUDDYINT the buddy shows the position in plain digits (template 2003's up-downs
+// all have UDS_NOTHOUSANDS) ...
 void ShowPosition(HWND updown, const UpDownState &state) {
-    if (!state.buddy || !(headless::WindowStyle(updown) & UDS_SETBUDDYINT))
-        return;
-    std::string digits = std::to_string(std::abs(state.position));
-    if (!(headless::WindowStyle(updown) & UDS_NOTHOUSANDS))
-        for (int at = static_cast<int>(digits.size()) - 3; at > 0; at -= 3)
-            digits.insert(static_cast<size_t>(at), ",");
-    SetEditText(state.buddy, state.position < 0 ? "-" + digits : digits);
+    if (state.buddy && (headless::WindowStyle(updown) & UDS_SETBUDDYINT))
+        SetEditText(state.buddy, std::to_string(state.position));
 }
 
-// With UDS_SETBUDDYINT the buddy's text is the position, as far as it reads as a number in the
-// range; anything else leaves the position as it was.
+// ... and the buddy's text is the position, as far as it reads as a number in the range;
+// anything else leaves the position as it was.
 void ReadBuddy(HWND updown, UpDownState *state) {
     if (!state->buddy || !(headless::WindowStyle(updown) & UDS_SETBUDDYINT))
         return;
-    std::string text = headless::WindowText(state->buddy);
-    std::string digits;
-    for (char c : text)
-        if (c != ',')
-            digits.push_back(c);
+    const std::string digits = headless::WindowText(state->buddy);
     if (digits.empty() || digits.size() > 6)
         return;
     char *end = nullptr;
@@ -315,18 +225,13 @@ void ReadBuddy(HWND updown, UpDownState *state) {
 }
 
 // One step of the arrows: up moves toward the upper end of the range, whichever end is
-// numerically larger; past an end the value wraps with UDS_WRAP and stays put without it.
+// numerically larger; past an end the value stays put (no up-down of template 2003 has UDS_WRAP).
 void Step(HWND updown, bool up) {
     UpDownState &state = updowns[updown];
     ReadBuddy(updown, &state);
-    const int direction = (state.upper >= state.lower) == up ? 1 : -1;
-    int next = state.position + direction;
-    if (next != Clamp(next, state.lower, state.upper)) {
-        if (!(headless::WindowStyle(updown) & UDS_WRAP))
-            return;
-        next = direction > 0 ? Clamp(INT32_MIN, state.lower, state.upper)
-                             : Clamp(INT32_MAX, state.lower, state.upper);
-    }
+    const int next = state.position + ((state.upper >= state.lower) == up ? 1 : -1);
+    if (next != Clamp(next, state.lower, state.upper))
+        return;
     state.position = next;
     ShowPosition(updown, state);
 }
@@ -334,17 +239,11 @@ void Step(HWND updown, bool up) {
 // UDS_AUTOBUDDY partners the window created just before the up-down; UDS_ALIGNRIGHT then puts
 // the up-down against the buddy's right edge, narrowing the buddy by the up-down's width.
 void AttachBuddy(HWND updown, const CREATESTRUCTA &create) {
-    if (!(create.style & UDS_AUTOBUDDY))
+    // The up-down being created is its parent's newest child.
+    const std::vector<HWND> siblings = headless::Children(create.hwndParent);
+    if (!(create.style & UDS_AUTOBUDDY) || siblings.size() < 2)
         return;
-    std::vector<HWND> siblings = headless::Children(create.hwndParent);
-    HWND buddy = nullptr;
-    for (HWND sibling : siblings) {
-        if (sibling == updown)
-            break;
-        buddy = sibling;
-    }
-    if (!buddy)
-        return;
+    const HWND buddy = siblings[siblings.size() - 2];
     updowns[updown].buddy = buddy;
     if (!(create.style & UDS_ALIGNRIGHT))
         return;
@@ -370,8 +269,6 @@ LRESULT CALLBACK UpDownProc(HWND window, UINT message, WPARAM wparam, LPARAM lpa
         updowns[window].upper = static_cast<int16_t>(LOWORD(lparam));
         updowns[window].lower = static_cast<int16_t>(HIWORD(lparam));
         return 0;
-    case UDM_GETRANGE:
-        return MAKELONG(updowns[window].upper, updowns[window].lower);
     case UDM_SETPOS: {
         UpDownState &state = updowns[window];
         const int previous = state.position;
@@ -379,11 +276,6 @@ LRESULT CALLBACK UpDownProc(HWND window, UINT message, WPARAM wparam, LPARAM lpa
         ShowPosition(window, state);
         return previous;
     }
-    case UDM_GETPOS:
-        ReadBuddy(window, &updowns[window]);
-        return MAKELONG(updowns[window].position, 0);
-    case UDM_GETBUDDY:
-        return reinterpret_cast<LRESULT>(updowns[window].buddy);
     case WM_KEYDOWN:
         if (wparam == VK_UP || wparam == VK_DOWN)
             Step(window, wparam == VK_UP);
@@ -478,7 +370,7 @@ void RunModalLoop(HWND dialog) {
             PostQuitMessage(static_cast<int>(msg.wParam));
             return;
         }
-        if (got == -1 || DialogKey(dialog, msg))
+        if (DialogKey(dialog, msg))
             continue;
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
@@ -491,14 +383,13 @@ namespace headless {
 
 void ResetDialogs() {
     dialogs.clear();
-    running_dialogs.clear();
     updowns.clear();
-    edit_selected_all.clear();
+    selected_edits.clear();
     init_common_controls_calls = 0;
 }
 
 HWND CurrentDialog() {
-    return running_dialogs.empty() ? nullptr : running_dialogs.back();
+    return dialogs.empty() ? nullptr : dialogs.rbegin()->first;
 }
 
 int InitCommonControlsCalls() {
@@ -506,26 +397,18 @@ int InitCommonControlsCalls() {
 }
 
 void ClickDialogItem(HWND dialog, int id) {
-    HWND item = GetDlgItem(dialog, id);
-    if (!item)
-        return;
-    PostMessageA(item, WM_LBUTTONDOWN, 0x0001, Point(1, 1));
-    PostMessageA(item, WM_LBUTTONUP, 0, Point(1, 1));
+    Click(GetDlgItem(dialog, id), 1, 1);
 }
 
 void ClickDialogBackground(HWND dialog) {
-    PostMessageA(dialog, WM_LBUTTONDOWN, 0x0001, Point(2, 2));
-    PostMessageA(dialog, WM_LBUTTONUP, 0, Point(2, 2));
+    Click(dialog, 2, 2);
 }
 
 void ClickUpDownArrow(HWND dialog, int id, bool up) {
     HWND updown = GetDlgItem(dialog, id);
     RECT rect;
-    if (!updown || !GetWindowRect(updown, &rect))
-        return;
-    const int y = up ? 0 : rect.bottom - rect.top - 1;
-    PostMessageA(updown, WM_LBUTTONDOWN, 0x0001, Point(0, y));
-    PostMessageA(updown, WM_LBUTTONUP, 0, Point(0, y));
+    if (GetWindowRect(updown, &rect))
+        Click(updown, 0, up ? 0 : rect.bottom - rect.top - 1);
 }
 
 void ClickCloseBox(HWND dialog) {
@@ -536,7 +419,9 @@ void ReplaceEditText(HWND dialog, int id, const char *text) {
     HWND edit = GetDlgItem(dialog, id);
     if (!edit)
         return;
-    FocusByNavigation(edit);
+    // Tabbing to an edit box selects its whole text.
+    SetFocus(edit);
+    selected_edits.insert(edit);
     if (!*text)
         PressKey(kBackspace);
     for (const char *c = text; *c; ++c)
@@ -560,19 +445,16 @@ INT_PTR WINAPI DialogBoxParamA(HINSTANCE instance, LPCSTR template_name, HWND ow
     if (!dialog)
         return -1;
     dialogs[dialog].procedure = dialog_proc;
-    running_dialogs.push_back(dialog);
 
     HWND first = FirstTabStop(dialog);
     if (SendMessageA(dialog, WM_INITDIALOG, reinterpret_cast<WPARAM>(first), init_param) && first)
         SetFocus(first);
-    // Shown at last: DS_SETFOREGROUND brings the dialog to the foreground.
-    if (FindDialog(dialog) && !FindDialog(dialog)->ended &&
-        (FRELLIS_DIALOG_STYLE & DS_SETFOREGROUND))
+    // Shown at last: the template's DS_SETFOREGROUND brings the dialog to the foreground.
+    if (FindDialog(dialog) && !FindDialog(dialog)->ended)
         SetForegroundWindow(dialog);
     RunModalLoop(dialog);
 
     const INT_PTR result = FindDialog(dialog) ? FindDialog(dialog)->result : 0;
-    running_dialogs.pop_back();
     DestroyWindow(dialog);
     return result;
 }
@@ -590,7 +472,10 @@ BOOL WINAPI EndDialog(HWND dialog, INT_PTR result) {
 }
 
 HWND WINAPI GetDlgItem(HWND dialog, int id) {
-    return headless::FindChild(dialog, id);
+    for (HWND child : headless::Children(dialog))
+        if (headless::WindowId(child) == id)
+            return child;
+    return nullptr;
 }
 
 LRESULT WINAPI SendDlgItemMessageA(HWND dialog, int id, UINT message, WPARAM wparam,

@@ -8,17 +8,14 @@
 
 namespace {
 
-// Stock object numbers of GetStockObject that are not in the declared subset.
-constexpr int kWhiteBrush = 0;
-constexpr int kNullPen = 8;
-constexpr int kStockCount = 9;
+// The stock objects run up to BLACK_PEN; only those of the declared subset exist.
+constexpr int kStockCount = BLACK_PEN + 1;
 
 // A bitmap is never larger than this many pixels (1 GiB); larger requests fail like an
 // allocation failure would.
 constexpr int64_t kMaxBitmapPixels = int64_t{1} << 28;
 
 enum class ObjectKind { kPen, kBrush, kBitmap };
-enum class DcKind { kMemory, kScreen, kWindow };
 
 // Pixels in row-major order, 0x00BBGGRR each.
 struct Surface {
@@ -30,18 +27,16 @@ struct Surface {
 struct GdiObject {
     ObjectKind kind;
     bool stock = false;
-    bool draws = true; // false for null pens and brushes
     uint32_t color = 0;
     int selections = 0; // device contexts holding this object
     Surface bitmap;
 };
 
 struct DeviceContext {
-    DcKind kind;
+    bool memory = false; // else the screen's (no window) or a window's
     HWND window = nullptr;
     int handed_out = 0; // GetDC calls not yet matched by ReleaseDC
     HGDIOBJ pen = nullptr;
-    HGDIOBJ brush = nullptr;
     HGDIOBJ bitmap = nullptr;
 };
 
@@ -64,7 +59,6 @@ uint32_t &PixelOf(Surface &surface, int64_t x, int64_t y) {
     return surface.pixels[Offset(surface, x, y)];
 }
 
-// A black surface of the given size.
 void MakeSurface(Surface *surface, int width, int height) {
     surface->width = width;
     surface->height = height;
@@ -85,12 +79,11 @@ DeviceContext *FindDc(HDC handle) {
     return it == dcs.end() ? nullptr : &it->second;
 }
 
-HGDIOBJ NewObject(ObjectKind kind, uint32_t color, bool draws, bool stock) {
+HGDIOBJ NewObject(ObjectKind kind, uint32_t color, bool stock) {
     HGDIOBJ handle = NextHandle<HGDIOBJ>();
     GdiObject &object = objects[handle];
     object.kind = kind;
     object.color = color;
-    object.draws = draws;
     object.stock = stock;
     return handle;
 }
@@ -109,14 +102,13 @@ void Select(HGDIOBJ *slot, HGDIOBJ handle) {
     *slot = handle;
 }
 
-HDC NewDc(DcKind kind, HWND window) {
+HDC NewDc(bool memory, HWND window) {
     HDC handle = NextHandle<HDC>();
     DeviceContext &dc = dcs[handle];
-    dc.kind = kind;
+    dc.memory = memory;
     dc.window = window;
     Select(&dc.pen, stock_objects[BLACK_PEN]);
-    Select(&dc.brush, stock_objects[kWhiteBrush]);
-    if (kind == DcKind::kMemory)
+    if (memory)
         Select(&dc.bitmap, default_bitmap);
     return handle;
 }
@@ -131,7 +123,7 @@ Surface &Screen() {
 }
 
 Surface &SurfaceOf(const DeviceContext &dc) {
-    return dc.kind == DcKind::kMemory ? FindObject(dc.bitmap)->bitmap : Screen();
+    return dc.memory ? FindObject(dc.bitmap)->bitmap : Screen();
 }
 
 // A rectangle in device coordinates: left/top inclusive, right/bottom exclusive.
@@ -156,24 +148,13 @@ struct Target {
     Box clip = {0, 0, 0, 0};
 };
 
-bool Shown(HWND window) {
-    for (HWND w = window; w; w = GetParent(w)) {
-        const DWORD style = headless::WindowStyle(w);
-        if (!(style & WS_VISIBLE))
-            return false;
-        if (!(style & WS_CHILD))
-            return true;
-    }
-    return true;
-}
-
 bool ResolveTarget(HDC handle, Target *target) {
     const DeviceContext *dc = FindDc(handle);
     if (!dc)
         return false;
     target->surface = &SurfaceOf(*dc);
     target->clip = {0, 0, target->surface->width, target->surface->height};
-    if (dc->kind != DcKind::kWindow)
+    if (dc->memory || !dc->window)
         return true;
     RECT client;
     if (!headless::WindowClientOnScreen(dc->window, &client))
@@ -182,7 +163,7 @@ bool ResolveTarget(HDC handle, Target *target) {
     target->origin_y = client.top;
     // A window that is not shown, or whose parents are not, has nothing on the screen to draw
     // into.
-    if (!Shown(dc->window))
+    if (!headless::WindowShown(dc->window))
         client.right = client.left, client.bottom = client.top;
     target->clip = Intersect(target->clip, {client.left, client.top, client.right, client.bottom});
     return true;
@@ -251,14 +232,13 @@ void ResetGdi() {
     flush_calls = 0;
     pixels_painted = 0;
     std::fill(std::begin(stock_objects), std::end(stock_objects), nullptr);
-    stock_objects[kWhiteBrush] = NewObject(ObjectKind::kBrush, 0x00FFFFFF, true, true);
-    stock_objects[BLACK_BRUSH] = NewObject(ObjectKind::kBrush, 0x00000000, true, true);
-    stock_objects[NULL_BRUSH] = NewObject(ObjectKind::kBrush, 0x00000000, false, true);
-    stock_objects[WHITE_PEN] = NewObject(ObjectKind::kPen, 0x00FFFFFF, true, true);
-    stock_objects[BLACK_PEN] = NewObject(ObjectKind::kPen, 0x00000000, true, true);
-    stock_objects[kNullPen] = NewObject(ObjectKind::kPen, 0x00000000, false, true);
+    // The black brush only paints window backgrounds, which the headless screen has black
+    // already; no device context selects a brush.
+    stock_objects[BLACK_BRUSH] = NewObject(ObjectKind::kBrush, 0x00000000, true);
+    stock_objects[WHITE_PEN] = NewObject(ObjectKind::kPen, 0x00FFFFFF, true);
+    stock_objects[BLACK_PEN] = NewObject(ObjectKind::kPen, 0x00000000, true);
     // Every new memory device context holds this 1x1 bitmap until another is selected.
-    default_bitmap = NewObject(ObjectKind::kBitmap, 0, true, true);
+    default_bitmap = NewObject(ObjectKind::kBitmap, 0, true);
     MakeSurface(&FindObject(default_bitmap)->bitmap, 1, 1);
 }
 
@@ -284,7 +264,7 @@ int LiveGdiObjects() {
     for (const auto &entry : objects)
         count += entry.second.stock ? 0 : 1;
     for (const auto &entry : dcs)
-        count += entry.second.kind == DcKind::kMemory ? 1 : 0;
+        count += entry.second.memory ? 1 : 0;
     return count;
 }
 
@@ -312,18 +292,17 @@ HDC WINAPI GetDC(HWND window) {
         return nullptr;
     // Each window keeps one device context, as a class with CS_OWNDC gets; the cache of common
     // contexts may hand out the same one again too.
-    const DcKind kind = window ? DcKind::kWindow : DcKind::kScreen;
-    auto same = std::find_if(dcs.begin(), dcs.end(), [kind, window](const auto &entry) {
-        return entry.second.kind == kind && entry.second.window == window;
+    auto same = std::find_if(dcs.begin(), dcs.end(), [window](const auto &entry) {
+        return !entry.second.memory && entry.second.window == window;
     });
-    HDC handle = same != dcs.end() ? same->first : NewDc(kind, window);
+    HDC handle = same != dcs.end() ? same->first : NewDc(false, window);
     ++dcs[handle].handed_out;
     return handle;
 }
 
 int WINAPI ReleaseDC(HWND window, HDC handle) {
     DeviceContext *dc = FindDc(handle);
-    if (!dc || dc->kind == DcKind::kMemory || dc->window != window || dc->handed_out == 0)
+    if (!dc || dc->memory || dc->window != window || dc->handed_out == 0)
         return 0;
     --dc->handed_out;
     return 1;
@@ -350,7 +329,7 @@ HDC WINAPI CreateCompatibleDC(HDC handle) {
     EnsureStockObjects();
     if (handle && !FindDc(handle))
         return nullptr;
-    return NewDc(DcKind::kMemory, nullptr);
+    return NewDc(true, nullptr);
 }
 
 // Every surface here is 32 bits per pixel, so a bitmap made compatible with a memory device
@@ -362,7 +341,7 @@ HBITMAP WINAPI CreateCompatibleBitmap(HDC handle, int width, int height) {
         return reinterpret_cast<HBITMAP>(default_bitmap);
     if (int64_t{width} * height > kMaxBitmapPixels)
         return nullptr;
-    HGDIOBJ bitmap = NewObject(ObjectKind::kBitmap, 0, true, false);
+    HGDIOBJ bitmap = NewObject(ObjectKind::kBitmap, 0, false);
     MakeSurface(&FindObject(bitmap)->bitmap, width, height);
     return reinterpret_cast<HBITMAP>(bitmap);
 }
@@ -370,15 +349,13 @@ HBITMAP WINAPI CreateCompatibleBitmap(HDC handle, int width, int height) {
 HGDIOBJ WINAPI SelectObject(HDC handle, HGDIOBJ object_handle) {
     DeviceContext *dc = FindDc(handle);
     GdiObject *object = FindObject(object_handle);
-    if (!dc || !object)
+    if (!dc || !object || object->kind == ObjectKind::kBrush)
         return nullptr;
     HGDIOBJ *slot = &dc->pen;
-    if (object->kind == ObjectKind::kBrush)
-        slot = &dc->brush;
     if (object->kind == ObjectKind::kBitmap) {
         // Only a memory device context takes a bitmap, and a bitmap lives in one context at a
         // time (the shared default bitmap excepted).
-        if (dc->kind != DcKind::kMemory ||
+        if (!dc->memory ||
             (object->selections > 0 && !object->stock && dc->bitmap != object_handle))
             return nullptr;
         slot = &dc->bitmap;
@@ -399,21 +376,20 @@ BOOL WINAPI DeleteObject(HGDIOBJ handle) {
 
 BOOL WINAPI DeleteDC(HDC handle) {
     DeviceContext *dc = FindDc(handle);
-    if (!dc || dc->kind != DcKind::kMemory)
+    if (!dc || !dc->memory)
         return FALSE;
     Select(&dc->pen, nullptr);
-    Select(&dc->brush, nullptr);
     Select(&dc->bitmap, nullptr);
     dcs.erase(handle);
     return TRUE;
 }
 
-// Every pen is drawn one pixel wide; styles other than the null pen draw solid.
+// Pens are solid and drawn one pixel wide.
 HPEN WINAPI CreatePen(int style, int width, COLORREF color) {
     EnsureStockObjects();
-    if (style < 0 || style > 6 || width < 0)
+    if (style != PS_SOLID || width < 0)
         return nullptr;
-    return static_cast<HPEN>(NewObject(ObjectKind::kPen, color & 0x00FFFFFF, style != 5, false));
+    return static_cast<HPEN>(NewObject(ObjectKind::kPen, color & 0x00FFFFFF, false));
 }
 
 BOOL WINAPI Polyline(HDC handle, const POINT *points, int count) {
@@ -422,8 +398,6 @@ BOOL WINAPI Polyline(HDC handle, const POINT *points, int count) {
     if (!dc || !points || count < 2 || !ResolveTarget(handle, &t))
         return FALSE;
     const GdiObject *pen = FindObject(dc->pen);
-    if (!pen->draws)
-        return TRUE;
     for (int i = 0; i + 1 < count; ++i)
         DrawSegment(t, t.origin_x + points[i].x, t.origin_y + points[i].y,
                     t.origin_x + points[i + 1].x, t.origin_y + points[i + 1].y, pen->color);

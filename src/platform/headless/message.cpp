@@ -25,7 +25,6 @@ struct Timer {
 
 struct Event {
     uint64_t when;
-    uint64_t order;
     std::function<void()> action;
 };
 
@@ -41,9 +40,7 @@ std::deque<MSG> input;
 bool quit_pending = false;
 int quit_code = 0;
 std::vector<Timer> timers;
-UINT_PTR next_thread_timer_id = 0x7FFF;
 std::vector<Event> events;
-uint64_t next_event_order = 0;
 std::vector<std::string> registered_messages;
 uint64_t spin_time = 0;
 int spin_count = 0;
@@ -54,21 +51,15 @@ int spin_count = 0;
     std::abort();
 }
 
-// Windows' retrieval filter: NULL takes every message of the thread, (HWND)-1 only the thread's
-// own messages, a window its own messages and those of its children.
+// Windows' retrieval filter: NULL takes every message of the thread, a window its own messages
+// and those of its children.
 bool MatchesWindow(HWND filter, HWND window) {
-    if (!filter)
-        return true;
-    if (filter == reinterpret_cast<HWND>(-1))
-        return window == nullptr;
-    return window && headless::IsSelfOrDescendant(filter, window);
+    return !filter || (window && headless::IsSelfOrDescendant(filter, window));
 }
 
-// Both limits 0, or a minimum above the maximum, take every message.
+// Both limits 0 take every message.
 bool MatchesRange(UINT first, UINT last, UINT message) {
-    if ((first == 0 && last == 0) || first > last)
-        return true;
-    return message >= first && message <= last;
+    return (first == 0 && last == 0) || (message >= first && message <= last);
 }
 
 MSG Make(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
@@ -77,14 +68,16 @@ MSG Make(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
     return msg;
 }
 
+// The scheduled event that comes first, or the end; events are kept in the order they were
+// scheduled, so among equal times the earlier scheduled comes first.
+std::vector<Event>::iterator NextEvent() {
+    return std::min_element(events.begin(), events.end(),
+                            [](const Event &a, const Event &b) { return a.when < b.when; });
+}
+
 void RunDueEvents() {
-    for (;;) {
-        auto due =
-            std::min_element(events.begin(), events.end(), [](const Event &a, const Event &b) {
-                return a.when != b.when ? a.when < b.when : a.order < b.order;
-            });
-        if (due == events.end() || due->when > headless::VirtualNow())
-            return;
+    for (auto due = NextEvent(); due != events.end() && due->when <= headless::VirtualNow();
+         due = NextEvent()) {
         std::function<void()> action = std::move(due->action);
         events.erase(due);
         action();
@@ -101,10 +94,6 @@ bool TakeFrom(std::deque<MSG> &queue, MSG *msg, HWND filter, UINT first, UINT la
         }
     }
     return false;
-}
-
-bool IsMouseMessage(UINT message) {
-    return message >= WM_MOUSEMOVE && message <= WM_MBUTTONUP;
 }
 
 Timer *DueTimer(HWND filter) {
@@ -137,13 +126,13 @@ bool Take(MSG *msg, HWND filter, UINT first, UINT last, bool remove) {
         return true;
     }
     if (TakeFrom(input, msg, filter, first, last, remove)) {
-        if (remove && IsMouseMessage(msg->message))
+        const bool mouse = msg->message >= WM_MOUSEMOVE && msg->message <= WM_MBUTTONUP;
+        if (remove && mouse)
             SendMessageA(msg->hwnd, WM_SETCURSOR, reinterpret_cast<WPARAM>(msg->hwnd),
                          MAKELPARAM(1, msg->message)); // HTCLIENT
         return true;
     }
-    // Windows that wait for painting; thread messages alone ((HWND)-1) never include them.
-    if (MatchesRange(first, last, WM_PAINT) && filter != reinterpret_cast<HWND>(-1)) {
+    if (MatchesRange(first, last, WM_PAINT)) {
         if (HWND window = headless::WindowToPaint(filter)) {
             *msg = Make(window, WM_PAINT, 0, 0);
             return true;
@@ -163,9 +152,7 @@ bool Take(MSG *msg, HWND filter, UINT first, UINT last, bool remove) {
 
 // The next moment at which something could arrive for this filter, or UINT64_MAX for never.
 uint64_t NextWakeUp(HWND filter, UINT first, UINT last) {
-    uint64_t next = UINT64_MAX;
-    for (const Event &event : events)
-        next = std::min(next, event.when);
+    uint64_t next = events.empty() ? UINT64_MAX : NextEvent()->when;
     if (MatchesRange(first, last, WM_TIMER))
         for (const Timer &timer : timers)
             if (MatchesWindow(filter, timer.window))
@@ -190,10 +177,6 @@ Timer *FindTimer(HWND window, UINT_PTR id) {
     return nullptr;
 }
 
-MSG InputMessage(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-    return Make(window, message, wparam, lparam);
-}
-
 void QueueMouse(UINT message, WPARAM wparam) {
     POINT at;
     GetCursorPos(&at);
@@ -203,7 +186,7 @@ void QueueMouse(UINT message, WPARAM wparam) {
     RECT client;
     headless::WindowClientOnScreen(window, &client);
     const LPARAM where = MAKELPARAM(at.x - client.left, at.y - client.top);
-    input.push_back(InputMessage(window, message, wparam, where));
+    input.push_back(Make(window, message, wparam, where));
 }
 
 } // namespace
@@ -216,32 +199,14 @@ void ResetMessages() {
     quit_pending = false;
     quit_code = 0;
     timers.clear();
-    next_thread_timer_id = 0x7FFF;
     events.clear();
-    next_event_order = 0;
     registered_messages.clear();
     spin_time = 0;
     spin_count = 0;
 }
 
 void Schedule(DWORD delay_ms, std::function<void()> action) {
-    events.push_back({VirtualNow() + delay_ms, next_event_order++, std::move(action)});
-}
-
-void AdvanceTime(DWORD ms) {
-    const uint64_t target = VirtualNow() + ms;
-    for (;;) {
-        uint64_t next = UINT64_MAX;
-        for (const Event &event : events)
-            next = std::min(next, event.when);
-        if (next > target)
-            break;
-        if (next > VirtualNow())
-            AdvanceVirtualClock(next - VirtualNow());
-        RunDueEvents();
-    }
-    if (target > VirtualNow())
-        AdvanceVirtualClock(target - VirtualNow());
+    events.push_back({VirtualNow() + delay_ms, std::move(action)});
 }
 
 void PumpMessages() {
@@ -262,27 +227,19 @@ void PressKey(UINT virtual_key, bool alt) {
         return;
     const LPARAM context = alt ? (1 << 29) : 0;
     const LPARAM released = static_cast<LPARAM>(static_cast<DWORD>(3u << 30));
+    input.push_back(Make(window, alt ? WM_SYSKEYDOWN : WM_KEYDOWN, virtual_key, 1 | context));
     input.push_back(
-        InputMessage(window, alt ? WM_SYSKEYDOWN : WM_KEYDOWN, virtual_key, 1 | context));
-    input.push_back(
-        InputMessage(window, alt ? WM_SYSKEYUP : WM_KEYUP, virtual_key, 1 | context | released));
+        Make(window, alt ? WM_SYSKEYUP : WM_KEYUP, virtual_key, 1 | context | released));
 }
 
 void PressButton(UINT down_message) {
-    WPARAM held = 0;
-    switch (down_message) {
-    case WM_LBUTTONDOWN:
-        held = 0x0001; // MK_LBUTTON
-        break;
-    case WM_RBUTTONDOWN:
-        held = 0x0002; // MK_RBUTTON
-        break;
-    case WM_MBUTTONDOWN:
-        held = 0x0010; // MK_MBUTTON
-        break;
-    default:
+    if (down_message != WM_LBUTTONDOWN && down_message != WM_RBUTTONDOWN &&
+        down_message != WM_MBUTTONDOWN)
         Fail("PressButton takes WM_LBUTTONDOWN, WM_RBUTTONDOWN or WM_MBUTTONDOWN");
-    }
+    // MK_LBUTTON, MK_RBUTTON and MK_MBUTTON: the button held while it goes down.
+    const WPARAM held = down_message == WM_LBUTTONDOWN   ? 0x0001
+                        : down_message == WM_RBUTTONDOWN ? 0x0002
+                                                         : 0x0010;
     QueueMouse(down_message, held);
     QueueMouse(down_message + 1, 0);
 }
@@ -303,15 +260,6 @@ int ActiveTimers() {
 UINT TimerRequestedPeriod(HWND window, UINT_PTR id) {
     const Timer *timer = FindTimer(window, id);
     return timer ? timer->requested : 0;
-}
-
-UINT TimerPeriod(HWND window, UINT_PTR id) {
-    const Timer *timer = FindTimer(window, id);
-    return timer ? timer->period : 0;
-}
-
-int PostedMessages() {
-    return static_cast<int>(posted.size());
 }
 
 void ForgetWindow(HWND window) {
@@ -338,7 +286,7 @@ LRESULT WINAPI SendMessageA(HWND window, UINT message, WPARAM wparam, LPARAM lpa
 }
 
 BOOL WINAPI GetMessageA(LPMSG msg, HWND window, UINT filter_min, UINT filter_max) {
-    if (window && window != reinterpret_cast<HWND>(-1) && !IsWindow(window))
+    if (window && !IsWindow(window))
         return -1;
     while (!Take(msg, window, filter_min, filter_max, true)) {
         const uint64_t next = NextWakeUp(window, filter_min, filter_max);
@@ -355,7 +303,7 @@ BOOL WINAPI GetMessageA(LPMSG msg, HWND window, UINT filter_min, UINT filter_max
 }
 
 BOOL WINAPI PeekMessageA(LPMSG msg, HWND window, UINT filter_min, UINT filter_max, UINT remove) {
-    if (window && window != reinterpret_cast<HWND>(-1) && !IsWindow(window))
+    if (window && !IsWindow(window))
         return FALSE;
     if (!Take(msg, window, filter_min, filter_max, (remove & PM_REMOVE) != 0))
         return FALSE;
@@ -386,14 +334,10 @@ BOOL WINAPI TranslateMessage(const MSG *msg) {
 LRESULT WINAPI DispatchMessageA(const MSG *msg) {
     if (msg->message == WM_TIMER && msg->lParam) {
         // Only the procedure of a live timer is called, never an arbitrary address.
-        TIMERPROC procedure = reinterpret_cast<TIMERPROC>(msg->lParam);
-        for (const Timer &timer : timers) {
-            if (timer.procedure == procedure && timer.window == msg->hwnd &&
-                timer.id == msg->wParam) {
-                procedure(msg->hwnd, WM_TIMER, msg->wParam, GetTickCount());
-                return 0;
-            }
-        }
+        const TIMERPROC procedure = reinterpret_cast<TIMERPROC>(msg->lParam);
+        const Timer *timer = FindTimer(msg->hwnd, msg->wParam);
+        if (timer && timer->procedure == procedure)
+            procedure(msg->hwnd, WM_TIMER, msg->wParam, GetTickCount());
         return 0;
     }
     if (!msg->hwnd)
@@ -412,8 +356,6 @@ UINT WINAPI RegisterWindowMessageA(LPCSTR name) {
     for (size_t i = 0; i < registered_messages.size(); ++i)
         if (strcasecmp(registered_messages[i].c_str(), name) == 0)
             return static_cast<UINT>(0xC000 + i);
-    if (registered_messages.size() >= 0x4000)
-        return 0;
     registered_messages.push_back(name);
     return static_cast<UINT>(0xC000 + registered_messages.size() - 1);
 }
@@ -423,8 +365,6 @@ UINT_PTR WINAPI SetTimer(HWND window, UINT_PTR id, UINT elapse, TIMERPROC timer_
         return 0;
     const UINT period = std::min(std::max(elapse, user_timer_minimum), user_timer_maximum);
     Timer *timer = FindTimer(window, id);
-    if (!window && !timer)
-        id = next_thread_timer_id--;
     if (!timer) {
         timers.push_back({window, id, 0, 0, nullptr, 0});
         timer = &timers.back();
@@ -438,11 +378,9 @@ UINT_PTR WINAPI SetTimer(HWND window, UINT_PTR id, UINT elapse, TIMERPROC timer_
 }
 
 BOOL WINAPI KillTimer(HWND window, UINT_PTR id) {
-    auto it = std::find_if(timers.begin(), timers.end(), [window, id](const Timer &t) {
-        return t.window == window && t.id == id;
-    });
-    if (it == timers.end())
+    Timer *timer = FindTimer(window, id);
+    if (!timer)
         return FALSE;
-    timers.erase(it);
+    timers.erase(timers.begin() + (timer - timers.data()));
     return TRUE;
 }

@@ -18,8 +18,6 @@ void ResetMessages();
 // Runs action when the virtual clock reaches now + delay_ms, from inside the message loop
 // (GetMessageA and PeekMessageA run the actions that are due before they look at the queue).
 void Schedule(DWORD delay_ms, std::function<void()> action);
-// Moves the virtual clock on by ms, firing scheduled events and making due timers pending.
-void AdvanceTime(DWORD ms);
 // Dispatches every message that is pending now, without moving the clock; a pending WM_QUIT
 // stays pending.
 void PumpMessages();
@@ -34,12 +32,9 @@ void PressButton(UINT down_message);
 void MoveCursor(int x, int y);
 
 int ActiveTimers();
-// The period a timer was asked for, and the one it runs at: Windows raises periods below
-// USER_TIMER_MINIMUM (10 ms) to 10 ms. 0 when the window has no such timer.
+// The period a timer was asked for (Windows runs periods below 10 ms at 10 ms); 0 when the
+// window has no such timer.
 UINT TimerRequestedPeriod(HWND window, UINT_PTR id);
-UINT TimerPeriod(HWND window, UINT_PTR id);
-// Messages waiting in the posted queue now (input and synthesised messages not counted).
-int PostedMessages();
 
 // Between the platform's areas (window.cpp): a window is gone, so its queued messages and
 // timers go with it.

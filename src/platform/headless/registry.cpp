@@ -1,7 +1,6 @@
 #include "platform/headless/registry.h"
 
 #include <cstdint>
-#include <cstdio>
 #include <cstring>
 #include <map>
 #include <string>
@@ -14,10 +13,11 @@ struct Value {
     std::vector<BYTE> data;
 };
 
-// Keys by their full path in lower case ("80000001\control panel\desktop"); a key exists when it
-// holds a value or lies on the path to one.
+// Keys by their full path in lower case, from the predefined key's number in decimal
+// ("2147483649\control panel\desktop"); a key exists when it holds a value or lies on the path
+// to one.
 std::map<std::string, std::map<std::string, Value>> keys;
-std::map<uintptr_t, std::string> open_keys;
+std::map<HKEY, std::string> open_keys;
 uintptr_t next_key_value = 0x100;
 
 std::string Lower(const char *text) {
@@ -34,14 +34,11 @@ bool IsPredefined(HKEY key) {
 
 // The path a handle stands for, or false for a handle that is neither predefined nor open.
 bool KeyPath(HKEY key, std::string *path) {
-    const uintptr_t value = reinterpret_cast<uintptr_t>(key);
     if (IsPredefined(key)) {
-        char root[16];
-        std::snprintf(root, sizeof root, "%08lx", static_cast<unsigned long>(value & 0xFFFFFFFF));
-        *path = root;
+        *path = std::to_string(reinterpret_cast<uintptr_t>(key) & 0xFFFFFFFF);
         return true;
     }
-    auto it = open_keys.find(value);
+    auto it = open_keys.find(key);
     if (it == open_keys.end())
         return false;
     *path = it->second;
@@ -95,10 +92,9 @@ LONG WINAPI RegOpenKeyA(HKEY key, LPCSTR sub_key, PHKEY result) {
     }
     if (!KeyExists(path))
         return ERROR_FILE_NOT_FOUND;
-    const uintptr_t value = next_key_value;
+    *result = reinterpret_cast<HKEY>(next_key_value);
     next_key_value += 4;
-    open_keys[value] = path;
-    *result = reinterpret_cast<HKEY>(value);
+    open_keys[*result] = path;
     return ERROR_SUCCESS;
 }
 
@@ -135,5 +131,5 @@ LONG WINAPI RegQueryValueExA(HKEY key, LPCSTR value_name, LPDWORD, LPDWORD type,
 LONG WINAPI RegCloseKey(HKEY key) {
     if (IsPredefined(key))
         return ERROR_SUCCESS;
-    return open_keys.erase(reinterpret_cast<uintptr_t>(key)) ? ERROR_SUCCESS : ERROR_INVALID_HANDLE;
+    return open_keys.erase(key) ? ERROR_SUCCESS : ERROR_INVALID_HANDLE;
 }

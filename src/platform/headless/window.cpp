@@ -11,16 +11,16 @@
 
 namespace {
 
+// A class keeps what windows take from it; its name keeps the letter case it was registered with.
 struct WindowClass {
     std::string name;
-    WNDCLASSA record;
+    WNDPROC procedure;
+    HCURSOR cursor;
+    HBRUSH brush;
 };
 
 struct Window {
-    std::string class_name;
-    WNDPROC procedure = nullptr;
-    HCURSOR class_cursor = nullptr;
-    HBRUSH class_brush = nullptr;
+    WindowClass window_class;
     std::string text;
     DWORD style = 0;
     DWORD ex_style = 0;
@@ -32,15 +32,15 @@ struct Window {
     bool needs_paint = false;
 };
 
-// Real handles are small even numbers; the desktop has a fixed one of its own.
-constexpr uintptr_t desktop_value = 0x10010;
+// Real handles are small even numbers; the desktop has a fixed one of its own. Handles only
+// grow, so the windows, ordered by handle, are in creation order.
+const HWND desktop = reinterpret_cast<HWND>(static_cast<uintptr_t>(0x10010));
 constexpr uintptr_t first_window_value = 0x10020;
 // The arrow cursor a fresh process shows.
 const HCURSOR arrow_cursor = reinterpret_cast<HCURSOR>(static_cast<uintptr_t>(0x10003));
 
 std::vector<WindowClass> classes;
-std::map<uintptr_t, Window> windows;
-std::vector<HWND> creation_order;
+std::map<HWND, Window> windows;
 uintptr_t next_window_value = first_window_value;
 int screen_width = 640;
 int screen_height = 480;
@@ -49,21 +49,11 @@ HWND focus = nullptr;
 bool application_active = false;
 POINT cursor_position = {0, 0};
 HCURSOR current_cursor = arrow_cursor;
-std::vector<headless::SystemParametersCall> system_parameters_calls;
+std::vector<UINT> running_flags; // what SPI_SETSCREENSAVERRUNNING was given, in order
 bool screen_saver_running = false;
 
-uintptr_t Value(HWND window) {
-    return reinterpret_cast<uintptr_t>(window);
-}
-HWND Handle(uintptr_t value) {
-    return reinterpret_cast<HWND>(value);
-}
-HWND Desktop() {
-    return Handle(desktop_value);
-}
-
 Window *Find(HWND window) {
-    auto it = windows.find(Value(window));
+    auto it = windows.find(window);
     return it == windows.end() ? nullptr : &it->second;
 }
 
@@ -80,19 +70,10 @@ LRESULT Send(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
 
 std::vector<HWND> TopLevelWindows() {
     std::vector<HWND> result;
-    for (HWND window : creation_order) {
-        const Window *w = Find(window);
-        if (w && !(w->style & WS_CHILD))
-            result.push_back(window);
-    }
+    for (const auto &entry : windows)
+        if (!(entry.second.style & WS_CHILD))
+            result.push_back(entry.first);
     return result;
-}
-
-bool ShownOnScreen(HWND window) {
-    for (const Window *w = Find(window); w; w = Find(w->parent))
-        if (!(w->style & WS_VISIBLE))
-            return false;
-    return true;
 }
 
 // The window becomes the active one and takes the foreground; the application gets
@@ -107,7 +88,7 @@ void Activate(HWND top) {
             Send(window, WM_ACTIVATEAPP, TRUE, 0);
     }
     foreground = top;
-    if (previous && previous != top && Find(previous))
+    if (previous != top && Find(previous))
         Send(previous, WM_ACTIVATE, 0, reinterpret_cast<LPARAM>(top));
     if (Find(top))
         Send(top, WM_ACTIVATE, 1, reinterpret_cast<LPARAM>(previous));
@@ -116,13 +97,13 @@ void Activate(HWND top) {
 // After the foreground window is gone the activation falls to its owner, else to the newest
 // visible top-level window left; with none, the application is no longer active.
 void HandOnActivation(HWND owner) {
-    if (owner && Find(owner)) {
+    if (Find(owner)) {
         Activate(owner);
         return;
     }
     std::vector<HWND> tops = TopLevelWindows();
     for (auto it = tops.rbegin(); it != tops.rend(); ++it) {
-        if (ShownOnScreen(*it)) {
+        if (headless::WindowShown(*it)) {
             Activate(*it);
             return;
         }
@@ -136,19 +117,13 @@ void Collect(HWND window, std::vector<HWND> *pre_order) {
         Collect(child, pre_order);
 }
 
-void Forget(HWND window) {
-    headless::ForgetWindow(window);
-    windows.erase(Value(window));
-    creation_order.erase(std::remove(creation_order.begin(), creation_order.end(), window),
-                         creation_order.end());
-}
-
 // The window and its children are gone once each has had WM_NCDESTROY, children first.
 void SendNcDestroy(HWND window) {
     for (HWND child : headless::Children(window))
         SendNcDestroy(child);
     Send(window, WM_NCDESTROY, 0, 0);
-    Forget(window);
+    headless::ForgetWindow(window);
+    windows.erase(window);
 }
 
 LRESULT GetText(const Window &w, WPARAM size, LPARAM buffer) {
@@ -165,8 +140,8 @@ LRESULT SetCursorDefault(HWND window, const Window &w, LPARAM lparam) {
     if (w.parent && Send(w.parent, WM_SETCURSOR, reinterpret_cast<WPARAM>(window), lparam))
         return TRUE;
     constexpr WORD client_hit = 1; // HTCLIENT
-    if (LOWORD(lparam) == client_hit && w.class_cursor) {
-        SetCursor(w.class_cursor);
+    if (LOWORD(lparam) == client_hit && w.window_class.cursor) {
+        SetCursor(w.window_class.cursor);
         return TRUE;
     }
     return FALSE;
@@ -179,7 +154,6 @@ namespace headless {
 void ResetWindows() {
     classes.clear();
     windows.clear();
-    creation_order.clear();
     next_window_value = first_window_value;
     screen_width = 640;
     screen_height = 480;
@@ -188,7 +162,7 @@ void ResetWindows() {
     application_active = false;
     cursor_position = {0, 0};
     current_cursor = arrow_cursor;
-    system_parameters_calls.clear();
+    running_flags.clear();
     screen_saver_running = false;
 }
 
@@ -204,7 +178,7 @@ int ScreenHeight() {
 }
 
 bool WindowClientOnScreen(HWND window, RECT *rect) {
-    if (window == Desktop()) {
+    if (window == desktop) {
         *rect = {0, 0, screen_width, screen_height};
         return true;
     }
@@ -237,31 +211,24 @@ int WindowId(HWND window) {
     return w ? w->id : 0;
 }
 
-HWND FindChild(HWND parent, int id) {
-    for (HWND child : Children(parent))
-        if (Find(child)->id == id)
-            return child;
-    return nullptr;
-}
-
 std::vector<HWND> Children(HWND parent) {
     std::vector<HWND> result;
-    for (HWND window : creation_order) {
-        const Window *w = Find(window);
-        if (w && w->parent == parent && (w->style & WS_CHILD))
-            result.push_back(window);
-    }
+    for (const auto &entry : windows)
+        if (entry.second.parent == parent && (entry.second.style & WS_CHILD))
+            result.push_back(entry.first);
     return result;
+}
+
+bool WindowShown(HWND window) {
+    for (const Window *w = Find(window); w; w = Find(w->parent))
+        if (!(w->style & WS_VISIBLE))
+            return false;
+    return true;
 }
 
 const char *WindowText(HWND window) {
     const Window *w = Find(window);
     return w ? w->text.c_str() : "";
-}
-
-const char *WindowClassName(HWND window) {
-    const Window *w = Find(window);
-    return w ? w->class_name.c_str() : "";
 }
 
 DWORD WindowStyle(HWND window) {
@@ -272,7 +239,7 @@ DWORD WindowStyle(HWND window) {
 HWND FindWindowAt(int x, int y) {
     auto contains = [x, y](HWND window) {
         RECT r;
-        return ShownOnScreen(window) && WindowClientOnScreen(window, &r) && x >= r.left &&
+        return WindowShown(window) && WindowClientOnScreen(window, &r) && x >= r.left &&
                x < r.right && y >= r.top && y < r.bottom;
     };
     std::vector<HWND> tops = TopLevelWindows();
@@ -302,24 +269,18 @@ void ActivateOtherApplication() {
     HWND previous = foreground;
     foreground = nullptr;
     application_active = false;
-    if (previous && Find(previous))
+    if (Find(previous))
         Send(previous, WM_ACTIVATE, 0, 0);
     for (HWND window : TopLevelWindows())
         Send(window, WM_ACTIVATEAPP, FALSE, 0);
-    if (focus) {
-        HWND old = focus;
-        focus = nullptr;
-        if (Find(old))
-            Send(old, WM_KILLFOCUS, 0, 0);
-    }
+    HWND old_focus = focus;
+    focus = nullptr;
+    if (Find(old_focus))
+        Send(old_focus, WM_KILLFOCUS, 0, 0);
 }
 
-bool ApplicationActive() {
-    return application_active;
-}
-
-const std::vector<SystemParametersCall> &SystemParametersCalls() {
-    return system_parameters_calls;
+const std::vector<UINT> &ScreenSaverRunningFlags() {
+    return running_flags;
 }
 bool ScreenSaverRunning() {
     return screen_saver_running;
@@ -327,7 +288,7 @@ bool ScreenSaverRunning() {
 
 WNDPROC WindowProcedure(HWND window) {
     const Window *w = Find(window);
-    return w ? w->procedure : nullptr;
+    return w ? w->window_class.procedure : nullptr;
 }
 
 bool IsSelfOrDescendant(HWND ancestor, HWND window) {
@@ -345,13 +306,10 @@ HWND RootWindow(HWND window) {
 }
 
 HWND WindowToPaint(HWND filter) {
-    for (HWND window : creation_order) {
-        const Window *w = Find(window);
-        if (!w || !w->needs_paint || w->destroying || !ShownOnScreen(window))
-            continue;
-        if (!filter || IsSelfOrDescendant(filter, window))
-            return window;
-    }
+    for (const auto &entry : windows)
+        if (entry.second.needs_paint && !entry.second.destroying && WindowShown(entry.first) &&
+            (!filter || IsSelfOrDescendant(filter, entry.first)))
+            return entry.first;
     return nullptr;
 }
 
@@ -366,9 +324,8 @@ ATOM WINAPI RegisterClassA(const WNDCLASSA *window_class) {
     if (!window_class || !window_class->lpszClassName || !window_class->lpfnWndProc ||
         FindClass(window_class->lpszClassName))
         return 0;
-    classes.push_back({window_class->lpszClassName, *window_class});
-    classes.back().record.lpszClassName = nullptr;
-    classes.back().record.lpszMenuName = nullptr;
+    classes.push_back({window_class->lpszClassName, window_class->lpfnWndProc,
+                       window_class->hCursor, window_class->hbrBackground});
     // Class atoms share the range of registered messages and strings.
     return static_cast<ATOM>(0xC000 + classes.size());
 }
@@ -380,43 +337,32 @@ HWND WINAPI CreateWindowExA(DWORD ex_style, LPCSTR class_name, LPCSTR window_nam
     if (!window_class)
         return nullptr;
     const bool child = (style & WS_CHILD) != 0;
-    if (parent && parent != Desktop() && !Find(parent))
-        return nullptr;
-    if (child && (!parent || parent == Desktop()))
+    if ((parent && parent != desktop && !Find(parent)) || (child && (!parent || parent == desktop)))
         return nullptr;
 
     Window w;
-    w.class_name = window_class->name;
-    w.procedure = window_class->record.lpfnWndProc;
-    w.class_cursor = window_class->record.hCursor;
-    w.class_brush = window_class->record.hbrBackground;
+    w.window_class = *window_class;
     w.style = style;
     w.ex_style = ex_style;
     w.parent = child ? parent : nullptr;
-    w.owner = !child && parent && parent != Desktop() ? headless::RootWindow(parent) : nullptr;
+    w.owner = !child && parent && parent != desktop ? headless::RootWindow(parent) : nullptr;
     w.id = child ? static_cast<int>(reinterpret_cast<intptr_t>(menu)) : 0;
     w.rect = {x, y, x + width, y + height};
-    HWND window = Handle(next_window_value);
+    HWND window = reinterpret_cast<HWND>(next_window_value);
     next_window_value += 2;
-    windows[Value(window)] = w;
-    creation_order.push_back(window);
+    windows[window] = w;
 
     CREATESTRUCTA create = {
         param,       instance,   menu,    parent, height, width, y, x, static_cast<LONG>(style),
         window_name, class_name, ex_style};
-    if (!Send(window, WM_NCCREATE, 0, reinterpret_cast<LPARAM>(&create))) {
-        if (Find(window))
-            SendNcDestroy(window);
-        return nullptr;
-    }
     // A window that refuses its creation never lived: it gets WM_NCDESTROY but no WM_DESTROY.
-    if (Find(window) && Send(window, WM_CREATE, 0, reinterpret_cast<LPARAM>(&create)) == -1) {
+    const LPARAM create_param = reinterpret_cast<LPARAM>(&create);
+    if (!Send(window, WM_NCCREATE, 0, create_param) ||
+        (Find(window) && Send(window, WM_CREATE, 0, create_param) == -1)) {
         if (Find(window))
             SendNcDestroy(window);
         return nullptr;
     }
-    if (Find(window))
-        Send(window, WM_SIZE, 0, MAKELPARAM(width, height));
     if (Find(window) && (style & WS_VISIBLE)) {
         Send(window, WM_SHOWWINDOW, TRUE, 0);
         if (Window *shown = Find(window))
@@ -470,7 +416,7 @@ LRESULT WINAPI DefWindowProcA(HWND window, UINT message, WPARAM wparam, LPARAM l
     case WM_ERASEBKGND:
         // The class brush would fill the window; the headless screen starts black, and only a
         // black brush is ever used, so only the answer matters.
-        return w->class_brush ? TRUE : FALSE;
+        return w->window_class.brush ? TRUE : FALSE;
     case WM_ACTIVATE:
         if (LOWORD(wparam) != 0)
             SetFocus(window);
@@ -514,26 +460,22 @@ HWND WINAPI FindWindowA(LPCSTR class_name, LPCSTR window_name) {
     std::vector<HWND> tops = TopLevelWindows();
     for (auto it = tops.rbegin(); it != tops.rend(); ++it) {
         const Window *w = Find(*it);
-        if (class_name && strcasecmp(w->class_name.c_str(), class_name) != 0)
-            continue;
-        if (window_name && strcasecmp(w->text.c_str(), window_name) != 0)
-            continue;
-        return *it;
+        if ((!class_name || strcasecmp(w->window_class.name.c_str(), class_name) == 0) &&
+            (!window_name || strcasecmp(w->text.c_str(), window_name) == 0))
+            return *it;
     }
     return nullptr;
 }
 
 BOOL WINAPI IsWindow(HWND window) {
-    return window == Desktop() || Find(window) != nullptr;
+    return window == desktop || Find(window) != nullptr;
 }
 
 HWND WINAPI GetParent(HWND window) {
     const Window *w = Find(window);
-    if (!w)
+    if (!w || !(w->style & (WS_CHILD | WS_POPUP)))
         return nullptr;
-    if (w->style & WS_CHILD)
-        return w->parent;
-    return (w->style & WS_POPUP) ? w->owner : nullptr;
+    return (w->style & WS_CHILD) ? w->parent : w->owner;
 }
 
 BOOL WINAPI GetClientRect(HWND window, LPRECT rect) {
@@ -555,15 +497,12 @@ BOOL WINAPI SetWindowPos(HWND window, HWND, int x, int y, int cx, int cy, UINT f
     RECT &r = w->rect;
     const int width = (flags & SWP_NOSIZE) ? r.right - r.left : cx;
     const int height = (flags & SWP_NOSIZE) ? r.bottom - r.top : cy;
-    const bool resized = width != r.right - r.left || height != r.bottom - r.top;
     if (!(flags & SWP_NOMOVE)) {
         r.left = x;
         r.top = y;
     }
     r.right = r.left + width;
     r.bottom = r.top + height;
-    if (resized)
-        Send(window, WM_SIZE, 0, MAKELPARAM(width, height));
     return TRUE;
 }
 
@@ -579,7 +518,7 @@ HWND WINAPI GetForegroundWindow() {
 }
 
 HWND WINAPI GetDesktopWindow() {
-    return Desktop();
+    return desktop;
 }
 
 HWND WINAPI SetFocus(HWND window) {
@@ -596,9 +535,9 @@ HWND WINAPI SetFocus(HWND window) {
     }
     HWND previous = focus;
     focus = window;
-    if (previous && Find(previous))
+    if (Find(previous))
         Send(previous, WM_KILLFOCUS, reinterpret_cast<WPARAM>(window), 0);
-    if (window && Find(window))
+    if (Find(window))
         Send(window, WM_SETFOCUS, reinterpret_cast<WPARAM>(previous), 0);
     return original;
 }
@@ -623,10 +562,11 @@ HCURSOR WINAPI SetCursor(HCURSOR cursor) {
     return previous;
 }
 
-BOOL WINAPI SystemParametersInfoA(UINT action, UINT param, PVOID pv_param, UINT win_ini) {
-    system_parameters_calls.push_back({action, param, win_ini});
+// The saver asks for nothing else.
+BOOL WINAPI SystemParametersInfoA(UINT action, UINT param, PVOID pv_param, UINT) {
     if (action != SPI_SETSCREENSAVERRUNNING)
         return FALSE;
+    running_flags.push_back(param);
     // The consumer platform hands back the previous state through the pointer.
     if (pv_param)
         *static_cast<BOOL *>(pv_param) = screen_saver_running ? TRUE : FALSE;

@@ -1,6 +1,6 @@
 // Test and tool controls of the headless window area (window.cpp): the desktop, window classes
-// and windows, focus, activation and the foreground, the cursor and the recorded
-// SystemParametersInfoA calls. Windows have no frame: a window's client area is its whole
+// and windows, focus, activation and the foreground, the cursor and the screen-saver-running
+// flag. Windows have no frame: a window's client area is its whole
 // rectangle. Handles are never reused within a process, so a stale handle stays dead.
 #pragma once
 
@@ -26,11 +26,11 @@ int LiveWindows();
 
 // What the dialog manager and tests need to walk and inspect windows.
 int WindowId(HWND window);
-HWND FindChild(HWND parent, int id);
 // The children in creation order, which is their order from the top of the Z-order.
 std::vector<HWND> Children(HWND parent);
+// Whether the window and all its parents have WS_VISIBLE.
+bool WindowShown(HWND window);
 const char *WindowText(HWND window);
-const char *WindowClassName(HWND window);
 DWORD WindowStyle(HWND window);
 // The deepest visible window under a screen point, topmost first; NULL over the bare desktop.
 HWND FindWindowAt(int screen_x, int screen_y);
@@ -40,15 +40,10 @@ HWND FindWindowAt(int screen_x, int screen_y);
 // WM_KILLFOCUS. The messages are sent at once; call it from a Schedule action to have it happen
 // inside a message loop. SetForegroundWindow brings the activation back.
 void ActivateOtherApplication();
-bool ApplicationActive();
 
-struct SystemParametersCall {
-    UINT action;
-    UINT param;
-    UINT win_ini;
-};
-const std::vector<SystemParametersCall> &SystemParametersCalls();
-// The platform's screen-saver-running flag, as SPI_SETSCREENSAVERRUNNING last set it.
+// The flags SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING) was given, in order, and the
+// platform's screen-saver-running flag, as the last of them set it.
+const std::vector<UINT> &ScreenSaverRunningFlags();
 bool ScreenSaverRunning();
 
 // Between the platform's areas (message.cpp): a window's procedure (NULL when the handle names

@@ -9,14 +9,12 @@
 
 #define WINAPI
 #define CALLBACK
-#define APIENTRY
 
 typedef int BOOL;
 typedef unsigned char BYTE;
 typedef uint16_t WORD;
 typedef uint32_t DWORD;
 typedef int32_t LONG;
-typedef int INT;
 typedef unsigned int UINT;
 typedef char CHAR;
 typedef uint16_t ATOM;
@@ -38,7 +36,6 @@ typedef DWORD *LPDWORD;
 
 #define TRUE 1
 #define FALSE 0
-#define MAX_PATH 260
 
 #define HEADLESS_HANDLE(name)                                                                      \
     struct name##__ {                                                                              \
@@ -143,15 +140,11 @@ typedef LONG(WINAPI *LPTOP_LEVEL_EXCEPTION_FILTER)(EXCEPTION_POINTERS *);
 #define MAKELPARAM(l, h) ((LPARAM)(DWORD)MAKELONG(l, h))
 #define RGB(r, g, b)                                                                               \
     ((COLORREF)(((BYTE)(r) | ((WORD)((BYTE)(g)) << 8)) | (((DWORD)(BYTE)(b)) << 16)))
-#define GetRValue(rgb) ((BYTE)(rgb))
-#define GetGValue(rgb) ((BYTE)(((WORD)(rgb)) >> 8))
-#define GetBValue(rgb) ((BYTE)((rgb) >> 16))
 
 // Messages.
 #define WM_NULL 0x0000
 #define WM_CREATE 0x0001
 #define WM_DESTROY 0x0002
-#define WM_SIZE 0x0005
 #define WM_ACTIVATE 0x0006
 #define WM_SETFOCUS 0x0007
 #define WM_KILLFOCUS 0x0008
@@ -190,7 +183,6 @@ typedef LONG(WINAPI *LPTOP_LEVEL_EXCEPTION_FILTER)(EXCEPTION_POINTERS *);
 #define WM_MOUSEWHEEL 0x020A
 #define WM_POWERBROADCAST 0x0218
 #define WM_USER 0x0400
-#define WM_APP 0x8000
 
 #define SC_CLOSE 0xF060
 #define SC_NEXTWINDOW 0xF040
@@ -225,43 +217,24 @@ typedef LONG(WINAPI *LPTOP_LEVEL_EXCEPTION_FILTER)(EXCEPTION_POINTERS *);
 #define WS_VISIBLE 0x10000000L
 #define WS_CLIPSIBLINGS 0x04000000L
 #define WS_CLIPCHILDREN 0x02000000L
-#define WS_CAPTION 0x00C00000L
-#define WS_BORDER 0x00800000L
-#define WS_SYSMENU 0x00080000L
-#define WS_GROUP 0x00020000L
 #define WS_TABSTOP 0x00010000L
 #define WS_EX_TOPMOST 0x00000008L
-#define DS_MODALFRAME 0x80L
-#define DS_SETFONT 0x40L
-#define DS_SETFOREGROUND 0x200L
-#define BS_DEFPUSHBUTTON 0x00000001L
-#define ES_RIGHT 0x0002L
-#define ES_AUTOHSCROLL 0x0080L
 #define ES_NUMBER 0x2000L
-#define SS_LEFT 0x00000000L
 
 #define SWP_NOSIZE 0x0001
 #define SWP_NOMOVE 0x0002
 #define SWP_NOZORDER 0x0004
 
 // Common controls (up-down).
-#define UPDOWN_CLASSA "msctls_updown32"
-#define UDS_WRAP 0x0001
 #define UDS_SETBUDDYINT 0x0002
 #define UDS_ALIGNRIGHT 0x0004
 #define UDS_AUTOBUDDY 0x0010
-#define UDS_ARROWKEYS 0x0020
-#define UDS_NOTHOUSANDS 0x0080
 #define UDM_SETRANGE (WM_USER + 101)
-#define UDM_GETRANGE (WM_USER + 102)
 #define UDM_SETPOS (WM_USER + 103)
-#define UDM_GETPOS (WM_USER + 104)
-#define UDM_GETBUDDY (WM_USER + 106)
 
 // GDI.
 #define PS_SOLID 0
 #define BLACK_BRUSH 4
-#define NULL_BRUSH 5
 #define WHITE_PEN 6
 #define BLACK_PEN 7
 #define SRCCOPY (DWORD)0x00CC0020
@@ -273,7 +246,6 @@ typedef LONG(WINAPI *LPTOP_LEVEL_EXCEPTION_FILTER)(EXCEPTION_POINTERS *);
 #define CLR_INVALID 0xFFFFFFFF
 
 // System.
-#define VER_PLATFORM_WIN32s 0
 #define VER_PLATFORM_WIN32_WINDOWS 1
 #define VER_PLATFORM_WIN32_NT 2
 #define SPI_SETSCREENSAVERRUNNING 97
@@ -301,9 +273,7 @@ typedef LONG(WINAPI *LPTOP_LEVEL_EXCEPTION_FILTER)(EXCEPTION_POINTERS *);
 #define MB_ICONERROR 0x00000010L
 #define REG_BINARY 3
 #define REG_DWORD 4
-#define REG_SZ 1
 #define HKEY_CURRENT_USER ((HKEY)(ULONG_PTR)((LONG)0x80000001))
-#define HKEY_LOCAL_MACHINE ((HKEY)(ULONG_PTR)((LONG)0x80000002))
 
 // KERNEL32: process, version, time, modules, profile files, faults (process.cpp, module.cpp,
 // profile.cpp).
