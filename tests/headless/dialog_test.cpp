@@ -182,6 +182,16 @@ TEST_F(HeadlessDialog, KeysAndTheCloseBoxReachTheProcedureAsCommands) {
     }
 }
 
+TEST_F(HeadlessDialog, AnUnhandledCloseBecomesCancelAndTheDialogStays) {
+    answer = nullptr;
+    Run({headless::ClickCloseBox, [](HWND dialog) {
+             EXPECT_TRUE(IsWindow(dialog));
+             EndDialog(dialog, 5);
+         }});
+    EXPECT_EQ(Messages(), (std::vector<UINT>{WM_INITDIALOG, WM_SYSCOMMAND, WM_CLOSE, WM_COMMAND}));
+    EXPECT_EQ(received.back().wparam, static_cast<WPARAM>(IDCANCEL));
+}
+
 TEST_F(HeadlessDialog, ResultsAndFailures) {
     HWND kept = nullptr;
     EXPECT_EQ(Run({[&](HWND dialog) {

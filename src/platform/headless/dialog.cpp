@@ -99,6 +99,11 @@ LRESULT CALLBACK DialogWindowProc(HWND window, UINT message, WPARAM wparam, LPAR
         state = FindDialog(window); // the procedure may have ended the dialog
     }
     switch (message) {
+    case WM_CLOSE:
+        // A dialog is not destroyed by a close request: it becomes the Cancel command.
+        SendMessageA(window, WM_COMMAND, Command(IDCANCEL, kButtonClicked),
+                     reinterpret_cast<LPARAM>(GetDlgItem(window, IDCANCEL)));
+        return 0;
     case WM_ACTIVATE:
         // An activated dialog gives the focus to its first tab stop unless a control has it.
         if (state && LOWORD(wparam) != 0 && GetParent(GetFocus()) != window)
