@@ -10,6 +10,9 @@
 
 // The animation's only timer.
 constexpr UINT_PTR kAnimationTimer = 1;
+// Set (to anything) when the window is created, every tick copies the whole surface to the
+// window rather than only the part it changed: the old way, kept for measurement.
+constexpr const char *kWholeCopyVariable = "FRELLIS_WHOLE_COPY";
 
 LRESULT AnimationProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 void CreateAnimation(HWND window);
