@@ -23,7 +23,7 @@ ChangedArea area;
 // Cells no smaller than this: a finer grid costs more to mark than it saves.
 constexpr int32_t kMinCellSide = 32;
 // What one block copy more costs, counted in pixels copied: the call and the display's handling
-// of one more block cost about as much as 200x200 pixels (measured under Wine with Xvfb).
+// of one more block cost about as much as 100x100 pixels (measured under Wine with Xvfb).
 constexpr int64_t kBlockCost = 10000;
 
 int32_t CellSide(int32_t extent) {
@@ -187,5 +187,14 @@ int ChangedRects(RECT rects[kMaxChangedRects]) {
     int count;
     while ((count = CellRects(block_cost, rects)) > kMaxChangedRects)
         block_cost *= 4;
+    // Blocks that cost more than the whole surface in one go give way to it; a pixel copied in
+    // blocks costs about half as much again as one in a copy of whole rows (measured as above).
+    int64_t cost = 0;
+    for (int r = 0; r < count; ++r)
+        cost += Area(rects[r]) + kBlockCost;
+    if (count > 1 && 3 * cost >= 2 * int64_t{area.width} * area.height) {
+        rects[0] = {0, 0, area.width, area.height};
+        return 1;
+    }
     return count;
 }

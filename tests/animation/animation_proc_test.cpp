@@ -114,6 +114,8 @@ TEST_F(AnimationLifecycle, WindowShowsTheSurfaceAfterEveryTick) {
         {"3,3,5", 40, 30, 12345, 150, false}, // smaller than a cell
         {"1,5,3", 1, 1, 5, 20, false},
         {"2,4,16", 2100, 90, 9, 40, false}, // wider than the grid at its smallest cells
+        {"2,4,16", 1280, 720, 11, 60, false},
+        {"3,3,5", 1024, 768, 99, 100, false},
         {"2,4,16", 320, 200, 1, 60, true},
     };
     for (const auto &row : rows) {
@@ -152,7 +154,7 @@ TEST_F(AnimationLifecycle, WindowShowsTheSurfaceAfterEveryTick) {
                     int64_t{rects[r].right - rects[r].left} * (rects[r].bottom - rects[r].top);
         }
         ReleaseDC(nullptr, screen);
-        if (!row.whole && row.width * row.height >= 320 * 200) {
+        if (!row.whole && row.width * row.height >= 640 * 480) {
             EXPECT_LT(copied, int64_t{row.ticks} * row.width * row.height) << row.settings;
         }
         DestroyWindow(window);
