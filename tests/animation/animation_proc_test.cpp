@@ -1,9 +1,9 @@
 #include "animation/animation_proc.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
-#include <vector>
 
 #include "animation/changed_area.h"
 
@@ -92,12 +92,6 @@ TEST_F(AnimationLifecycle, FailedTimer) {
     EXPECT_EQ(headless::LiveDeviceContexts(), 0);
 }
 
-std::vector<uint32_t> Pixels(HDC dc) {
-    int width = 0, height = 0;
-    const uint32_t *pixels = headless::SurfacePixels(dc, &width, &height);
-    return std::vector<uint32_t>(pixels, pixels + width * height);
-}
-
 // Whether a tick copies all of the surface or only what it changed, the window shows the surface
 // after every tick, also after an erase in the middle; and the changed part is less than all.
 TEST_F(AnimationLifecycle, WindowShowsTheSurfaceAfterEveryTick) {
@@ -146,7 +140,11 @@ TEST_F(AnimationLifecycle, WindowShowsTheSurfaceAfterEveryTick) {
                 ReleaseDC(window, dc);
             }
             SendMessageA(window, WM_TIMER, kAnimationTimer, 0);
-            ASSERT_EQ(Pixels(screen), Pixels(animation_state.memory_dc))
+            int width = 0, height = 0;
+            const uint32_t *shown = headless::SurfacePixels(screen, &width, &height);
+            const uint32_t *drawn =
+                headless::SurfacePixels(animation_state.memory_dc, &width, &height);
+            ASSERT_TRUE(std::equal(shown, shown + width * height, drawn))
                 << row.settings << " " << row.width << "x" << row.height << " tick " << tick;
             RECT rects[kMaxChangedRects];
             for (int r = ChangedRects(rects) - 1; r >= 0; --r)
