@@ -43,7 +43,7 @@ void CreateAnimation(HWND window) {
     s.timer_id = static_cast<uint32_t>(SetTimer(window, kAnimationTimer, period, nullptr));
 }
 
-void AnimationTick() {
+void AnimationTick(HWND window) {
     AnimationState &s = animation_state;
     RenderFrame(s.memory_dc);
     GdiFlush();
@@ -60,14 +60,20 @@ void AnimationTick() {
     RECT rects[kMaxChangedRects];
     const int count = ChangedRects(rects);
     for (int r = 0; r < count; ++r) {
+        if (r > 0) {
+            // Wine hands a window's drawing to the display as one rectangle around all of it,
+            // when the thread next looks at its queue: blocks far apart would bring everything
+            // between them along. A look that takes nothing hands each block over on its own.
+            MSG none;
+            PeekMessageA(&none, nullptr, kNoMessage, kNoMessage, PM_NOREMOVE | PM_NOYIELD);
+            // A look delivers messages sent from other threads, and one of them may have closed
+            // the window and released the surface.
+            if (!IsWindow(window))
+                return;
+        }
         const RECT &c = rects[r];
         BitBlt(s.window_dc, c.left, c.top, c.right - c.left, c.bottom - c.top, s.memory_dc, c.left,
                c.top, SRCCOPY);
-        // Wine hands a window's drawing to the display as one rectangle around all of it, when
-        // the thread next looks at its queue: blocks far apart would bring everything between
-        // them along. A look that takes nothing hands each block over on its own.
-        MSG none;
-        PeekMessageA(&none, nullptr, kNoMessage, kNoMessage, PM_NOREMOVE | PM_NOYIELD);
     }
 }
 
@@ -95,7 +101,7 @@ LRESULT AnimationProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
         animation_state.window_stale = true;
         break;
     case WM_TIMER:
-        AnimationTick();
+        AnimationTick(window);
         break;
     }
     return DefaultSaverProc(window, message, wparam, lparam);

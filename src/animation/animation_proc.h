@@ -16,5 +16,5 @@ constexpr const char *kWholeCopyVariable = "FRELLIS_WHOLE_COPY";
 
 LRESULT AnimationProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 void CreateAnimation(HWND window);
-void AnimationTick();
+void AnimationTick(HWND window);
 void DestroyAnimation(HWND window);
