@@ -28,7 +28,7 @@ import fixture  # noqa: E402
 import harness  # noqa: E402
 
 SIZES = [(1920, 1080), (3840, 2160)]
-SECONDS = 6
+SECONDS = 10
 # No figure's hue may move by half the spacing between figures (96 ticks at 8 figures) from one
 # sample to the next.
 SAMPLE_PERIOD = 0.5
