@@ -1,22 +1,32 @@
 // Time per tick of the saver's own tick on the headless platform, at the default and the largest
-// settings, with the pixels that Polyline painted per tick as a counter.
+// settings, with the pixels that Polyline painted per tick as a counter; and what finding the part
+// of the surface a tick changed adds to it.
 #include <benchmark/benchmark.h>
 
+#include "animation/changed_area.h"
+#include "animation/figures.h"
+#include "animation/render.h"
 #include "offscreen_run.h"
 #include "platform/headless/gdi.h"
 
 namespace {
 
-void BM_RenderFrame(benchmark::State &state) {
+// Starts a run from the arguments figures, corners, trail, width, height.
+bool StartRun(benchmark::State &state, OffscreenRun *run) {
     const SaverSettings settings = {static_cast<int32_t>(state.range(0)),
                                     static_cast<int32_t>(state.range(2)),
                                     static_cast<int32_t>(state.range(1)), 10};
+    if (StartOffscreenRun(settings, static_cast<int>(state.range(3)),
+                          static_cast<int>(state.range(4)), 1, run))
+        return true;
+    state.SkipWithError("no surface");
+    return false;
+}
+
+void BM_RenderFrame(benchmark::State &state) {
     OffscreenRun run;
-    if (!StartOffscreenRun(settings, static_cast<int>(state.range(3)),
-                           static_cast<int>(state.range(4)), 1, &run)) {
-        state.SkipWithError("no surface");
+    if (!StartRun(state, &run))
         return;
-    }
     // Let every trail fill and the figures spread before measuring.
     for (int tick = 0; tick < 64; ++tick)
         TickOffscreenRun(run);
@@ -29,14 +39,46 @@ void BM_RenderFrame(benchmark::State &state) {
     StopOffscreenRun(&run);
 }
 
-// Arguments: figures, corners, trail, width, height.
-BENCHMARK(BM_RenderFrame)
-    ->ArgNames({"figures", "corners", "trail", "width", "height"})
-    ->Args({2, 4, 16, 1920, 1080})
-    ->Args({8, 8, 32, 1920, 1080})
-    ->Args({2, 4, 16, 3840, 2160})
-    ->Args({8, 8, 32, 3840, 2160})
-    ->Unit(benchmark::kMillisecond);
+// Arguments: figures, corners, trail, width, height; the default and the largest settings.
+void Settings(benchmark::internal::Benchmark *benchmark) {
+    benchmark->ArgNames({"figures", "corners", "trail", "width", "height"})
+        ->Args({2, 4, 16, 1920, 1080})
+        ->Args({8, 8, 32, 1920, 1080})
+        ->Args({2, 4, 16, 3840, 2160})
+        ->Args({8, 8, 32, 3840, 2160});
+}
+
+BENCHMARK(BM_RenderFrame)->Apply(Settings)->Unit(benchmark::kMillisecond);
+
+// What the tick adds to find the part of the surface it changed: marking the new copies, joining
+// them with the copies remembered, and turning the marks into rectangles. Counters: rectangles per
+// tick and the share of the surface they cover.
+void BM_ChangedArea(benchmark::State &state) {
+    OffscreenRun run;
+    if (!StartRun(state, &run))
+        return;
+    TickOffscreenRun(run);
+    RememberTrails(run.width, run.height);
+    double rect_count = 0, covered = 0;
+    for (auto _ : state) {
+        // The tick's drawing alone: a whole tick would find its changed part itself.
+        state.PauseTiming();
+        RenderFrame(animation_state.memory_dc);
+        state.ResumeTiming();
+        MarkTick();
+        RECT rects[kMaxChangedRects];
+        const int count = ChangedRects(rects);
+        rect_count += count;
+        for (int r = 0; r < count; ++r)
+            covered += double(rects[r].right - rects[r].left) * (rects[r].bottom - rects[r].top);
+    }
+    const double ticks = static_cast<double>(state.iterations());
+    state.counters["rects_per_tick"] = rect_count / ticks;
+    state.counters["surface_share"] = covered / ticks / (double(run.width) * run.height);
+    StopOffscreenRun(&run);
+}
+
+BENCHMARK(BM_ChangedArea)->Apply(Settings)->Unit(benchmark::kMicrosecond);
 
 } // namespace
 

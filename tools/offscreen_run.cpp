@@ -38,8 +38,8 @@ bool StartOffscreenRun(const SaverSettings &settings, int width, int height, uin
     return true;
 }
 
-void TickOffscreenRun(const OffscreenRun &) {
-    AnimationTick();
+void TickOffscreenRun(const OffscreenRun &run) {
+    AnimationTick(run.window);
 }
 
 const uint32_t *OffscreenPixels(const OffscreenRun &) {

@@ -1,9 +1,13 @@
 #include "animation/animation_proc.h"
 
+#include "animation/changed_area.h"
 #include "animation/figures.h"
 #include "animation/render.h"
 #include "host/default_proc.h"
 #include "settings/settings_store.h"
+
+// A message number that nothing posts: the last of the application's private range.
+constexpr UINT kNoMessage = 0xBFFF;
 
 // Blacks out the W x H area from the top-left corner of dc.
 static void PaintBlack(HDC dc) {
@@ -44,16 +48,45 @@ void StartAnimation(HWND window, uint32_t seed) {
     InitFigures(saver_settings.figure_count, saver_settings.corner_count,
                 saver_settings.trail_length, s.surface_width, s.surface_height);
     GdiFlush();
+    char whole[2];
+    s.copy_whole_surface = GetEnvironmentVariableA(kWholeCopyVariable, whole, sizeof whole) > 0;
+    s.window_stale = true;
     const UINT period = static_cast<UINT>(100 / saver_settings.speed);
     s.timer_id = static_cast<uint32_t>(SetTimer(window, kAnimationTimer, period, nullptr));
 }
 
-void AnimationTick() {
+void AnimationTick(HWND window) {
     AnimationState &s = animation_state;
     RenderFrame(s.memory_dc);
     GdiFlush();
-    // One block copy per tick: the window never shows a half-drawn frame.
-    BitBlt(s.window_dc, 0, 0, s.surface_width, s.surface_height, s.memory_dc, 0, 0, SRCCOPY);
+    // The frame is finished before any of it reaches the window, so the window never shows a
+    // half-drawn one.
+    if (s.copy_whole_surface || s.window_stale) {
+        BitBlt(s.window_dc, 0, 0, s.surface_width, s.surface_height, s.memory_dc, 0, 0, SRCCOPY);
+        if (!s.copy_whole_surface)
+            RememberTrails(s.surface_width, s.surface_height);
+        s.window_stale = false;
+        return;
+    }
+    MarkTick();
+    RECT rects[kMaxChangedRects];
+    const int count = ChangedRects(rects);
+    for (int r = 0; r < count; ++r) {
+        if (r > 0) {
+            // Wine hands a window's drawing to the display as one rectangle around all of it,
+            // when the thread next looks at its queue: blocks far apart would bring everything
+            // between them along. A look that takes nothing hands each block over on its own.
+            MSG none;
+            PeekMessageA(&none, nullptr, kNoMessage, kNoMessage, PM_NOREMOVE | PM_NOYIELD);
+            // A look delivers messages sent from other threads, and one of them may have closed
+            // the window and released the surface.
+            if (!IsWindow(window))
+                return;
+        }
+        const RECT &c = rects[r];
+        BitBlt(s.window_dc, c.left, c.top, c.right - c.left, c.bottom - c.top, s.memory_dc, c.left,
+               c.top, SRCCOPY);
+    }
 }
 
 void DestroyAnimation(HWND window) {
@@ -75,11 +108,12 @@ LRESULT AnimationProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
         DestroyAnimation(window);
         break;
     case WM_ERASEBKGND:
-        // The figures stay in the surface; the next tick copies them back.
+        // The figures stay in the surface; the next tick copies all of it back.
         PaintBlack(reinterpret_cast<HDC>(wparam));
+        animation_state.window_stale = true;
         break;
     case WM_TIMER:
-        AnimationTick();
+        AnimationTick(window);
         break;
     }
     return DefaultSaverProc(window, message, wparam, lparam);

@@ -10,11 +10,14 @@
 
 // The animation's only timer.
 constexpr UINT_PTR kAnimationTimer = 1;
+// Set (to anything) when the window is created, every tick copies the whole surface to the
+// window rather than only the part it changed: the old way, kept for measurement.
+constexpr const char *kWholeCopyVariable = "FRELLIS_WHOLE_COPY";
 
 LRESULT AnimationProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 void CreateAnimation(HWND window);
 // Creation after its inputs: the surface, the figures and the timer for saver_settings as they
 // are, seeded with seed. The render tool and the benchmark start their runs here.
 void StartAnimation(HWND window, uint32_t seed);
-void AnimationTick();
+void AnimationTick(HWND window);
 void DestroyAnimation(HWND window);

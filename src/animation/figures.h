@@ -30,6 +30,10 @@ struct AnimationState {
     HDC memory_dc;
     HBITMAP previous_bitmap;
     uint32_t timer_id;
+    // Every tick copies the whole surface, not only what it changed (for measurement).
+    bool copy_whole_surface;
+    // The window was blacked out or shows nothing yet: the next tick copies the whole surface.
+    bool window_stale;
 };
 
 extern AnimationState animation_state;

@@ -1,5 +1,12 @@
 #include "animation/animation_proc.h"
 
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "animation/changed_area.h"
+
 #include "support/saver_fixture.h"
 #include "platform/headless/headless.h"
 
@@ -111,6 +118,73 @@ TEST_F(AnimationLifecycle, FailedTimer) {
     EXPECT_EQ(headless::ActiveTimers(), 0);
     EXPECT_EQ(headless::LiveGdiObjects(), 0);
     EXPECT_EQ(headless::LiveDeviceContexts(), 0);
+}
+
+// Whether a tick copies all of the surface or only what it changed, the window shows the surface
+// after every tick, also after an erase in the middle; and the changed part is less than all.
+TEST_F(AnimationLifecycle, WindowShowsTheSurfaceAfterEveryTick) {
+    const struct {
+        const char *settings; // Polygon, Point, Line
+        int width, height;
+        uint32_t seed;
+        int ticks;
+        bool whole;
+    } rows[] = {
+        {"2,4,16", 320, 200, 1, 120, false},
+        {"8,8,32", 200, 150, 7, 80, false},
+        {"1,2,1", 640, 480, 3, 200, false},   // one segment drawn twice: narrow cells
+        {"3,3,5", 40, 30, 12345, 150, false}, // smaller than a cell
+        {"1,5,3", 1, 1, 5, 20, false},
+        {"2,4,16", 2100, 90, 9, 40, false}, // wider than the grid at its smallest cells
+        {"2,4,16", 1280, 720, 11, 60, false},
+        {"3,3,5", 1024, 768, 99, 100, false},
+        {"2,4,16", 320, 200, 1, 60, true},
+    };
+    for (const auto &row : rows) {
+        headless::Reset();
+        ResetHost();
+        ResetAnimation();
+        int n = 0, k = 0, L = 0;
+        std::sscanf(row.settings, "%d,%d,%d", &n, &k, &L);
+        WriteSettings("[Setting]\nPolygon=" + std::to_string(n) + "\nPoint=" + std::to_string(k) +
+                      "\nLine=" + std::to_string(L) + "\n");
+        headless::SetScreenSize(row.width, row.height);
+        if (row.whole)
+            setenv(kWholeCopyVariable, "1", 1);
+        HWND window = Create();
+        unsetenv(kWholeCopyVariable);
+        SeedRandom(row.seed);
+        InitFigures(n, k, L, row.width, row.height);
+        // Whatever the window showed before the first tick goes, with or without an erase.
+        HDC dc = GetDC(window);
+        BitBlt(dc, 0, 0, row.width, row.height, nullptr, 0, 0, WHITENESS);
+        ReleaseDC(window, dc);
+        int64_t copied = 0;
+        HDC screen = GetDC(nullptr);
+        for (int tick = 0; tick < row.ticks; ++tick) {
+            if (tick == row.ticks / 2) {
+                HDC dc = GetDC(window);
+                SendMessageA(window, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+                ReleaseDC(window, dc);
+            }
+            SendMessageA(window, WM_TIMER, kAnimationTimer, 0);
+            int width = 0, height = 0;
+            const uint32_t *shown = headless::SurfacePixels(screen, &width, &height);
+            const uint32_t *drawn =
+                headless::SurfacePixels(animation_state.memory_dc, &width, &height);
+            ASSERT_TRUE(std::equal(shown, shown + width * height, drawn))
+                << row.settings << " " << row.width << "x" << row.height << " tick " << tick;
+            RECT rects[kMaxChangedRects];
+            for (int r = ChangedRects(rects) - 1; r >= 0; --r)
+                copied +=
+                    int64_t{rects[r].right - rects[r].left} * (rects[r].bottom - rects[r].top);
+        }
+        ReleaseDC(nullptr, screen);
+        if (!row.whole && row.width * row.height >= 640 * 480) {
+            EXPECT_LT(copied, int64_t{row.ticks} * row.width * row.height) << row.settings;
+        }
+        DestroyWindow(window);
+    }
 }
 
 } // namespace
