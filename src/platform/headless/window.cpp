@@ -35,42 +35,40 @@ struct Window {
 // Real handles are small even numbers; the desktop has a fixed one of its own. Handles only
 // grow, so the windows, ordered by handle, are in creation order.
 const HWND desktop = reinterpret_cast<HWND>(static_cast<uintptr_t>(0x10010));
-constexpr uintptr_t first_window_value = 0x10020;
 // The arrow cursor a fresh process shows.
 const HCURSOR arrow_cursor = reinterpret_cast<HCURSOR>(static_cast<uintptr_t>(0x10003));
 
-std::vector<WindowClass> classes;
-std::map<HWND, Window> windows;
-uintptr_t next_window_value = first_window_value;
-int screen_width = 640;
-int screen_height = 480;
-HWND foreground = nullptr;
-HWND focus = nullptr;
-bool application_active = false;
-POINT cursor_position = {0, 0};
-HCURSOR current_cursor = arrow_cursor;
-std::vector<UINT> running_flags; // what SPI_SETSCREENSAVERRUNNING was given, in order
-bool screen_saver_running = false;
+// Everything the area keeps, in one place, so that a reset is one assignment and misses nothing.
+struct State {
+    std::vector<WindowClass> classes;
+    std::map<HWND, Window> windows;
+    uintptr_t next_window_value = 0x10020;
+    int screen_width = 640;
+    int screen_height = 480;
+    HWND foreground = nullptr;
+    HWND focus = nullptr;
+    bool application_active = false;
+    POINT cursor_position = {0, 0};
+    HCURSOR current_cursor = arrow_cursor;
+    std::vector<UINT> running_flags; // what SPI_SETSCREENSAVERRUNNING was given, in order
+};
+State state;
 
 Window *Find(HWND window) {
-    auto it = windows.find(window);
-    return it == windows.end() ? nullptr : &it->second;
+    auto it = state.windows.find(window);
+    return it == state.windows.end() ? nullptr : &it->second;
 }
 
 WindowClass *FindClass(const char *name) {
-    for (WindowClass &window_class : classes)
+    for (WindowClass &window_class : state.classes)
         if (strcasecmp(window_class.name.c_str(), name) == 0)
             return &window_class;
     return nullptr;
 }
 
-LRESULT Send(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-    return SendMessageA(window, message, wparam, lparam);
-}
-
 std::vector<HWND> TopLevelWindows() {
     std::vector<HWND> result;
-    for (const auto &entry : windows)
+    for (const auto &entry : state.windows)
         if (!(entry.second.style & WS_CHILD))
             result.push_back(entry.first);
     return result;
@@ -79,19 +77,19 @@ std::vector<HWND> TopLevelWindows() {
 // The window becomes the active one and takes the foreground; the application gets
 // WM_ACTIVATEAPP first when it was not active, and DefWindowProcA gives the focus on WM_ACTIVATE.
 void Activate(HWND top) {
-    if (top == foreground && application_active)
+    if (top == state.foreground && state.application_active)
         return;
-    HWND previous = foreground;
-    if (!application_active) {
-        application_active = true;
+    HWND previous = state.foreground;
+    if (!state.application_active) {
+        state.application_active = true;
         for (HWND window : TopLevelWindows())
-            Send(window, WM_ACTIVATEAPP, TRUE, 0);
+            SendMessageA(window, WM_ACTIVATEAPP, TRUE, 0);
     }
-    foreground = top;
+    state.foreground = top;
     if (previous != top && Find(previous))
-        Send(previous, WM_ACTIVATE, 0, reinterpret_cast<LPARAM>(top));
+        SendMessageA(previous, WM_ACTIVATE, 0, reinterpret_cast<LPARAM>(top));
     if (Find(top))
-        Send(top, WM_ACTIVATE, 1, reinterpret_cast<LPARAM>(previous));
+        SendMessageA(top, WM_ACTIVATE, 1, reinterpret_cast<LPARAM>(previous));
 }
 
 // After the foreground window is gone the activation falls to its owner, else to the newest
@@ -108,7 +106,7 @@ void HandOnActivation(HWND owner) {
             return;
         }
     }
-    application_active = false;
+    state.application_active = false;
 }
 
 void Collect(HWND window, std::vector<HWND> *pre_order) {
@@ -121,9 +119,9 @@ void Collect(HWND window, std::vector<HWND> *pre_order) {
 void SendNcDestroy(HWND window) {
     for (HWND child : headless::Children(window))
         SendNcDestroy(child);
-    Send(window, WM_NCDESTROY, 0, 0);
+    SendMessageA(window, WM_NCDESTROY, 0, 0);
     headless::ForgetWindow(window);
-    windows.erase(window);
+    state.windows.erase(window);
 }
 
 LRESULT GetText(const Window &w, WPARAM size, LPARAM buffer) {
@@ -137,7 +135,7 @@ LRESULT GetText(const Window &w, WPARAM size, LPARAM buffer) {
 }
 
 LRESULT SetCursorDefault(HWND window, const Window &w, LPARAM lparam) {
-    if (w.parent && Send(w.parent, WM_SETCURSOR, reinterpret_cast<WPARAM>(window), lparam))
+    if (w.parent && SendMessageA(w.parent, WM_SETCURSOR, reinterpret_cast<WPARAM>(window), lparam))
         return TRUE;
     constexpr WORD client_hit = 1; // HTCLIENT
     if (LOWORD(lparam) == client_hit && w.window_class.cursor) {
@@ -152,34 +150,23 @@ LRESULT SetCursorDefault(HWND window, const Window &w, LPARAM lparam) {
 namespace headless {
 
 void ResetWindows() {
-    classes.clear();
-    windows.clear();
-    next_window_value = first_window_value;
-    screen_width = 640;
-    screen_height = 480;
-    foreground = nullptr;
-    focus = nullptr;
-    application_active = false;
-    cursor_position = {0, 0};
-    current_cursor = arrow_cursor;
-    running_flags.clear();
-    screen_saver_running = false;
+    state = State();
 }
 
 void SetScreenSize(int width, int height) {
-    screen_width = width;
-    screen_height = height;
+    state.screen_width = width;
+    state.screen_height = height;
 }
 int ScreenWidth() {
-    return screen_width;
+    return state.screen_width;
 }
 int ScreenHeight() {
-    return screen_height;
+    return state.screen_height;
 }
 
 bool WindowClientOnScreen(HWND window, RECT *rect) {
     if (window == desktop) {
-        *rect = {0, 0, screen_width, screen_height};
+        *rect = {0, 0, state.screen_width, state.screen_height};
         return true;
     }
     const Window *w = Find(window);
@@ -197,13 +184,13 @@ bool WindowClientOnScreen(HWND window, RECT *rect) {
 }
 
 void SetCursorPosition(int x, int y) {
-    cursor_position = {x, y};
+    state.cursor_position = {x, y};
 }
 bool CursorHidden() {
-    return current_cursor == nullptr;
+    return state.current_cursor == nullptr;
 }
 int LiveWindows() {
-    return static_cast<int>(windows.size());
+    return static_cast<int>(state.windows.size());
 }
 
 int WindowId(HWND window) {
@@ -213,7 +200,7 @@ int WindowId(HWND window) {
 
 std::vector<HWND> Children(HWND parent) {
     std::vector<HWND> result;
-    for (const auto &entry : windows)
+    for (const auto &entry : state.windows)
         if (entry.second.parent == parent && (entry.second.style & WS_CHILD))
             result.push_back(entry.first);
     return result;
@@ -264,26 +251,26 @@ HWND FindWindowAt(int x, int y) {
 }
 
 void ActivateOtherApplication() {
-    if (!application_active)
+    if (!state.application_active)
         return;
-    HWND previous = foreground;
-    foreground = nullptr;
-    application_active = false;
+    HWND previous = state.foreground;
+    state.foreground = nullptr;
+    state.application_active = false;
     if (Find(previous))
-        Send(previous, WM_ACTIVATE, 0, 0);
+        SendMessageA(previous, WM_ACTIVATE, 0, 0);
     for (HWND window : TopLevelWindows())
-        Send(window, WM_ACTIVATEAPP, FALSE, 0);
-    HWND old_focus = focus;
-    focus = nullptr;
+        SendMessageA(window, WM_ACTIVATEAPP, FALSE, 0);
+    HWND old_focus = state.focus;
+    state.focus = nullptr;
     if (Find(old_focus))
-        Send(old_focus, WM_KILLFOCUS, 0, 0);
+        SendMessageA(old_focus, WM_KILLFOCUS, 0, 0);
 }
 
 const std::vector<UINT> &ScreenSaverRunningFlags() {
-    return running_flags;
+    return state.running_flags;
 }
 bool ScreenSaverRunning() {
-    return screen_saver_running;
+    return !state.running_flags.empty() && state.running_flags.back() != 0;
 }
 
 WNDPROC WindowProcedure(HWND window) {
@@ -306,7 +293,7 @@ HWND RootWindow(HWND window) {
 }
 
 HWND WindowToPaint(HWND filter) {
-    for (const auto &entry : windows)
+    for (const auto &entry : state.windows)
         if (entry.second.needs_paint && !entry.second.destroying && WindowShown(entry.first) &&
             (!filter || IsSelfOrDescendant(filter, entry.first)))
             return entry.first;
@@ -324,10 +311,10 @@ ATOM WINAPI RegisterClassA(const WNDCLASSA *window_class) {
     if (!window_class || !window_class->lpszClassName || !window_class->lpfnWndProc ||
         FindClass(window_class->lpszClassName))
         return 0;
-    classes.push_back({window_class->lpszClassName, window_class->lpfnWndProc,
-                       window_class->hCursor, window_class->hbrBackground});
+    state.classes.push_back({window_class->lpszClassName, window_class->lpfnWndProc,
+                             window_class->hCursor, window_class->hbrBackground});
     // Class atoms share the range of registered messages and strings.
-    return static_cast<ATOM>(0xC000 + classes.size());
+    return static_cast<ATOM>(0xC000 + state.classes.size());
 }
 
 HWND WINAPI CreateWindowExA(DWORD ex_style, LPCSTR class_name, LPCSTR window_name, DWORD style,
@@ -348,23 +335,23 @@ HWND WINAPI CreateWindowExA(DWORD ex_style, LPCSTR class_name, LPCSTR window_nam
     w.owner = !child && parent && parent != desktop ? headless::RootWindow(parent) : nullptr;
     w.id = child ? static_cast<int>(reinterpret_cast<intptr_t>(menu)) : 0;
     w.rect = {x, y, x + width, y + height};
-    HWND window = reinterpret_cast<HWND>(next_window_value);
-    next_window_value += 2;
-    windows[window] = w;
+    HWND window = reinterpret_cast<HWND>(state.next_window_value);
+    state.next_window_value += 2;
+    state.windows[window] = w;
 
     CREATESTRUCTA create = {
         param,       instance,   menu,    parent, height, width, y, x, static_cast<LONG>(style),
         window_name, class_name, ex_style};
     // A window that refuses its creation never lived: it gets WM_NCDESTROY but no WM_DESTROY.
     const LPARAM create_param = reinterpret_cast<LPARAM>(&create);
-    if (!Send(window, WM_NCCREATE, 0, create_param) ||
-        (Find(window) && Send(window, WM_CREATE, 0, create_param) == -1)) {
+    if (!SendMessageA(window, WM_NCCREATE, 0, create_param) ||
+        (Find(window) && SendMessageA(window, WM_CREATE, 0, create_param) == -1)) {
         if (Find(window))
             SendNcDestroy(window);
         return nullptr;
     }
     if (Find(window) && (style & WS_VISIBLE)) {
-        Send(window, WM_SHOWWINDOW, TRUE, 0);
+        SendMessageA(window, WM_SHOWWINDOW, TRUE, 0);
         if (Window *shown = Find(window))
             shown->needs_paint = true;
         if (!child && Find(window))
@@ -389,7 +376,7 @@ LRESULT WINAPI DefWindowProcA(HWND window, UINT message, WPARAM wparam, LPARAM l
         return 0;
     case WM_SYSCOMMAND:
         if ((wparam & 0xFFF0) == SC_CLOSE)
-            Send(window, WM_CLOSE, 0, 0);
+            SendMessageA(window, WM_CLOSE, 0, 0);
         return 0;
     case WM_SYSKEYDOWN:
         // Alt+F4 asks the top-level window to close, through its system menu command.
@@ -409,7 +396,7 @@ LRESULT WINAPI DefWindowProcA(HWND window, UINT message, WPARAM wparam, LPARAM l
         if (w->needs_paint) {
             w->needs_paint = false;
             HDC dc = GetDC(window);
-            Send(window, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+            SendMessageA(window, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
             ReleaseDC(window, dc);
         }
         return 0;
@@ -441,16 +428,16 @@ BOOL WINAPI DestroyWindow(HWND window) {
     for (HWND top : TopLevelWindows())
         if (Find(top) && Find(top)->owner == window)
             DestroyWindow(top);
-    const bool had_foreground = foreground == window;
-    if (std::find(tree.begin(), tree.end(), focus) != tree.end())
-        focus = nullptr;
+    const bool had_foreground = state.foreground == window;
+    if (std::find(tree.begin(), tree.end(), state.focus) != tree.end())
+        state.focus = nullptr;
     for (HWND member : tree)
         if (Find(member))
-            Send(member, WM_DESTROY, 0, 0);
+            SendMessageA(member, WM_DESTROY, 0, 0);
     if (Find(window))
         SendNcDestroy(window);
     if (had_foreground) {
-        foreground = nullptr;
+        state.foreground = nullptr;
         HandOnActivation(owner);
     }
     return TRUE;
@@ -514,7 +501,7 @@ BOOL WINAPI SetForegroundWindow(HWND window) {
 }
 
 HWND WINAPI GetForegroundWindow() {
-    return foreground;
+    return state.foreground;
 }
 
 HWND WINAPI GetDesktopWindow() {
@@ -524,26 +511,26 @@ HWND WINAPI GetDesktopWindow() {
 HWND WINAPI SetFocus(HWND window) {
     if (window && !Find(window))
         return nullptr;
-    const HWND original = focus;
+    const HWND original = state.focus;
     if (window == original)
         return original;
     // Focusing a window of an inactive top-level window activates that one first.
-    if (window && headless::RootWindow(window) != foreground) {
+    if (window && headless::RootWindow(window) != state.foreground) {
         Activate(headless::RootWindow(window));
-        if (focus == window)
+        if (state.focus == window)
             return original;
     }
-    HWND previous = focus;
-    focus = window;
+    HWND previous = state.focus;
+    state.focus = window;
     if (Find(previous))
-        Send(previous, WM_KILLFOCUS, reinterpret_cast<WPARAM>(window), 0);
+        SendMessageA(previous, WM_KILLFOCUS, reinterpret_cast<WPARAM>(window), 0);
     if (Find(window))
-        Send(window, WM_SETFOCUS, reinterpret_cast<WPARAM>(previous), 0);
+        SendMessageA(window, WM_SETFOCUS, reinterpret_cast<WPARAM>(previous), 0);
     return original;
 }
 
 HWND WINAPI GetFocus() {
-    return focus;
+    return state.focus;
 }
 
 // The executable carries no icon resources, and the saver asks for no system icon.
@@ -552,13 +539,13 @@ HICON WINAPI LoadIconA(HINSTANCE, LPCSTR) {
 }
 
 BOOL WINAPI GetCursorPos(LPPOINT point) {
-    *point = cursor_position;
+    *point = state.cursor_position;
     return TRUE;
 }
 
 HCURSOR WINAPI SetCursor(HCURSOR cursor) {
-    HCURSOR previous = current_cursor;
-    current_cursor = cursor;
+    HCURSOR previous = state.current_cursor;
+    state.current_cursor = cursor;
     return previous;
 }
 
@@ -566,10 +553,9 @@ HCURSOR WINAPI SetCursor(HCURSOR cursor) {
 BOOL WINAPI SystemParametersInfoA(UINT action, UINT param, PVOID pv_param, UINT) {
     if (action != SPI_SETSCREENSAVERRUNNING)
         return FALSE;
-    running_flags.push_back(param);
     // The consumer platform hands back the previous state through the pointer.
     if (pv_param)
-        *static_cast<BOOL *>(pv_param) = screen_saver_running ? TRUE : FALSE;
-    screen_saver_running = param != 0;
+        *static_cast<BOOL *>(pv_param) = headless::ScreenSaverRunning() ? TRUE : FALSE;
+    state.running_flags.push_back(param);
     return TRUE;
 }
