@@ -42,6 +42,7 @@ std::map<HWND, DialogState> dialogs; // by handle, so the innermost modal dialog
 std::map<HWND, UpDownState> updowns;
 std::set<HWND> selected_edits; // edit boxes whose whole text is selected, which typing replaces
 int init_common_controls_calls = 0;
+std::vector<headless::ShownMessageBox> shown_boxes;
 
 WPARAM Command(int id, WORD code) {
     return static_cast<WPARAM>(static_cast<DWORD>(MAKELONG(id, code)));
@@ -391,6 +392,7 @@ void ResetDialogs() {
     updowns.clear();
     selected_edits.clear();
     init_common_controls_calls = 0;
+    shown_boxes.clear();
 }
 
 HWND CurrentDialog() {
@@ -399,6 +401,10 @@ HWND CurrentDialog() {
 
 int InitCommonControlsCalls() {
     return init_common_controls_calls;
+}
+
+const std::vector<ShownMessageBox> &MessageBoxes() {
+    return shown_boxes;
 }
 
 void ClickDialogItem(HWND dialog, int id) {
@@ -481,6 +487,14 @@ HWND WINAPI GetDlgItem(HWND dialog, int id) {
         if (headless::WindowId(child) == id)
             return child;
     return nullptr;
+}
+
+// A message box without a screen: the box is recorded and answered with OK, as a user who reads
+// it and presses its one button would.
+int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
+    // A null caption shows as "Error", as on Windows.
+    shown_boxes.push_back({owner, text ? text : "", caption ? caption : "Error", type});
+    return IDOK;
 }
 
 LRESULT WINAPI SendDlgItemMessageA(HWND dialog, int id, UINT message, WPARAM wparam,

@@ -35,7 +35,6 @@ DWORD ErrorFromErrno(int error_number) {
     case 0:
         return ERROR_SUCCESS;
     case ENOENT:
-        return ERROR_PATH_NOT_FOUND;
     case ENOTDIR:
         return ERROR_PATH_NOT_FOUND;
     case EACCES:
@@ -68,6 +67,14 @@ DWORD FileError(const char *file_name, int error_number) {
         stat(path.substr(0, slash).c_str(), &folder) != 0)
         return ERROR_PATH_NOT_FOUND;
     return ERROR_FILE_NOT_FOUND;
+}
+
+// The outcome of a call on one file, setting the last-error value when it failed: no name at all
+// is an invalid parameter, else the host's error counts.
+BOOL Succeeded(const char *file_name, bool done) {
+    if (!done)
+        last_error = file_name ? FileError(file_name, errno) : ERROR_INVALID_PARAMETER;
+    return done ? TRUE : FALSE;
 }
 
 } // namespace
@@ -114,19 +121,12 @@ DWORD WINAPI GetLastError() {
 
 DWORD WINAPI GetFileAttributesA(LPCSTR file_name) {
     struct stat info;
-    if (file_name == nullptr) {
-        last_error = ERROR_INVALID_PARAMETER;
+    if (!Succeeded(file_name, file_name && stat(headless::HostPath(file_name).c_str(), &info) == 0))
         return INVALID_FILE_ATTRIBUTES;
-    }
-    if (stat(headless::HostPath(file_name).c_str(), &info) != 0) {
-        last_error = FileError(file_name, errno);
-        return INVALID_FILE_ATTRIBUTES;
-    }
     return S_ISDIR(info.st_mode) ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_NORMAL;
 }
 
-BOOL WINAPI CreateDirectoryA(LPCSTR path, void *security) {
-    (void)security;
+BOOL WINAPI CreateDirectoryA(LPCSTR path, void *) {
     if (path == nullptr || mkdir(headless::HostPath(path).c_str(), 0777) != 0) {
         headless::SetLastErrorFromErrno(path == nullptr ? ENOENT : errno);
         return FALSE;
@@ -135,24 +135,13 @@ BOOL WINAPI CreateDirectoryA(LPCSTR path, void *security) {
 }
 
 BOOL WINAPI DeleteFileA(LPCSTR file_name) {
-    if (file_name == nullptr) {
-        last_error = ERROR_INVALID_PARAMETER;
-        return FALSE;
-    }
-    if (unlink(headless::HostPath(file_name).c_str()) != 0) {
-        last_error = FileError(file_name, errno);
-        return FALSE;
-    }
-    return TRUE;
+    return Succeeded(file_name, file_name && unlink(headless::HostPath(file_name).c_str()) == 0);
 }
 
 // Only what the saver asks for: a system message by number, without inserts, into the
 // caller's buffer, ending with the line break that the system's texts carry.
-DWORD WINAPI FormatMessageA(DWORD flags, const void *source, DWORD message_id, DWORD language_id,
-                            LPSTR buffer, DWORD size, void *arguments) {
-    (void)source;
-    (void)language_id;
-    (void)arguments;
+DWORD WINAPI FormatMessageA(DWORD flags, const void *, DWORD message_id, DWORD, LPSTR buffer,
+                            DWORD size, void *) {
     if (!(flags & FORMAT_MESSAGE_FROM_SYSTEM) || buffer == nullptr) {
         last_error = ERROR_INVALID_PARAMETER;
         return 0;

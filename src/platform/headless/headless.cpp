@@ -5,7 +5,6 @@ namespace headless {
 void Reset() {
     ResetProcess();
     ResetFiles();
-    ResetMessageBoxes();
     ResetModules();
     ResetRegistry();
     ResetDialogs();

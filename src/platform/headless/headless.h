@@ -12,7 +12,6 @@
 #include "platform/headless/module.h"
 #include "platform/headless/dialog.h"
 #include "platform/headless/file.h"
-#include "platform/headless/message_box.h"
 
 namespace headless {
 

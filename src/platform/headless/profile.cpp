@@ -1,17 +1,15 @@
-// The private-profile (INI) functions on real files. Paths are Windows paths: backslashes become
-// slashes, so "\\tmp\\saver\\Frellis.ini" is /tmp/saver/Frellis.ini and ".\\Frellis.ini" lies in
-// the current directory. Section and key names match without letter case and without the blanks
-// around them; values lose their surrounding blanks and one pair of enclosing quotes, as the real
-// functions do. A write replaces the whole file atomically (a new file beside it, then rename),
-// so a crash or a full disk never leaves a half-written file, and every other line stays as it
-// was.
+// The private-profile (INI) functions on real files, by Windows paths (file.h). Section and key
+// names match without letter case and without the blanks around them; values lose their
+// surrounding blanks and one pair of enclosing quotes, as the real functions do. A write replaces
+// the whole file atomically (a new file beside it, then rename), so a crash or a full disk never
+// leaves a half-written file, and every other line stays as it was.
 #include "platform/headless/file.h"
 
 #include <errno.h>
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -40,23 +38,15 @@ struct Line {
 
 std::vector<Line> SplitLines(const std::string &contents) {
     std::vector<Line> lines;
-    size_t start = 0;
-    while (start < contents.size()) {
-        size_t end = contents.find('\n', start);
-        Line line;
-        if (end == std::string::npos) {
-            line.text = contents.substr(start);
-            start = contents.size();
-        } else {
-            line.text = contents.substr(start, end - start);
-            line.ending = "\n";
-            start = end + 1;
-        }
+    for (size_t start = 0; start < contents.size();) {
+        const size_t end = std::min(contents.find('\n', start), contents.size());
+        Line line = {contents.substr(start, end - start), end < contents.size() ? "\n" : ""};
         if (!line.text.empty() && line.text.back() == '\r') {
             line.text.pop_back();
             line.ending = "\r" + line.ending;
         }
         lines.push_back(line);
+        start = end + 1;
     }
     return lines;
 }
