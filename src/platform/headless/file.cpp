@@ -30,29 +30,24 @@ const ErrorText error_texts[] = {
     {ERROR_FILENAME_EXCED_RANGE, "The filename or extension is too long."},
 };
 
+// The host's errors as Windows reports them; any other is "access denied".
+const struct {
+    int error_number;
+    DWORD error;
+} host_errors[] = {{0, ERROR_SUCCESS},
+                   {ENOENT, ERROR_PATH_NOT_FOUND},
+                   {ENOTDIR, ERROR_PATH_NOT_FOUND},
+                   {EROFS, ERROR_WRITE_PROTECT},
+                   {ENOSPC, ERROR_DISK_FULL},
+                   {EDQUOT, ERROR_DISK_FULL},
+                   {EEXIST, ERROR_ALREADY_EXISTS},
+                   {ENAMETOOLONG, ERROR_FILENAME_EXCED_RANGE}};
+
 DWORD ErrorFromErrno(int error_number) {
-    switch (error_number) {
-    case 0:
-        return ERROR_SUCCESS;
-    case ENOENT:
-    case ENOTDIR:
-        return ERROR_PATH_NOT_FOUND;
-    case EACCES:
-    case EPERM:
-    case EISDIR:
-        return ERROR_ACCESS_DENIED;
-    case EROFS:
-        return ERROR_WRITE_PROTECT;
-    case ENOSPC:
-    case EDQUOT:
-        return ERROR_DISK_FULL;
-    case EEXIST:
-        return ERROR_ALREADY_EXISTS;
-    case ENAMETOOLONG:
-        return ERROR_FILENAME_EXCED_RANGE;
-    default:
-        return ERROR_ACCESS_DENIED;
-    }
+    for (const auto &entry : host_errors)
+        if (entry.error_number == error_number)
+            return entry.error;
+    return ERROR_ACCESS_DENIED;
 }
 
 // What a call on one file reports: a missing file in a folder that exists is "file not found",

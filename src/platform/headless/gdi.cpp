@@ -81,10 +81,7 @@ DeviceContext *FindDc(HDC handle) {
 
 HGDIOBJ NewObject(ObjectKind kind, uint32_t color, bool stock) {
     HGDIOBJ handle = NextHandle<HGDIOBJ>();
-    GdiObject &object = objects[handle];
-    object.kind = kind;
-    object.color = color;
-    object.stock = stock;
+    objects[handle] = {kind, stock, color, 0, Surface()};
     return handle;
 }
 
@@ -105,8 +102,7 @@ void Select(HGDIOBJ *slot, HGDIOBJ handle) {
 HDC NewDc(bool memory, HWND window) {
     HDC handle = NextHandle<HDC>();
     DeviceContext &dc = dcs[handle];
-    dc.memory = memory;
-    dc.window = window;
+    dc = {memory, window, 0, nullptr, nullptr};
     Select(&dc.pen, stock_objects[BLACK_PEN]);
     if (memory)
         Select(&dc.bitmap, default_bitmap);
@@ -178,10 +174,9 @@ bool ResolveTarget(HDC handle, Target *target) {
 void DrawSegment(const Target &t, int64_t x0, int64_t y0, int64_t x1, int64_t y1, uint32_t color) {
     const bool x_major = std::abs(x1 - x0) >= std::abs(y1 - y0);
     const int64_t a0 = x_major ? x0 : y0, b0 = x_major ? y0 : x0;
-    const int64_t da = std::abs(x_major ? x1 - x0 : y1 - y0);
-    const int64_t db = std::abs(x_major ? y1 - y0 : x1 - x0);
-    const int64_t sa = (x_major ? x1 - x0 : y1 - y0) > 0 ? 1 : -1;
-    const int64_t sb = (x_major ? y1 - y0 : x1 - x0) > 0 ? 1 : -1;
+    const int64_t a1 = x_major ? x1 : y1, b1 = x_major ? y1 : x1;
+    const int64_t da = std::abs(a1 - a0), db = std::abs(b1 - b0);
+    const int64_t sa = a1 > a0 ? 1 : -1, sb = b1 > b0 ? 1 : -1;
     const int64_t a_min = x_major ? t.clip.left : t.clip.top;
     const int64_t a_end = x_major ? t.clip.right : t.clip.bottom;
     const int64_t b_min = x_major ? t.clip.top : t.clip.left;
@@ -207,17 +202,6 @@ void DrawSegment(const Target &t, int64_t x0, int64_t y0, int64_t x1, int64_t y1
             ++j;
         }
     }
-}
-
-// The pixel at a logical position of a device context; NULL outside what it may touch.
-uint32_t *PixelAt(HDC handle, int x, int y) {
-    Target t;
-    if (!ResolveTarget(handle, &t))
-        return nullptr;
-    const int64_t px = t.origin_x + x, py = t.origin_y + y;
-    if (px < t.clip.left || px >= t.clip.right || py < t.clip.top || py >= t.clip.bottom)
-        return nullptr;
-    return &PixelOf(*t.surface, px, py);
 }
 
 } // namespace
@@ -440,14 +424,13 @@ BOOL WINAPI GdiFlush() {
     return TRUE;
 }
 
+// CLR_INVALID outside what the device context may touch.
 COLORREF WINAPI GetPixel(HDC handle, int x, int y) {
-    uint32_t *pixel = PixelAt(handle, x, y);
-    return pixel ? *pixel : CLR_INVALID;
-}
-
-COLORREF WINAPI SetPixel(HDC handle, int x, int y, COLORREF color) {
-    uint32_t *pixel = PixelAt(handle, x, y);
-    if (!pixel)
+    Target t;
+    if (!ResolveTarget(handle, &t))
         return CLR_INVALID;
-    return *pixel = color & 0x00FFFFFF;
+    const int64_t px = t.origin_x + x, py = t.origin_y + y;
+    if (px < t.clip.left || px >= t.clip.right || py < t.clip.top || py >= t.clip.bottom)
+        return CLR_INVALID;
+    return PixelOf(*t.surface, px, py);
 }

@@ -309,9 +309,6 @@ BOOL WINAPI PeekMessageA(LPMSG msg, HWND window, UINT filter_min, UINT filter_ma
 }
 
 BOOL WINAPI TranslateMessage(const MSG *msg) {
-    if (msg->message != WM_KEYDOWN && msg->message != WM_KEYUP && msg->message != WM_SYSKEYDOWN &&
-        msg->message != WM_SYSKEYUP)
-        return FALSE;
     if (msg->message == WM_KEYDOWN) {
         // The keys that type a character without shift: digits, letters (lower case), space,
         // Enter, Escape and Backspace.
@@ -325,7 +322,8 @@ BOOL WINAPI TranslateMessage(const MSG *msg) {
         if (character)
             state.posted.push_front(Make(msg->hwnd, WM_CHAR, character, msg->lParam));
     }
-    return TRUE;
+    return msg->message == WM_KEYDOWN || msg->message == WM_KEYUP ||
+           msg->message == WM_SYSKEYDOWN || msg->message == WM_SYSKEYUP;
 }
 
 LRESULT WINAPI DispatchMessageA(const MSG *msg) {

@@ -1,6 +1,7 @@
 #include "platform/headless/process.h"
 
 #include <csignal>
+#include <iterator>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -18,7 +19,6 @@ struct State {
     DWORD tick_base = 60000;
     // The calendar in milliseconds since 1970 is calendar_base + virtual_now.
     uint64_t calendar_base = 1000000000ull * 1000;
-    int sleep_calls = 0;
     int sleep_zero_calls = 0;
     LONG unhandled_answer = EXCEPTION_EXECUTE_HANDLER;
     int unhandled_calls = 0;
@@ -28,8 +28,7 @@ State state;
 
 // The signals that stand for the processor faults Windows reports as exceptions.
 const int fault_signals[] = {SIGSEGV, SIGBUS, SIGFPE, SIGILL};
-constexpr int fault_signal_count = sizeof(fault_signals) / sizeof(fault_signals[0]);
-struct sigaction previous_actions[fault_signal_count];
+struct sigaction previous_actions[std::size(fault_signals)];
 bool handlers_installed = false;
 // A fault from a stack overflow leaves no stack to run the handler on.
 alignas(16) char fault_stack[64 * 1024];
@@ -60,7 +59,7 @@ void InstallFaultHandlers() {
     action.sa_sigaction = OnFault;
     action.sa_flags = SA_SIGINFO | SA_ONSTACK;
     sigemptyset(&action.sa_mask);
-    for (int i = 0; i < fault_signal_count; ++i)
+    for (size_t i = 0; i < std::size(fault_signals); ++i)
         sigaction(fault_signals[i], &action, &previous_actions[i]);
     handlers_installed = true;
 }
@@ -68,7 +67,7 @@ void InstallFaultHandlers() {
 void RemoveFaultHandlers() {
     if (!handlers_installed)
         return;
-    for (int i = 0; i < fault_signal_count; ++i)
+    for (size_t i = 0; i < std::size(fault_signals); ++i)
         sigaction(fault_signals[i], &previous_actions[i], nullptr);
     handlers_installed = false;
 }
@@ -97,9 +96,6 @@ void SetTickCount(DWORD now) {
 }
 void SetCalendarTime(uint64_t seconds_since_1970) {
     state.calendar_base = seconds_since_1970 * 1000 - state.virtual_now;
-}
-int SleepCalls() {
-    return state.sleep_calls;
 }
 int SleepZeroCalls() {
     return state.sleep_zero_calls;
@@ -170,7 +166,6 @@ DWORD WINAPI GetEnvironmentVariableA(LPCSTR name, LPSTR buffer, DWORD size) {
 }
 
 void WINAPI Sleep(DWORD milliseconds) {
-    ++state.sleep_calls;
     if (milliseconds == 0)
         ++state.sleep_zero_calls;
     state.virtual_now += milliseconds;

@@ -74,6 +74,12 @@ std::vector<HWND> TopLevelWindows() {
     return result;
 }
 
+// The newest of the windows that passes the test, or NULL.
+template <typename Test> HWND Newest(const std::vector<HWND> &windows, Test test) {
+    const auto it = std::find_if(windows.rbegin(), windows.rend(), test);
+    return it == windows.rend() ? nullptr : *it;
+}
+
 // The window becomes the active one and takes the foreground; the application gets
 // WM_ACTIVATEAPP first when it was not active, and DefWindowProcA gives the focus on WM_ACTIVATE.
 void Activate(HWND top) {
@@ -95,18 +101,11 @@ void Activate(HWND top) {
 // After the foreground window is gone the activation falls to its owner, else to the newest
 // visible top-level window left; with none, the application is no longer active.
 void HandOnActivation(HWND owner) {
-    if (Find(owner)) {
-        Activate(owner);
-        return;
-    }
-    std::vector<HWND> tops = TopLevelWindows();
-    for (auto it = tops.rbegin(); it != tops.rend(); ++it) {
-        if (headless::WindowShown(*it)) {
-            Activate(*it);
-            return;
-        }
-    }
-    state.application_active = false;
+    const HWND next = Find(owner) ? owner : Newest(TopLevelWindows(), headless::WindowShown);
+    if (next)
+        Activate(next);
+    else
+        state.application_active = false;
 }
 
 void Collect(HWND window, std::vector<HWND> *pre_order) {
@@ -233,19 +232,13 @@ HWND FindWindowAt(int x, int y) {
     // Topmost windows lie above all others; within each band the newest is on top.
     std::stable_partition(tops.begin(), tops.end(),
                           [](HWND window) { return !(Find(window)->ex_style & WS_EX_TOPMOST); });
-    HWND hit = nullptr;
-    for (auto it = tops.rbegin(); it != tops.rend() && !hit; ++it)
-        if (contains(*it))
-            hit = *it;
-    for (bool deeper = hit != nullptr; deeper;) {
-        deeper = false;
-        for (HWND child : Children(hit)) {
-            if (contains(child)) {
-                hit = child;
-                deeper = true;
-                break;
-            }
-        }
+    HWND hit = Newest(tops, contains);
+    while (hit) {
+        const std::vector<HWND> children = Children(hit);
+        const auto child = std::find_if(children.begin(), children.end(), contains);
+        if (child == children.end())
+            break;
+        hit = *child;
     }
     return hit;
 }
@@ -444,14 +437,11 @@ BOOL WINAPI DestroyWindow(HWND window) {
 }
 
 HWND WINAPI FindWindowA(LPCSTR class_name, LPCSTR window_name) {
-    std::vector<HWND> tops = TopLevelWindows();
-    for (auto it = tops.rbegin(); it != tops.rend(); ++it) {
-        const Window *w = Find(*it);
-        if ((!class_name || strcasecmp(w->window_class.name.c_str(), class_name) == 0) &&
-            (!window_name || strcasecmp(w->text.c_str(), window_name) == 0))
-            return *it;
-    }
-    return nullptr;
+    return Newest(TopLevelWindows(), [class_name, window_name](HWND window) {
+        const Window *w = Find(window);
+        return (!class_name || strcasecmp(w->window_class.name.c_str(), class_name) == 0) &&
+               (!window_name || strcasecmp(w->text.c_str(), window_name) == 0);
+    });
 }
 
 BOOL WINAPI IsWindow(HWND window) {

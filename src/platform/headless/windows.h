@@ -367,7 +367,6 @@ BOOL WINAPI BitBlt(HDC dest, int x, int y, int width, int height, HDC source, in
                    DWORD rop);
 BOOL WINAPI GdiFlush();
 COLORREF WINAPI GetPixel(HDC dc, int x, int y);
-COLORREF WINAPI SetPixel(HDC dc, int x, int y, COLORREF color);
 
 // ADVAPI32 (registry.cpp).
 LONG WINAPI RegOpenKeyA(HKEY key, LPCSTR sub_key, PHKEY result);
