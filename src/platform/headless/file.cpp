@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -88,6 +89,15 @@ std::string HostPath(const char *windows_path) {
             c = '/';
     }
     return path;
+}
+
+DWORD CopyText(const std::string &text, char *buffer, size_t size) {
+    if (buffer == nullptr || size == 0)
+        return 0;
+    const size_t count = std::min(text.size(), size - 1);
+    std::memcpy(buffer, text.data(), count);
+    buffer[count] = '\0';
+    return static_cast<DWORD>(count);
 }
 
 void SetLastErrorFromErrno(int error_number) {

@@ -11,7 +11,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstring>
 #include <string>
 #include <strings.h>
 #include <vector>
@@ -120,15 +119,6 @@ bool FindKey(const std::vector<Line> &lines, size_t header, size_t end, const ch
     return false;
 }
 
-DWORD CopyOut(const std::string &text, LPSTR buffer, DWORD size) {
-    if (buffer == nullptr || size == 0)
-        return 0;
-    DWORD count = text.size() < size - 1 ? static_cast<DWORD>(text.size()) : size - 1;
-    std::memcpy(buffer, text.data(), count);
-    buffer[count] = '\0';
-    return count;
-}
-
 // Fails with the last-error value set from what the host reported.
 bool ReplaceFile(const std::string &path, const std::string &contents) {
     if (!headless::TakeDiskWrite())
@@ -170,14 +160,14 @@ DWORD WINAPI GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR default
     std::string contents;
     if (section == nullptr || key == nullptr || file_name == nullptr ||
         !ReadFile(headless::HostPath(file_name), &contents))
-        return CopyOut(fallback, buffer, size);
+        return headless::CopyText(fallback, buffer, size);
     std::vector<Line> lines = SplitLines(contents);
     size_t header, end, index;
     std::string value;
     if (!FindSection(lines, section, &header, &end) ||
         !FindKey(lines, header, end, key, &index, &value))
-        return CopyOut(fallback, buffer, size);
-    return CopyOut(Unquote(value), buffer, size);
+        return headless::CopyText(fallback, buffer, size);
+    return headless::CopyText(Unquote(value), buffer, size);
 }
 
 BOOL WINAPI WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR text, LPCSTR file_name) {

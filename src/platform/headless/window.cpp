@@ -2,11 +2,11 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstring>
 #include <map>
 #include <string>
 #include <strings.h>
 
+#include "platform/headless/file.h"
 #include "platform/headless/message.h"
 
 namespace {
@@ -121,16 +121,6 @@ void SendNcDestroy(HWND window) {
     SendMessageA(window, WM_NCDESTROY, 0, 0);
     headless::ForgetWindow(window);
     state.windows.erase(window);
-}
-
-LRESULT GetText(const Window &w, WPARAM size, LPARAM buffer) {
-    char *out = reinterpret_cast<char *>(buffer);
-    if (size == 0 || !out)
-        return 0;
-    const size_t count = std::min<size_t>(w.text.size(), size - 1);
-    std::memcpy(out, w.text.data(), count);
-    out[count] = '\0';
-    return static_cast<LRESULT>(count);
 }
 
 LRESULT SetCursorDefault(HWND window, const Window &w, LPARAM lparam) {
@@ -380,7 +370,7 @@ LRESULT WINAPI DefWindowProcA(HWND window, UINT message, WPARAM wparam, LPARAM l
         w->text = lparam ? reinterpret_cast<LPCSTR>(lparam) : "";
         return TRUE;
     case WM_GETTEXT:
-        return GetText(*w, wparam, lparam);
+        return headless::CopyText(w->text, reinterpret_cast<char *>(lparam), wparam);
     case WM_GETTEXTLENGTH:
         return static_cast<LRESULT>(w->text.size());
     case WM_PAINT:
