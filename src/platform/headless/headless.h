@@ -15,6 +15,15 @@
 
 namespace headless {
 
-void Reset();
+inline void Reset() {
+    ResetProcess();
+    ResetFiles();
+    ResetModules();
+    ResetRegistry();
+    ResetDialogs();
+    ResetMessages();
+    ResetWindows();
+    ResetGdi();
+}
 
 } // namespace headless

@@ -16,7 +16,6 @@ typedef uint16_t WORD;
 typedef uint32_t DWORD;
 typedef int32_t LONG;
 typedef unsigned int UINT;
-typedef char CHAR;
 typedef uint16_t ATOM;
 typedef uintptr_t UINT_PTR;
 typedef intptr_t INT_PTR;
@@ -37,22 +36,17 @@ typedef DWORD *LPDWORD;
 #define TRUE 1
 #define FALSE 0
 
-#define HEADLESS_HANDLE(name)                                                                      \
-    struct name##__ {                                                                              \
-        int unused;                                                                                \
-    };                                                                                             \
-    typedef struct name##__ *name
-HEADLESS_HANDLE(HWND);
-HEADLESS_HANDLE(HINSTANCE);
-HEADLESS_HANDLE(HDC);
-HEADLESS_HANDLE(HPEN);
-HEADLESS_HANDLE(HBRUSH);
-HEADLESS_HANDLE(HBITMAP);
-HEADLESS_HANDLE(HICON);
-HEADLESS_HANDLE(HMENU);
-HEADLESS_HANDLE(HKEY);
-HEADLESS_HANDLE(HIMC);
-#undef HEADLESS_HANDLE
+// Each handle is a pointer to a type of its own, so that one kind is never passed for another.
+typedef struct HWND__ *HWND;
+typedef struct HINSTANCE__ *HINSTANCE;
+typedef struct HDC__ *HDC;
+typedef struct HPEN__ *HPEN;
+typedef struct HBRUSH__ *HBRUSH;
+typedef struct HBITMAP__ *HBITMAP;
+typedef struct HICON__ *HICON;
+typedef struct HMENU__ *HMENU;
+typedef struct HKEY__ *HKEY;
+typedef struct HIMC__ *HIMC;
 typedef void *HGDIOBJ;
 typedef HINSTANCE HMODULE;
 typedef HICON HCURSOR;
@@ -118,7 +112,7 @@ typedef struct _OSVERSIONINFOA {
     DWORD dwMinorVersion;
     DWORD dwBuildNumber;
     DWORD dwPlatformId;
-    CHAR szCSDVersion[128];
+    char szCSDVersion[128];
 } OSVERSIONINFOA, *LPOSVERSIONINFOA;
 
 // 100-nanosecond intervals since 1601-01-01 00:00:00 UTC.
