@@ -38,11 +38,15 @@ struct UpDownState {
     HWND buddy = nullptr;
 };
 
-std::map<HWND, DialogState> dialogs; // by handle, so the innermost modal dialog comes last
-std::map<HWND, UpDownState> updowns;
-std::set<HWND> selected_edits; // edit boxes whose whole text is selected, which typing replaces
-int init_common_controls_calls = 0;
-std::vector<headless::ShownMessageBox> shown_boxes;
+// The dialog manager's state, in one place, so that a reset is one assignment.
+struct State {
+    std::map<HWND, DialogState> dialogs; // by handle, so the innermost modal dialog comes last
+    std::map<HWND, UpDownState> updowns;
+    std::set<HWND> selected_edits; // edit boxes whose whole text is selected, which typing replaces
+    int init_common_controls_calls = 0;
+    std::vector<headless::ShownMessageBox> shown_boxes;
+};
+State manager;
 
 WPARAM Command(int id, WORD code) {
     return static_cast<WPARAM>(static_cast<DWORD>(MAKELONG(id, code)));
@@ -57,8 +61,8 @@ void Click(HWND window, int x, int y) {
 }
 
 DialogState *FindDialog(HWND dialog) {
-    auto it = dialogs.find(dialog);
-    return it == dialogs.end() ? nullptr : &it->second;
+    auto it = manager.dialogs.find(dialog);
+    return it == manager.dialogs.end() ? nullptr : &it->second;
 }
 
 void Notify(HWND control, WORD code) {
@@ -112,7 +116,7 @@ LRESULT CALLBACK DialogWindowProc(HWND window, UINT message, WPARAM wparam, LPAR
                 SetFocus(first);
         return 0;
     case WM_NCDESTROY:
-        dialogs.erase(window);
+        manager.dialogs.erase(window);
         break;
     default:
         break;
@@ -148,7 +152,7 @@ LRESULT CALLBACK StaticProc(HWND window, UINT message, WPARAM wparam, LPARAM lpa
 }
 
 HWND UpDownOfBuddy(HWND edit) {
-    for (const auto &entry : updowns)
+    for (const auto &entry : manager.updowns)
         if (entry.second.buddy == edit)
             return entry.first;
     return nullptr;
@@ -169,7 +173,7 @@ void EditChar(HWND edit, WPARAM character) {
                   ((headless::WindowStyle(edit) & ES_NUMBER) && !digit)))
         return;
     std::string text = headless::WindowText(edit);
-    if (selected_edits.erase(edit))
+    if (manager.selected_edits.erase(edit))
         text.clear();
     else if (!typed && !text.empty())
         text.pop_back();
@@ -181,10 +185,10 @@ void EditChar(HWND edit, WPARAM character) {
 LRESULT CALLBACK EditProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
     switch (message) {
     case WM_NCDESTROY:
-        selected_edits.erase(window);
+        manager.selected_edits.erase(window);
         break;
     case WM_LBUTTONDOWN:
-        selected_edits.erase(window);
+        manager.selected_edits.erase(window);
         SetFocus(window);
         return 0;
     case WM_CHAR:
@@ -233,7 +237,7 @@ void ReadBuddy(HWND updown, UpDownState *state) {
 // One step of the arrows: up moves toward the upper end of the range, whichever end is
 // numerically larger; past an end the value stays put (no up-down of template 2003 has UDS_WRAP).
 void Step(HWND updown, bool up) {
-    UpDownState &state = updowns[updown];
+    UpDownState &state = manager.updowns[updown];
     ReadBuddy(updown, &state);
     const int next = state.position + ((state.upper >= state.lower) == up ? 1 : -1);
     if (next != Clamp(next, state.lower, state.upper))
@@ -250,7 +254,7 @@ void AttachBuddy(HWND updown, const CREATESTRUCTA &create) {
     if (!(create.style & UDS_AUTOBUDDY) || siblings.size() < 2)
         return;
     const HWND buddy = siblings[siblings.size() - 2];
-    updowns[updown].buddy = buddy;
+    manager.updowns[updown].buddy = buddy;
     if (!(create.style & UDS_ALIGNRIGHT))
         return;
     RECT parent;
@@ -269,14 +273,14 @@ LRESULT CALLBACK UpDownProc(HWND window, UINT message, WPARAM wparam, LPARAM lpa
         AttachBuddy(window, *reinterpret_cast<const CREATESTRUCTA *>(lparam));
         return 0;
     case WM_NCDESTROY:
-        updowns.erase(window);
+        manager.updowns.erase(window);
         break;
     case UDM_SETRANGE:
-        updowns[window].upper = static_cast<int16_t>(LOWORD(lparam));
-        updowns[window].lower = static_cast<int16_t>(HIWORD(lparam));
+        manager.updowns[window].upper = static_cast<int16_t>(LOWORD(lparam));
+        manager.updowns[window].lower = static_cast<int16_t>(HIWORD(lparam));
         return 0;
     case UDM_SETPOS: {
-        UpDownState &state = updowns[window];
+        UpDownState &state = manager.updowns[window];
         const int previous = state.position;
         state.position = Clamp(static_cast<int16_t>(LOWORD(lparam)), state.lower, state.upper);
         ShowPosition(window, state);
@@ -388,23 +392,19 @@ void RunModalLoop(HWND dialog) {
 namespace headless {
 
 void ResetDialogs() {
-    dialogs.clear();
-    updowns.clear();
-    selected_edits.clear();
-    init_common_controls_calls = 0;
-    shown_boxes.clear();
+    manager = State();
 }
 
 HWND CurrentDialog() {
-    return dialogs.empty() ? nullptr : dialogs.rbegin()->first;
+    return manager.dialogs.empty() ? nullptr : manager.dialogs.rbegin()->first;
 }
 
 int InitCommonControlsCalls() {
-    return init_common_controls_calls;
+    return manager.init_common_controls_calls;
 }
 
 const std::vector<ShownMessageBox> &MessageBoxes() {
-    return shown_boxes;
+    return manager.shown_boxes;
 }
 
 void ClickDialogItem(HWND dialog, int id) {
@@ -432,7 +432,7 @@ void ReplaceEditText(HWND dialog, int id, const char *text) {
         return;
     // Tabbing to an edit box selects its whole text.
     SetFocus(edit);
-    selected_edits.insert(edit);
+    manager.selected_edits.insert(edit);
     if (!*text)
         PressKey(kBackspace);
     for (const char *c = text; *c; ++c)
@@ -455,7 +455,7 @@ INT_PTR WINAPI DialogBoxParamA(HINSTANCE instance, LPCSTR template_name, HWND ow
     HWND dialog = CreateDialogFromTemplate(instance, owner);
     if (!dialog)
         return -1;
-    dialogs[dialog].procedure = dialog_proc;
+    manager.dialogs[dialog].procedure = dialog_proc;
 
     HWND first = FirstTabStop(dialog);
     if (SendMessageA(dialog, WM_INITDIALOG, reinterpret_cast<WPARAM>(first), init_param) && first)
@@ -493,7 +493,7 @@ HWND WINAPI GetDlgItem(HWND dialog, int id) {
 // it and presses its one button would.
 int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
     // A null caption shows as "Error", as on Windows.
-    shown_boxes.push_back({owner, text ? text : "", caption ? caption : "Error", type});
+    manager.shown_boxes.push_back({owner, text ? text : "", caption ? caption : "Error", type});
     return IDOK;
 }
 
@@ -506,5 +506,5 @@ LRESULT WINAPI SendDlgItemMessageA(HWND dialog, int id, UINT message, WPARAM wpa
 // The common controls register their classes when the library is loaded at process start;
 // the initialisation entry itself has nothing left to do.
 void WINAPI InitCommonControls() {
-    ++init_common_controls_calls;
+    ++manager.init_common_controls_calls;
 }
