@@ -78,6 +78,12 @@ HWND FirstTabStop(HWND dialog) {
     return nullptr;
 }
 
+// The dialog gets the command of its button id, whether or not the template has that button.
+void PressDialogButton(HWND dialog, int id) {
+    SendMessageA(dialog, WM_COMMAND, Command(id, kButtonClicked),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+
 // Enter and Escape belong to the dialog, not to the control that has the focus. Enter presses
 // the default push button, which in template 2003 is OK, the only button. True when the message
 // was used up here.
@@ -85,9 +91,7 @@ bool DialogKey(HWND dialog, const MSG &msg) {
     if (msg.message != WM_KEYDOWN || !headless::IsSelfOrDescendant(dialog, msg.hwnd) ||
         (msg.wParam != VK_RETURN && msg.wParam != VK_ESCAPE))
         return false;
-    const int id = msg.wParam == VK_RETURN ? IDOK : IDCANCEL;
-    SendMessageA(dialog, WM_COMMAND, Command(id, kButtonClicked),
-                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+    PressDialogButton(dialog, msg.wParam == VK_RETURN ? IDOK : IDCANCEL);
     return true;
 }
 
@@ -106,8 +110,7 @@ LRESULT CALLBACK DialogWindowProc(HWND window, UINT message, WPARAM wparam, LPAR
     switch (message) {
     case WM_CLOSE:
         // A dialog is not destroyed by a close request: it becomes the Cancel command.
-        SendMessageA(window, WM_COMMAND, Command(IDCANCEL, kButtonClicked),
-                     reinterpret_cast<LPARAM>(GetDlgItem(window, IDCANCEL)));
+        PressDialogButton(window, IDCANCEL);
         return 0;
     case WM_ACTIVATE:
         // An activated dialog gives the focus to its first tab stop unless a control has it.

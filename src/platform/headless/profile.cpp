@@ -129,16 +129,11 @@ bool ReplaceFile(const std::string &path, const std::string &contents) {
         headless::SetLastErrorFromErrno(errno);
         return false;
     }
-    const char *p = contents.data();
-    size_t left = contents.size();
-    int error = 0;
-    while (error == 0 && left > 0) {
-        ssize_t wrote = write(fd, p, left);
-        if (wrote <= 0)
-            error = wrote < 0 ? errno : ENOSPC;
-        else
-            p += wrote, left -= static_cast<size_t>(wrote);
-    }
+    // A file takes all it is given unless the disk is full.
+    const ssize_t wrote = write(fd, contents.data(), contents.size());
+    int error = wrote < 0 ? errno : 0;
+    if (wrote >= 0 && static_cast<size_t>(wrote) < contents.size())
+        error = ENOSPC;
     struct stat original;
     mode_t mode = stat(path.c_str(), &original) == 0 ? original.st_mode & 07777 : 0644;
     if (error == 0 && (fchmod(fd, mode) != 0 || fsync(fd) != 0))

@@ -161,14 +161,11 @@ bool WindowClientOnScreen(HWND window, RECT *rect) {
     const Window *w = Find(window);
     if (!w)
         return false;
-    RECT result = w->rect;
-    for (const Window *p = Find(w->parent); p; p = Find(p->parent)) {
-        result.left += p->rect.left;
-        result.right += p->rect.left;
-        result.top += p->rect.top;
-        result.bottom += p->rect.top;
-    }
-    *rect = result;
+    RECT parent = {};
+    WindowClientOnScreen(w->parent, &parent);
+    const RECT &r = w->rect;
+    *rect = {parent.left + r.left, parent.top + r.top, parent.left + r.right,
+             parent.top + r.bottom};
     return true;
 }
 
