@@ -307,18 +307,15 @@ LRESULT CALLBACK UpDownProc(HWND window, UINT message, WPARAM wparam, LPARAM lpa
 
 // The classes the platform provides to every process; registering again is harmless.
 void RegisterControlClasses() {
-    const struct {
-        const char *name;
-        WNDPROC procedure;
-    } classes[] = {{kDialogClass, DialogWindowProc},
-                   {kButtonClass, ButtonProc},
-                   {kEditClass, EditProc},
-                   {kStaticClass, StaticProc},
-                   {FRELLIS_UPDOWN_CLASS, UpDownProc}};
-    for (const auto &entry : classes) {
+    const std::pair<const char *, WNDPROC> classes[] = {{kDialogClass, DialogWindowProc},
+                                                        {kButtonClass, ButtonProc},
+                                                        {kEditClass, EditProc},
+                                                        {kStaticClass, StaticProc},
+                                                        {FRELLIS_UPDOWN_CLASS, UpDownProc}};
+    for (const auto &[name, procedure] : classes) {
         WNDCLASSA record = {};
-        record.lpfnWndProc = entry.procedure;
-        record.lpszClassName = entry.name;
+        record.lpfnWndProc = procedure;
+        record.lpszClassName = name;
         RegisterClassA(&record);
     }
 }

@@ -134,9 +134,8 @@ BOOL WINAPI GetVersionExA(LPOSVERSIONINFOA info) {
     info->dwMinorVersion = consumer ? 10 : 1;
     info->dwBuildNumber = consumer ? 2222 : 2600;
     info->dwPlatformId = state.platform_id;
-    std::memset(info->szCSDVersion, 0, sizeof(info->szCSDVersion));
-    if (size == 156)
-        std::memset(reinterpret_cast<char *>(info) + 148, 0, 8);
+    // The service pack text, and the extended record's fields after it, are empty.
+    std::memset(info->szCSDVersion, 0, size - offsetof(OSVERSIONINFOA, szCSDVersion));
     return TRUE;
 }
 
