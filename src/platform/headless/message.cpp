@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <deque>
+#include <map>
 #include <string>
 #include <strings.h>
 #include <vector>
@@ -23,11 +24,6 @@ struct Timer {
     uint64_t due; // on the process's virtual time
 };
 
-struct Event {
-    uint64_t when;
-    std::function<void()> action;
-};
-
 constexpr UINT user_timer_minimum = 10;
 constexpr UINT user_timer_maximum = 0x7FFFFFFF;
 // A run that has not ended after this much virtual time, or that keeps handing out messages
@@ -42,7 +38,8 @@ struct State {
     bool quit_pending = false;
     int quit_code = 0;
     std::vector<Timer> timers;
-    std::vector<Event> events;
+    // Scheduled actions by time; among equal times the earlier scheduled comes first.
+    std::multimap<uint64_t, std::function<void()>> events;
     std::vector<std::string> registered_messages;
     uint64_t spin_time = 0; // the virtual time of the last retrieval, and how many came at it
     int spin_count = 0;
@@ -71,18 +68,10 @@ MSG Make(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
     return msg;
 }
 
-// The scheduled event that comes first, or the end; events are kept in the order they were
-// scheduled, so among equal times the earlier scheduled comes first.
-std::vector<Event>::iterator NextEvent() {
-    return std::min_element(state.events.begin(), state.events.end(),
-                            [](const Event &a, const Event &b) { return a.when < b.when; });
-}
-
 void RunDueEvents() {
-    for (auto due = NextEvent(); due != state.events.end() && due->when <= headless::VirtualNow();
-         due = NextEvent()) {
-        std::function<void()> action = std::move(due->action);
-        state.events.erase(due);
+    while (!state.events.empty() && state.events.begin()->first <= headless::VirtualNow()) {
+        std::function<void()> action = std::move(state.events.begin()->second);
+        state.events.erase(state.events.begin());
         action();
     }
 }
@@ -155,7 +144,7 @@ bool Take(MSG *msg, HWND filter, UINT first, UINT last, bool remove) {
 
 // The next moment at which something could arrive for this filter, or UINT64_MAX for never.
 uint64_t NextWakeUp(HWND filter, UINT first, UINT last) {
-    uint64_t next = state.events.empty() ? UINT64_MAX : NextEvent()->when;
+    uint64_t next = state.events.empty() ? UINT64_MAX : state.events.begin()->first;
     if (MatchesRange(first, last, WM_TIMER))
         for (const Timer &timer : state.timers)
             if (MatchesWindow(filter, timer.window))
@@ -201,7 +190,7 @@ void ResetMessages() {
 }
 
 void Schedule(DWORD delay_ms, std::function<void()> action) {
-    state.events.push_back({VirtualNow() + delay_ms, std::move(action)});
+    state.events.emplace(VirtualNow() + delay_ms, std::move(action));
 }
 
 void PumpMessages() {

@@ -123,17 +123,6 @@ void SendNcDestroy(HWND window) {
     state.windows.erase(window);
 }
 
-LRESULT SetCursorDefault(HWND window, const Window &w, LPARAM lparam) {
-    if (w.parent && SendMessageA(w.parent, WM_SETCURSOR, reinterpret_cast<WPARAM>(window), lparam))
-        return TRUE;
-    constexpr WORD client_hit = 1; // HTCLIENT
-    if (LOWORD(lparam) == client_hit && w.window_class.cursor) {
-        SetCursor(w.window_class.cursor);
-        return TRUE;
-    }
-    return FALSE;
-}
-
 } // namespace
 
 namespace headless {
@@ -389,7 +378,16 @@ LRESULT WINAPI DefWindowProcA(HWND window, UINT message, WPARAM wparam, LPARAM l
             SetFocus(window);
         return 0;
     case WM_SETCURSOR:
-        return SetCursorDefault(window, *w, lparam);
+        // The parent may set the cursor for its child; else the class cursor shows over the
+        // client area (HTCLIENT).
+        if (w->parent &&
+            SendMessageA(w->parent, WM_SETCURSOR, reinterpret_cast<WPARAM>(window), lparam))
+            return TRUE;
+        if (LOWORD(lparam) == 1 && w->window_class.cursor) {
+            SetCursor(w->window_class.cursor);
+            return TRUE;
+        }
+        return FALSE;
     default:
         return 0;
     }
