@@ -65,6 +65,12 @@ DWORD FileError(const char *file_name, int error_number) {
     return ERROR_FILE_NOT_FOUND;
 }
 
+// Sets the last-error value of a failed call, and the 0 (FALSE) that it answers.
+DWORD Failure(DWORD error) {
+    last_error = error;
+    return 0;
+}
+
 // The outcome of a call on one file, setting the last-error value when it failed: no name at all
 // is an invalid parameter, else the host's error counts.
 BOOL Succeeded(const char *file_name, bool done) {
@@ -109,10 +115,8 @@ void SetWritesBeforeDiskFull(int writes) {
 }
 
 bool TakeDiskWrite() {
-    if (writes_before_disk_full == 0) {
-        last_error = ERROR_DISK_FULL;
-        return false;
-    }
+    if (writes_before_disk_full == 0)
+        return Failure(ERROR_DISK_FULL);
     if (writes_before_disk_full > 0)
         --writes_before_disk_full;
     return true;
@@ -147,22 +151,15 @@ BOOL WINAPI DeleteFileA(LPCSTR file_name) {
 // caller's buffer, ending with the line break that the system's texts carry.
 DWORD WINAPI FormatMessageA(DWORD flags, const void *, DWORD message_id, DWORD, LPSTR buffer,
                             DWORD size, void *) {
-    if (!(flags & FORMAT_MESSAGE_FROM_SYSTEM) || buffer == nullptr) {
-        last_error = ERROR_INVALID_PARAMETER;
-        return 0;
-    }
+    if (!(flags & FORMAT_MESSAGE_FROM_SYSTEM) || buffer == nullptr)
+        return Failure(ERROR_INVALID_PARAMETER);
     for (const ErrorText &entry : error_texts) {
         if (entry.code != message_id)
             continue;
-        const size_t length = std::strlen(entry.text) + 2;
-        if (length >= size) {
-            last_error = ERROR_INSUFFICIENT_BUFFER;
-            return 0;
-        }
-        std::memcpy(buffer, entry.text, length - 2);
-        std::memcpy(buffer + length - 2, "\r\n", 3);
-        return static_cast<DWORD>(length);
+        const std::string text = std::string(entry.text) + "\r\n";
+        if (text.size() >= size)
+            return Failure(ERROR_INSUFFICIENT_BUFFER);
+        return headless::CopyText(text, buffer, size);
     }
-    last_error = ERROR_MR_MID_NOT_FOUND;
-    return 0;
+    return Failure(ERROR_MR_MID_NOT_FOUND);
 }

@@ -294,12 +294,10 @@ int WINAPI GetClipBox(HDC handle, LPRECT rect) {
     Target t;
     if (!ResolveTarget(handle, &t))
         return ERROR;
-    rect->left = static_cast<LONG>(t.clip.left - t.origin_x);
-    rect->top = static_cast<LONG>(t.clip.top - t.origin_y);
-    rect->right = static_cast<LONG>(t.clip.right - t.origin_x);
-    rect->bottom = static_cast<LONG>(t.clip.bottom - t.origin_y);
-    const bool empty = t.clip.left >= t.clip.right || t.clip.top >= t.clip.bottom;
-    return empty ? NULLREGION : SIMPLEREGION;
+    const Box &c = t.clip;
+    *rect = {static_cast<LONG>(c.left - t.origin_x), static_cast<LONG>(c.top - t.origin_y),
+             static_cast<LONG>(c.right - t.origin_x), static_cast<LONG>(c.bottom - t.origin_y)};
+    return c.left >= c.right || c.top >= c.bottom ? NULLREGION : SIMPLEREGION;
 }
 
 HGDIOBJ WINAPI GetStockObject(int object) {

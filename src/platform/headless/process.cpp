@@ -165,8 +165,7 @@ DWORD WINAPI GetEnvironmentVariableA(LPCSTR name, LPSTR buffer, DWORD size) {
 }
 
 void WINAPI Sleep(DWORD milliseconds) {
-    if (milliseconds == 0)
-        ++state.sleep_zero_calls;
+    state.sleep_zero_calls += milliseconds == 0 ? 1 : 0;
     state.virtual_now += milliseconds;
 }
 

@@ -151,18 +151,16 @@ bool ReplaceFile(const std::string &path, const std::string &contents) {
 
 DWORD WINAPI GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR default_text, LPSTR buffer,
                                       DWORD size, LPCSTR file_name) {
-    std::string fallback = Trim(default_text != nullptr ? default_text : "");
     std::string contents;
-    if (section == nullptr || key == nullptr || file_name == nullptr ||
-        !ReadFile(headless::HostPath(file_name), &contents))
-        return headless::CopyText(fallback, buffer, size);
-    std::vector<Line> lines = SplitLines(contents);
+    const bool read = section != nullptr && key != nullptr && file_name != nullptr &&
+                      ReadFile(headless::HostPath(file_name), &contents);
+    const std::vector<Line> lines = SplitLines(contents);
     size_t header, end, index;
     std::string value;
-    if (!FindSection(lines, section, &header, &end) ||
-        !FindKey(lines, header, end, key, &index, &value))
-        return headless::CopyText(fallback, buffer, size);
-    return headless::CopyText(Unquote(value), buffer, size);
+    if (read && FindSection(lines, section, &header, &end) &&
+        FindKey(lines, header, end, key, &index, &value))
+        return headless::CopyText(Unquote(value), buffer, size);
+    return headless::CopyText(Trim(default_text != nullptr ? default_text : ""), buffer, size);
 }
 
 BOOL WINAPI WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR text, LPCSTR file_name) {
