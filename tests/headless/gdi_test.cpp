@@ -209,7 +209,7 @@ TEST_F(HeadlessGdi, CopiesPutEveryPixelInItsPlace) {
         HDC source = OpenSurface(row.width, row.height);
         for (int y = 0; y < row.height; ++y)
             for (int x = 0; x < row.width; ++x)
-                SetPixel(source, x, y, RGB(x + 1, y + 1, 0x5A));
+                Draw(source, RGB(x + 1, y + 1, 0x5A), {{x, y}, {x + 1, y}});
         HBITMAP other_bitmap = nullptr;
         HDC target = source;
         if (row.target == kOtherBitmap) {

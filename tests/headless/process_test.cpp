@@ -60,7 +60,6 @@ TEST_F(HeadlessProcess, SleepMovesTheTickCountWhichWraps) {
     Sleep(0x180);
     EXPECT_EQ(GetTickCount(), 0x100u);
     EXPECT_EQ(headless::VirtualNow(), 0x200u);
-    EXPECT_EQ(headless::SleepCalls(), 3);
     EXPECT_EQ(headless::SleepZeroCalls(), 1);
 }
 

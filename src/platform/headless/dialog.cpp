@@ -38,10 +38,15 @@ struct UpDownState {
     HWND buddy = nullptr;
 };
 
-std::map<HWND, DialogState> dialogs; // by handle, so the innermost modal dialog comes last
-std::map<HWND, UpDownState> updowns;
-std::set<HWND> selected_edits; // edit boxes whose whole text is selected, which typing replaces
-int init_common_controls_calls = 0;
+// The dialog manager's state, in one place, so that a reset is one assignment.
+struct State {
+    std::map<HWND, DialogState> dialogs; // by handle, so the innermost modal dialog comes last
+    std::map<HWND, UpDownState> updowns;
+    std::set<HWND> selected_edits; // edit boxes whose whole text is selected, which typing replaces
+    int init_common_controls_calls = 0;
+    std::vector<headless::ShownMessageBox> shown_boxes;
+};
+State manager;
 
 WPARAM Command(int id, WORD code) {
     return static_cast<WPARAM>(static_cast<DWORD>(MAKELONG(id, code)));
@@ -56,8 +61,8 @@ void Click(HWND window, int x, int y) {
 }
 
 DialogState *FindDialog(HWND dialog) {
-    auto it = dialogs.find(dialog);
-    return it == dialogs.end() ? nullptr : &it->second;
+    auto it = manager.dialogs.find(dialog);
+    return it == manager.dialogs.end() ? nullptr : &it->second;
 }
 
 void Notify(HWND control, WORD code) {
@@ -73,6 +78,12 @@ HWND FirstTabStop(HWND dialog) {
     return nullptr;
 }
 
+// The dialog gets the command of its button id, whether or not the template has that button.
+void PressDialogButton(HWND dialog, int id) {
+    SendMessageA(dialog, WM_COMMAND, Command(id, kButtonClicked),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+
 // Enter and Escape belong to the dialog, not to the control that has the focus. Enter presses
 // the default push button, which in template 2003 is OK, the only button. True when the message
 // was used up here.
@@ -80,9 +91,7 @@ bool DialogKey(HWND dialog, const MSG &msg) {
     if (msg.message != WM_KEYDOWN || !headless::IsSelfOrDescendant(dialog, msg.hwnd) ||
         (msg.wParam != VK_RETURN && msg.wParam != VK_ESCAPE))
         return false;
-    const int id = msg.wParam == VK_RETURN ? IDOK : IDCANCEL;
-    SendMessageA(dialog, WM_COMMAND, Command(id, kButtonClicked),
-                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+    PressDialogButton(dialog, msg.wParam == VK_RETURN ? IDOK : IDCANCEL);
     return true;
 }
 
@@ -101,8 +110,7 @@ LRESULT CALLBACK DialogWindowProc(HWND window, UINT message, WPARAM wparam, LPAR
     switch (message) {
     case WM_CLOSE:
         // A dialog is not destroyed by a close request: it becomes the Cancel command.
-        SendMessageA(window, WM_COMMAND, Command(IDCANCEL, kButtonClicked),
-                     reinterpret_cast<LPARAM>(GetDlgItem(window, IDCANCEL)));
+        PressDialogButton(window, IDCANCEL);
         return 0;
     case WM_ACTIVATE:
         // An activated dialog gives the focus to its first tab stop unless a control has it.
@@ -111,7 +119,7 @@ LRESULT CALLBACK DialogWindowProc(HWND window, UINT message, WPARAM wparam, LPAR
                 SetFocus(first);
         return 0;
     case WM_NCDESTROY:
-        dialogs.erase(window);
+        manager.dialogs.erase(window);
         break;
     default:
         break;
@@ -147,7 +155,7 @@ LRESULT CALLBACK StaticProc(HWND window, UINT message, WPARAM wparam, LPARAM lpa
 }
 
 HWND UpDownOfBuddy(HWND edit) {
-    for (const auto &entry : updowns)
+    for (const auto &entry : manager.updowns)
         if (entry.second.buddy == edit)
             return entry.first;
     return nullptr;
@@ -168,7 +176,7 @@ void EditChar(HWND edit, WPARAM character) {
                   ((headless::WindowStyle(edit) & ES_NUMBER) && !digit)))
         return;
     std::string text = headless::WindowText(edit);
-    if (selected_edits.erase(edit))
+    if (manager.selected_edits.erase(edit))
         text.clear();
     else if (!typed && !text.empty())
         text.pop_back();
@@ -180,10 +188,10 @@ void EditChar(HWND edit, WPARAM character) {
 LRESULT CALLBACK EditProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
     switch (message) {
     case WM_NCDESTROY:
-        selected_edits.erase(window);
+        manager.selected_edits.erase(window);
         break;
     case WM_LBUTTONDOWN:
-        selected_edits.erase(window);
+        manager.selected_edits.erase(window);
         SetFocus(window);
         return 0;
     case WM_CHAR:
@@ -232,7 +240,7 @@ void ReadBuddy(HWND updown, UpDownState *state) {
 // One step of the arrows: up moves toward the upper end of the range, whichever end is
 // numerically larger; past an end the value stays put (no up-down of template 2003 has UDS_WRAP).
 void Step(HWND updown, bool up) {
-    UpDownState &state = updowns[updown];
+    UpDownState &state = manager.updowns[updown];
     ReadBuddy(updown, &state);
     const int next = state.position + ((state.upper >= state.lower) == up ? 1 : -1);
     if (next != Clamp(next, state.lower, state.upper))
@@ -249,7 +257,7 @@ void AttachBuddy(HWND updown, const CREATESTRUCTA &create) {
     if (!(create.style & UDS_AUTOBUDDY) || siblings.size() < 2)
         return;
     const HWND buddy = siblings[siblings.size() - 2];
-    updowns[updown].buddy = buddy;
+    manager.updowns[updown].buddy = buddy;
     if (!(create.style & UDS_ALIGNRIGHT))
         return;
     RECT parent;
@@ -268,14 +276,14 @@ LRESULT CALLBACK UpDownProc(HWND window, UINT message, WPARAM wparam, LPARAM lpa
         AttachBuddy(window, *reinterpret_cast<const CREATESTRUCTA *>(lparam));
         return 0;
     case WM_NCDESTROY:
-        updowns.erase(window);
+        manager.updowns.erase(window);
         break;
     case UDM_SETRANGE:
-        updowns[window].upper = static_cast<int16_t>(LOWORD(lparam));
-        updowns[window].lower = static_cast<int16_t>(HIWORD(lparam));
+        manager.updowns[window].upper = static_cast<int16_t>(LOWORD(lparam));
+        manager.updowns[window].lower = static_cast<int16_t>(HIWORD(lparam));
         return 0;
     case UDM_SETPOS: {
-        UpDownState &state = updowns[window];
+        UpDownState &state = manager.updowns[window];
         const int previous = state.position;
         state.position = Clamp(static_cast<int16_t>(LOWORD(lparam)), state.lower, state.upper);
         ShowPosition(window, state);
@@ -299,18 +307,15 @@ LRESULT CALLBACK UpDownProc(HWND window, UINT message, WPARAM wparam, LPARAM lpa
 
 // The classes the platform provides to every process; registering again is harmless.
 void RegisterControlClasses() {
-    const struct {
-        const char *name;
-        WNDPROC procedure;
-    } classes[] = {{kDialogClass, DialogWindowProc},
-                   {kButtonClass, ButtonProc},
-                   {kEditClass, EditProc},
-                   {kStaticClass, StaticProc},
-                   {FRELLIS_UPDOWN_CLASS, UpDownProc}};
-    for (const auto &entry : classes) {
+    const std::pair<const char *, WNDPROC> classes[] = {{kDialogClass, DialogWindowProc},
+                                                        {kButtonClass, ButtonProc},
+                                                        {kEditClass, EditProc},
+                                                        {kStaticClass, StaticProc},
+                                                        {FRELLIS_UPDOWN_CLASS, UpDownProc}};
+    for (const auto &[name, procedure] : classes) {
         WNDCLASSA record = {};
-        record.lpfnWndProc = entry.procedure;
-        record.lpszClassName = entry.name;
+        record.lpfnWndProc = procedure;
+        record.lpszClassName = name;
         RegisterClassA(&record);
     }
 }
@@ -387,18 +392,19 @@ void RunModalLoop(HWND dialog) {
 namespace headless {
 
 void ResetDialogs() {
-    dialogs.clear();
-    updowns.clear();
-    selected_edits.clear();
-    init_common_controls_calls = 0;
+    manager = State();
 }
 
 HWND CurrentDialog() {
-    return dialogs.empty() ? nullptr : dialogs.rbegin()->first;
+    return manager.dialogs.empty() ? nullptr : manager.dialogs.rbegin()->first;
 }
 
 int InitCommonControlsCalls() {
-    return init_common_controls_calls;
+    return manager.init_common_controls_calls;
+}
+
+const std::vector<ShownMessageBox> &MessageBoxes() {
+    return manager.shown_boxes;
 }
 
 void ClickDialogItem(HWND dialog, int id) {
@@ -426,7 +432,7 @@ void ReplaceEditText(HWND dialog, int id, const char *text) {
         return;
     // Tabbing to an edit box selects its whole text.
     SetFocus(edit);
-    selected_edits.insert(edit);
+    manager.selected_edits.insert(edit);
     if (!*text)
         PressKey(kBackspace);
     for (const char *c = text; *c; ++c)
@@ -449,7 +455,7 @@ INT_PTR WINAPI DialogBoxParamA(HINSTANCE instance, LPCSTR template_name, HWND ow
     HWND dialog = CreateDialogFromTemplate(instance, owner);
     if (!dialog)
         return -1;
-    dialogs[dialog].procedure = dialog_proc;
+    manager.dialogs[dialog].procedure = dialog_proc;
 
     HWND first = FirstTabStop(dialog);
     if (SendMessageA(dialog, WM_INITDIALOG, reinterpret_cast<WPARAM>(first), init_param) && first)
@@ -483,6 +489,14 @@ HWND WINAPI GetDlgItem(HWND dialog, int id) {
     return nullptr;
 }
 
+// A message box without a screen: the box is recorded and answered with OK, as a user who reads
+// it and presses its one button would.
+int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
+    // A null caption shows as "Error", as on Windows.
+    manager.shown_boxes.push_back({owner, text ? text : "", caption ? caption : "Error", type});
+    return IDOK;
+}
+
 LRESULT WINAPI SendDlgItemMessageA(HWND dialog, int id, UINT message, WPARAM wparam,
                                    LPARAM lparam) {
     HWND item = GetDlgItem(dialog, id);
@@ -492,5 +506,5 @@ LRESULT WINAPI SendDlgItemMessageA(HWND dialog, int id, UINT message, WPARAM wpa
 // The common controls register their classes when the library is loaded at process start;
 // the initialisation entry itself has nothing left to do.
 void WINAPI InitCommonControls() {
-    ++init_common_controls_calls;
+    ++manager.init_common_controls_calls;
 }

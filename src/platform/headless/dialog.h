@@ -3,8 +3,12 @@
 // predefined button, edit and static controls and the common controls' up-down. Dialog units
 // become pixels with fixed base units. The dialog window stays hidden (the platform subset has
 // no way to show a window), so clicks are delivered by the controls below rather than by
-// hit-testing; keys go through the ordinary input queue (message.h).
+// hit-testing; keys go through the ordinary input queue (message.h). Every message box shown is
+// recorded, and the user acknowledges it at once with its only button.
 #pragma once
+
+#include <string>
+#include <vector>
 
 #include "platform/headless/windows.h"
 
@@ -21,6 +25,15 @@ constexpr int kDialogBaseUnitY = 16;
 HWND CurrentDialog();
 // Calls of InitCommonControls so far.
 int InitCommonControlsCalls();
+
+struct ShownMessageBox {
+    HWND owner;
+    std::string text;
+    std::string caption;
+    UINT type;
+};
+// The message boxes shown since the last reset, oldest first.
+const std::vector<ShownMessageBox> &MessageBoxes();
 
 // The user's mouse on the dialog; each queues the press and release for the message loop.
 // A click on a control goes to that control, one on a static label falls through to the dialog

@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -30,30 +31,24 @@ const ErrorText error_texts[] = {
     {ERROR_FILENAME_EXCED_RANGE, "The filename or extension is too long."},
 };
 
+// The host's errors as Windows reports them; any other is "access denied".
+const struct {
+    int error_number;
+    DWORD error;
+} host_errors[] = {{0, ERROR_SUCCESS},
+                   {ENOENT, ERROR_PATH_NOT_FOUND},
+                   {ENOTDIR, ERROR_PATH_NOT_FOUND},
+                   {EROFS, ERROR_WRITE_PROTECT},
+                   {ENOSPC, ERROR_DISK_FULL},
+                   {EDQUOT, ERROR_DISK_FULL},
+                   {EEXIST, ERROR_ALREADY_EXISTS},
+                   {ENAMETOOLONG, ERROR_FILENAME_EXCED_RANGE}};
+
 DWORD ErrorFromErrno(int error_number) {
-    switch (error_number) {
-    case 0:
-        return ERROR_SUCCESS;
-    case ENOENT:
-        return ERROR_PATH_NOT_FOUND;
-    case ENOTDIR:
-        return ERROR_PATH_NOT_FOUND;
-    case EACCES:
-    case EPERM:
-    case EISDIR:
-        return ERROR_ACCESS_DENIED;
-    case EROFS:
-        return ERROR_WRITE_PROTECT;
-    case ENOSPC:
-    case EDQUOT:
-        return ERROR_DISK_FULL;
-    case EEXIST:
-        return ERROR_ALREADY_EXISTS;
-    case ENAMETOOLONG:
-        return ERROR_FILENAME_EXCED_RANGE;
-    default:
-        return ERROR_ACCESS_DENIED;
-    }
+    for (const auto &entry : host_errors)
+        if (entry.error_number == error_number)
+            return entry.error;
+    return ERROR_ACCESS_DENIED;
 }
 
 // What a call on one file reports: a missing file in a folder that exists is "file not found",
@@ -68,6 +63,20 @@ DWORD FileError(const char *file_name, int error_number) {
         stat(path.substr(0, slash).c_str(), &folder) != 0)
         return ERROR_PATH_NOT_FOUND;
     return ERROR_FILE_NOT_FOUND;
+}
+
+// Sets the last-error value of a failed call, and the 0 (FALSE) that it answers.
+DWORD Failure(DWORD error) {
+    last_error = error;
+    return 0;
+}
+
+// The outcome of a call on one file, setting the last-error value when it failed: no name at all
+// is an invalid parameter, else the host's error counts.
+BOOL Succeeded(const char *file_name, bool done) {
+    if (!done)
+        last_error = file_name ? FileError(file_name, errno) : ERROR_INVALID_PARAMETER;
+    return done ? TRUE : FALSE;
 }
 
 } // namespace
@@ -88,6 +97,15 @@ std::string HostPath(const char *windows_path) {
     return path;
 }
 
+DWORD CopyText(const std::string &text, char *buffer, size_t size) {
+    if (buffer == nullptr || size == 0)
+        return 0;
+    const size_t count = std::min(text.size(), size - 1);
+    std::memcpy(buffer, text.data(), count);
+    buffer[count] = '\0';
+    return static_cast<DWORD>(count);
+}
+
 void SetLastErrorFromErrno(int error_number) {
     last_error = ErrorFromErrno(error_number);
 }
@@ -97,10 +115,8 @@ void SetWritesBeforeDiskFull(int writes) {
 }
 
 bool TakeDiskWrite() {
-    if (writes_before_disk_full == 0) {
-        last_error = ERROR_DISK_FULL;
-        return false;
-    }
+    if (writes_before_disk_full == 0)
+        return Failure(ERROR_DISK_FULL);
     if (writes_before_disk_full > 0)
         --writes_before_disk_full;
     return true;
@@ -114,19 +130,12 @@ DWORD WINAPI GetLastError() {
 
 DWORD WINAPI GetFileAttributesA(LPCSTR file_name) {
     struct stat info;
-    if (file_name == nullptr) {
-        last_error = ERROR_INVALID_PARAMETER;
+    if (!Succeeded(file_name, file_name && stat(headless::HostPath(file_name).c_str(), &info) == 0))
         return INVALID_FILE_ATTRIBUTES;
-    }
-    if (stat(headless::HostPath(file_name).c_str(), &info) != 0) {
-        last_error = FileError(file_name, errno);
-        return INVALID_FILE_ATTRIBUTES;
-    }
     return S_ISDIR(info.st_mode) ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_NORMAL;
 }
 
-BOOL WINAPI CreateDirectoryA(LPCSTR path, void *security) {
-    (void)security;
+BOOL WINAPI CreateDirectoryA(LPCSTR path, void *) {
     if (path == nullptr || mkdir(headless::HostPath(path).c_str(), 0777) != 0) {
         headless::SetLastErrorFromErrno(path == nullptr ? ENOENT : errno);
         return FALSE;
@@ -135,40 +144,22 @@ BOOL WINAPI CreateDirectoryA(LPCSTR path, void *security) {
 }
 
 BOOL WINAPI DeleteFileA(LPCSTR file_name) {
-    if (file_name == nullptr) {
-        last_error = ERROR_INVALID_PARAMETER;
-        return FALSE;
-    }
-    if (unlink(headless::HostPath(file_name).c_str()) != 0) {
-        last_error = FileError(file_name, errno);
-        return FALSE;
-    }
-    return TRUE;
+    return Succeeded(file_name, file_name && unlink(headless::HostPath(file_name).c_str()) == 0);
 }
 
 // Only what the saver asks for: a system message by number, without inserts, into the
 // caller's buffer, ending with the line break that the system's texts carry.
-DWORD WINAPI FormatMessageA(DWORD flags, const void *source, DWORD message_id, DWORD language_id,
-                            LPSTR buffer, DWORD size, void *arguments) {
-    (void)source;
-    (void)language_id;
-    (void)arguments;
-    if (!(flags & FORMAT_MESSAGE_FROM_SYSTEM) || buffer == nullptr) {
-        last_error = ERROR_INVALID_PARAMETER;
-        return 0;
-    }
+DWORD WINAPI FormatMessageA(DWORD flags, const void *, DWORD message_id, DWORD, LPSTR buffer,
+                            DWORD size, void *) {
+    if (!(flags & FORMAT_MESSAGE_FROM_SYSTEM) || buffer == nullptr)
+        return Failure(ERROR_INVALID_PARAMETER);
     for (const ErrorText &entry : error_texts) {
         if (entry.code != message_id)
             continue;
-        const size_t length = std::strlen(entry.text) + 2;
-        if (length >= size) {
-            last_error = ERROR_INSUFFICIENT_BUFFER;
-            return 0;
-        }
-        std::memcpy(buffer, entry.text, length - 2);
-        std::memcpy(buffer + length - 2, "\r\n", 3);
-        return static_cast<DWORD>(length);
+        const std::string text = std::string(entry.text) + "\r\n";
+        if (text.size() >= size)
+            return Failure(ERROR_INSUFFICIENT_BUFFER);
+        return headless::CopyText(text, buffer, size);
     }
-    last_error = ERROR_MR_MID_NOT_FOUND;
-    return 0;
+    return Failure(ERROR_MR_MID_NOT_FOUND);
 }

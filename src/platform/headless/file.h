@@ -1,5 +1,6 @@
 // Test controls and shared helpers of the headless file area (file.cpp): the thread's last-error
-// value with its messages, the file and folder calls, and Windows paths on the host's files.
+// value with its messages, the file and folder calls, Windows paths on the host's files, and the
+// copy into a caller's buffer that the calls answering with text share.
 #pragma once
 
 #include <string>
@@ -13,6 +14,10 @@ void ResetFiles();
 // A Windows path as a host path: backslashes become slashes, so "\\tmp\\saver\\Frellis.ini" is
 // /tmp/saver/Frellis.ini and ".\\Frellis.ini" lies in the current directory.
 std::string HostPath(const char *windows_path);
+
+// Copies text into a caller's buffer of size bytes, cut short to leave room for the terminator;
+// the count of characters copied (0 without a buffer).
+DWORD CopyText(const std::string &text, char *buffer, size_t size);
 
 // Sets the last-error value for a failed host call, from its errno.
 void SetLastErrorFromErrno(int error_number);

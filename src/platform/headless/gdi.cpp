@@ -41,15 +41,19 @@ struct DeviceContext {
 };
 
 // Objects and device contexts draw their handles from one counter and never reuse them, so a
-// pen handle can never be mistaken for a device context and a dead handle stays dead.
-std::map<HGDIOBJ, GdiObject> objects;
-std::map<HDC, DeviceContext> dcs;
-uintptr_t last_handle;
-Surface screen;
-HGDIOBJ stock_objects[kStockCount];
-HGDIOBJ default_bitmap;
-int flush_calls;
-uint64_t pixels_painted;
+// pen handle can never be mistaken for a device context and a dead handle stays dead. The state
+// is kept in one place, so that a reset is one assignment.
+struct State {
+    std::map<HGDIOBJ, GdiObject> objects;
+    std::map<HDC, DeviceContext> dcs;
+    uintptr_t last_handle = 0;
+    Surface screen;
+    HGDIOBJ stock_objects[kStockCount] = {};
+    HGDIOBJ default_bitmap = nullptr;
+    int flush_calls = 0;
+    uint64_t pixels_painted = 0;
+};
+State state;
 
 size_t Offset(const Surface &surface, int64_t x, int64_t y) {
     return size_t(y) * size_t(surface.width) + size_t(x);
@@ -66,31 +70,28 @@ void MakeSurface(Surface *surface, int width, int height) {
 }
 
 template <typename Handle> Handle NextHandle() {
-    return reinterpret_cast<Handle>(++last_handle << 4);
+    return reinterpret_cast<Handle>(++state.last_handle << 4);
 }
 
 GdiObject *FindObject(HGDIOBJ handle) {
-    auto it = objects.find(handle);
-    return it == objects.end() ? nullptr : &it->second;
+    auto it = state.objects.find(handle);
+    return it == state.objects.end() ? nullptr : &it->second;
 }
 
 DeviceContext *FindDc(HDC handle) {
-    auto it = dcs.find(handle);
-    return it == dcs.end() ? nullptr : &it->second;
+    auto it = state.dcs.find(handle);
+    return it == state.dcs.end() ? nullptr : &it->second;
 }
 
 HGDIOBJ NewObject(ObjectKind kind, uint32_t color, bool stock) {
     HGDIOBJ handle = NextHandle<HGDIOBJ>();
-    GdiObject &object = objects[handle];
-    object.kind = kind;
-    object.color = color;
-    object.stock = stock;
+    state.objects[handle] = {kind, stock, color, 0, Surface()};
     return handle;
 }
 
 // The stock objects exist from the first GDI call of a process on.
 void EnsureStockObjects() {
-    if (objects.empty())
+    if (state.objects.empty())
         headless::ResetGdi();
 }
 
@@ -104,12 +105,11 @@ void Select(HGDIOBJ *slot, HGDIOBJ handle) {
 
 HDC NewDc(bool memory, HWND window) {
     HDC handle = NextHandle<HDC>();
-    DeviceContext &dc = dcs[handle];
-    dc.memory = memory;
-    dc.window = window;
-    Select(&dc.pen, stock_objects[BLACK_PEN]);
+    DeviceContext &dc = state.dcs[handle];
+    dc = {memory, window, 0, nullptr, nullptr};
+    Select(&dc.pen, state.stock_objects[BLACK_PEN]);
     if (memory)
-        Select(&dc.bitmap, default_bitmap);
+        Select(&dc.bitmap, state.default_bitmap);
     return handle;
 }
 
@@ -117,9 +117,9 @@ HDC NewDc(bool memory, HWND window) {
 Surface &Screen() {
     const int width = std::max(0, headless::ScreenWidth());
     const int height = std::max(0, headless::ScreenHeight());
-    if (width != screen.width || height != screen.height)
-        MakeSurface(&screen, width, height);
-    return screen;
+    if (width != state.screen.width || height != state.screen.height)
+        MakeSurface(&state.screen, width, height);
+    return state.screen;
 }
 
 Surface &SurfaceOf(const DeviceContext &dc) {
@@ -178,10 +178,9 @@ bool ResolveTarget(HDC handle, Target *target) {
 void DrawSegment(const Target &t, int64_t x0, int64_t y0, int64_t x1, int64_t y1, uint32_t color) {
     const bool x_major = std::abs(x1 - x0) >= std::abs(y1 - y0);
     const int64_t a0 = x_major ? x0 : y0, b0 = x_major ? y0 : x0;
-    const int64_t da = std::abs(x_major ? x1 - x0 : y1 - y0);
-    const int64_t db = std::abs(x_major ? y1 - y0 : x1 - x0);
-    const int64_t sa = (x_major ? x1 - x0 : y1 - y0) > 0 ? 1 : -1;
-    const int64_t sb = (x_major ? y1 - y0 : x1 - x0) > 0 ? 1 : -1;
+    const int64_t a1 = x_major ? x1 : y1, b1 = x_major ? y1 : x1;
+    const int64_t da = std::abs(a1 - a0), db = std::abs(b1 - b0);
+    const int64_t sa = a1 > a0 ? 1 : -1, sb = b1 > b0 ? 1 : -1;
     const int64_t a_min = x_major ? t.clip.left : t.clip.top;
     const int64_t a_end = x_major ? t.clip.right : t.clip.bottom;
     const int64_t b_min = x_major ? t.clip.top : t.clip.left;
@@ -199,7 +198,7 @@ void DrawSegment(const Target &t, int64_t x0, int64_t y0, int64_t x1, int64_t y1
         const int64_t a = a0 + sa * i, b = b0 + sb * j;
         if (b >= b_min && b < b_end) {
             PixelOf(*t.surface, x_major ? a : b, x_major ? b : a) = color;
-            ++pixels_painted;
+            ++state.pixels_painted;
         }
         error += 2 * db;
         if (error >= 2 * da) {
@@ -209,37 +208,20 @@ void DrawSegment(const Target &t, int64_t x0, int64_t y0, int64_t x1, int64_t y1
     }
 }
 
-// The pixel at a logical position of a device context; NULL outside what it may touch.
-uint32_t *PixelAt(HDC handle, int x, int y) {
-    Target t;
-    if (!ResolveTarget(handle, &t))
-        return nullptr;
-    const int64_t px = t.origin_x + x, py = t.origin_y + y;
-    if (px < t.clip.left || px >= t.clip.right || py < t.clip.top || py >= t.clip.bottom)
-        return nullptr;
-    return &PixelOf(*t.surface, px, py);
-}
-
 } // namespace
 
 namespace headless {
 
 void ResetGdi() {
-    objects.clear();
-    dcs.clear();
-    last_handle = 0;
-    screen = Surface();
-    flush_calls = 0;
-    pixels_painted = 0;
-    std::fill(std::begin(stock_objects), std::end(stock_objects), nullptr);
+    state = State();
     // The black brush only paints window backgrounds, which the headless screen has black
     // already; no device context selects a brush.
-    stock_objects[BLACK_BRUSH] = NewObject(ObjectKind::kBrush, 0x00000000, true);
-    stock_objects[WHITE_PEN] = NewObject(ObjectKind::kPen, 0x00FFFFFF, true);
-    stock_objects[BLACK_PEN] = NewObject(ObjectKind::kPen, 0x00000000, true);
+    state.stock_objects[BLACK_BRUSH] = NewObject(ObjectKind::kBrush, 0x00000000, true);
+    state.stock_objects[WHITE_PEN] = NewObject(ObjectKind::kPen, 0x00FFFFFF, true);
+    state.stock_objects[BLACK_PEN] = NewObject(ObjectKind::kPen, 0x00000000, true);
     // Every new memory device context holds this 1x1 bitmap until another is selected.
-    default_bitmap = NewObject(ObjectKind::kBitmap, 0, true);
-    MakeSurface(&FindObject(default_bitmap)->bitmap, 1, 1);
+    state.default_bitmap = NewObject(ObjectKind::kBitmap, 0, true);
+    MakeSurface(&FindObject(state.default_bitmap)->bitmap, 1, 1);
 }
 
 uint32_t ScreenPixel(int x, int y) {
@@ -261,26 +243,26 @@ const uint32_t *SurfacePixels(HDC handle, int *width, int *height) {
 
 int LiveGdiObjects() {
     int count = 0;
-    for (const auto &entry : objects)
+    for (const auto &entry : state.objects)
         count += entry.second.stock ? 0 : 1;
-    for (const auto &entry : dcs)
+    for (const auto &entry : state.dcs)
         count += entry.second.memory ? 1 : 0;
     return count;
 }
 
 int LiveDeviceContexts() {
     int count = 0;
-    for (const auto &entry : dcs)
+    for (const auto &entry : state.dcs)
         count += entry.second.handed_out;
     return count;
 }
 
 int GdiFlushCalls() {
-    return flush_calls;
+    return state.flush_calls;
 }
 
 uint64_t PixelsPainted() {
-    return pixels_painted;
+    return state.pixels_painted;
 }
 
 } // namespace headless
@@ -292,11 +274,11 @@ HDC WINAPI GetDC(HWND window) {
         return nullptr;
     // Each window keeps one device context, as a class with CS_OWNDC gets; the cache of common
     // contexts may hand out the same one again too.
-    auto same = std::find_if(dcs.begin(), dcs.end(), [window](const auto &entry) {
+    auto same = std::find_if(state.dcs.begin(), state.dcs.end(), [window](const auto &entry) {
         return !entry.second.memory && entry.second.window == window;
     });
-    HDC handle = same != dcs.end() ? same->first : NewDc(false, window);
-    ++dcs[handle].handed_out;
+    HDC handle = same != state.dcs.end() ? same->first : NewDc(false, window);
+    ++state.dcs[handle].handed_out;
     return handle;
 }
 
@@ -312,17 +294,15 @@ int WINAPI GetClipBox(HDC handle, LPRECT rect) {
     Target t;
     if (!ResolveTarget(handle, &t))
         return ERROR;
-    rect->left = static_cast<LONG>(t.clip.left - t.origin_x);
-    rect->top = static_cast<LONG>(t.clip.top - t.origin_y);
-    rect->right = static_cast<LONG>(t.clip.right - t.origin_x);
-    rect->bottom = static_cast<LONG>(t.clip.bottom - t.origin_y);
-    const bool empty = t.clip.left >= t.clip.right || t.clip.top >= t.clip.bottom;
-    return empty ? NULLREGION : SIMPLEREGION;
+    const Box &c = t.clip;
+    *rect = {static_cast<LONG>(c.left - t.origin_x), static_cast<LONG>(c.top - t.origin_y),
+             static_cast<LONG>(c.right - t.origin_x), static_cast<LONG>(c.bottom - t.origin_y)};
+    return c.left >= c.right || c.top >= c.bottom ? NULLREGION : SIMPLEREGION;
 }
 
 HGDIOBJ WINAPI GetStockObject(int object) {
     EnsureStockObjects();
-    return object >= 0 && object < kStockCount ? stock_objects[object] : nullptr;
+    return object >= 0 && object < kStockCount ? state.stock_objects[object] : nullptr;
 }
 
 HDC WINAPI CreateCompatibleDC(HDC handle) {
@@ -338,7 +318,7 @@ HBITMAP WINAPI CreateCompatibleBitmap(HDC handle, int width, int height) {
     if (!FindDc(handle) || width < 0 || height < 0)
         return nullptr;
     if (width == 0 || height == 0)
-        return reinterpret_cast<HBITMAP>(default_bitmap);
+        return reinterpret_cast<HBITMAP>(state.default_bitmap);
     if (int64_t{width} * height > kMaxBitmapPixels)
         return nullptr;
     HGDIOBJ bitmap = NewObject(ObjectKind::kBitmap, 0, false);
@@ -370,7 +350,7 @@ BOOL WINAPI DeleteObject(HGDIOBJ handle) {
     if (!object || (object->selections > 0 && !object->stock))
         return FALSE;
     if (!object->stock)
-        objects.erase(handle);
+        state.objects.erase(handle);
     return TRUE;
 }
 
@@ -380,7 +360,7 @@ BOOL WINAPI DeleteDC(HDC handle) {
         return FALSE;
     Select(&dc->pen, nullptr);
     Select(&dc->bitmap, nullptr);
-    dcs.erase(handle);
+    state.dcs.erase(handle);
     return TRUE;
 }
 
@@ -436,18 +416,17 @@ BOOL WINAPI BitBlt(HDC dest, int x, int y, int width, int height, HDC source, in
 }
 
 BOOL WINAPI GdiFlush() {
-    ++flush_calls;
+    ++state.flush_calls;
     return TRUE;
 }
 
+// CLR_INVALID outside what the device context may touch.
 COLORREF WINAPI GetPixel(HDC handle, int x, int y) {
-    uint32_t *pixel = PixelAt(handle, x, y);
-    return pixel ? *pixel : CLR_INVALID;
-}
-
-COLORREF WINAPI SetPixel(HDC handle, int x, int y, COLORREF color) {
-    uint32_t *pixel = PixelAt(handle, x, y);
-    if (!pixel)
+    Target t;
+    if (!ResolveTarget(handle, &t))
         return CLR_INVALID;
-    return *pixel = color & 0x00FFFFFF;
+    const int64_t px = t.origin_x + x, py = t.origin_y + y;
+    if (px < t.clip.left || px >= t.clip.right || py < t.clip.top || py >= t.clip.bottom)
+        return CLR_INVALID;
+    return PixelOf(*t.surface, px, py);
 }

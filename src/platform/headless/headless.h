@@ -12,10 +12,18 @@
 #include "platform/headless/module.h"
 #include "platform/headless/dialog.h"
 #include "platform/headless/file.h"
-#include "platform/headless/message_box.h"
 
 namespace headless {
 
-void Reset();
+inline void Reset() {
+    ResetProcess();
+    ResetFiles();
+    ResetModules();
+    ResetRegistry();
+    ResetDialogs();
+    ResetMessages();
+    ResetWindows();
+    ResetGdi();
+}
 
 } // namespace headless

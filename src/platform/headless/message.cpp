@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <deque>
+#include <map>
 #include <string>
 #include <strings.h>
 #include <vector>
@@ -23,11 +24,6 @@ struct Timer {
     uint64_t due; // on the process's virtual time
 };
 
-struct Event {
-    uint64_t when;
-    std::function<void()> action;
-};
-
 constexpr UINT user_timer_minimum = 10;
 constexpr UINT user_timer_maximum = 0x7FFFFFFF;
 // A run that has not ended after this much virtual time, or that keeps handing out messages
@@ -35,19 +31,23 @@ constexpr UINT user_timer_maximum = 0x7FFFFFFF;
 constexpr uint64_t run_limit_ms = 12ull * 60 * 60 * 1000;
 constexpr int messages_without_time_limit = 1000000;
 
-std::deque<MSG> posted;
-std::deque<MSG> input;
-bool quit_pending = false;
-int quit_code = 0;
-std::vector<Timer> timers;
-std::vector<Event> events;
-std::vector<std::string> registered_messages;
-uint64_t spin_time = 0;
-int spin_count = 0;
+// Everything the area keeps, so that a reset is one assignment.
+struct State {
+    std::deque<MSG> posted;
+    std::deque<MSG> input;
+    bool quit_pending = false;
+    int quit_code = 0;
+    std::vector<Timer> timers;
+    // Scheduled actions by time; among equal times the earlier scheduled comes first.
+    std::multimap<uint64_t, std::function<void()>> events;
+    std::vector<std::string> registered_messages;
+    uint64_t spin_time = 0; // the virtual time of the last retrieval, and how many came at it
+    int spin_count = 0;
+};
+State state;
 
 [[noreturn]] void Fail(const char *what) {
     std::fprintf(stderr, "headless: %s\n", what);
-    std::fflush(stderr);
     std::abort();
 }
 
@@ -68,18 +68,10 @@ MSG Make(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
     return msg;
 }
 
-// The scheduled event that comes first, or the end; events are kept in the order they were
-// scheduled, so among equal times the earlier scheduled comes first.
-std::vector<Event>::iterator NextEvent() {
-    return std::min_element(events.begin(), events.end(),
-                            [](const Event &a, const Event &b) { return a.when < b.when; });
-}
-
 void RunDueEvents() {
-    for (auto due = NextEvent(); due != events.end() && due->when <= headless::VirtualNow();
-         due = NextEvent()) {
-        std::function<void()> action = std::move(due->action);
-        events.erase(due);
+    while (!state.events.empty() && state.events.begin()->first <= headless::VirtualNow()) {
+        std::function<void()> action = std::move(state.events.begin()->second);
+        state.events.erase(state.events.begin());
         action();
     }
 }
@@ -98,7 +90,7 @@ bool TakeFrom(std::deque<MSG> &queue, MSG *msg, HWND filter, UINT first, UINT la
 
 Timer *DueTimer(HWND filter) {
     Timer *best = nullptr;
-    for (Timer &timer : timers)
+    for (Timer &timer : state.timers)
         if (timer.due <= headless::VirtualNow() && MatchesWindow(filter, timer.window) &&
             (!best || timer.due < best->due))
             best = &timer;
@@ -117,15 +109,15 @@ void Rearm(Timer *timer) {
 
 bool Take(MSG *msg, HWND filter, UINT first, UINT last, bool remove) {
     RunDueEvents();
-    if (TakeFrom(posted, msg, filter, first, last, remove))
+    if (TakeFrom(state.posted, msg, filter, first, last, remove))
         return true;
-    if (quit_pending && MatchesRange(first, last, WM_QUIT)) {
-        *msg = Make(nullptr, WM_QUIT, static_cast<WPARAM>(quit_code), 0);
+    if (state.quit_pending && MatchesRange(first, last, WM_QUIT)) {
+        *msg = Make(nullptr, WM_QUIT, static_cast<WPARAM>(state.quit_code), 0);
         if (remove)
-            quit_pending = false;
+            state.quit_pending = false;
         return true;
     }
-    if (TakeFrom(input, msg, filter, first, last, remove)) {
+    if (TakeFrom(state.input, msg, filter, first, last, remove)) {
         const bool mouse = msg->message >= WM_MOUSEMOVE && msg->message <= WM_MBUTTONUP;
         if (remove && mouse)
             SendMessageA(msg->hwnd, WM_SETCURSOR, reinterpret_cast<WPARAM>(msg->hwnd),
@@ -152,26 +144,26 @@ bool Take(MSG *msg, HWND filter, UINT first, UINT last, bool remove) {
 
 // The next moment at which something could arrive for this filter, or UINT64_MAX for never.
 uint64_t NextWakeUp(HWND filter, UINT first, UINT last) {
-    uint64_t next = events.empty() ? UINT64_MAX : NextEvent()->when;
+    uint64_t next = state.events.empty() ? UINT64_MAX : state.events.begin()->first;
     if (MatchesRange(first, last, WM_TIMER))
-        for (const Timer &timer : timers)
+        for (const Timer &timer : state.timers)
             if (MatchesWindow(filter, timer.window))
                 next = std::min(next, timer.due);
     return next;
 }
 
 void CountRetrieval() {
-    if (headless::VirtualNow() != spin_time) {
-        spin_time = headless::VirtualNow();
-        spin_count = 0;
+    if (headless::VirtualNow() != state.spin_time) {
+        state.spin_time = headless::VirtualNow();
+        state.spin_count = 0;
     }
-    if (++spin_count > messages_without_time_limit)
+    if (++state.spin_count > messages_without_time_limit)
         Fail("a million messages without the virtual clock moving: a message keeps coming back "
              "(a WM_PAINT nobody validates, or a window that posts to itself)");
 }
 
 Timer *FindTimer(HWND window, UINT_PTR id) {
-    for (Timer &timer : timers)
+    for (Timer &timer : state.timers)
         if (timer.window == window && timer.id == id)
             return &timer;
     return nullptr;
@@ -186,7 +178,7 @@ void QueueMouse(UINT message, WPARAM wparam) {
     RECT client;
     headless::WindowClientOnScreen(window, &client);
     const LPARAM where = MAKELPARAM(at.x - client.left, at.y - client.top);
-    input.push_back(Make(window, message, wparam, where));
+    state.input.push_back(Make(window, message, wparam, where));
 }
 
 } // namespace
@@ -194,19 +186,11 @@ void QueueMouse(UINT message, WPARAM wparam) {
 namespace headless {
 
 void ResetMessages() {
-    posted.clear();
-    input.clear();
-    quit_pending = false;
-    quit_code = 0;
-    timers.clear();
-    events.clear();
-    registered_messages.clear();
-    spin_time = 0;
-    spin_count = 0;
+    state = State();
 }
 
 void Schedule(DWORD delay_ms, std::function<void()> action) {
-    events.push_back({VirtualNow() + delay_ms, std::move(action)});
+    state.events.emplace(VirtualNow() + delay_ms, std::move(action));
 }
 
 void PumpMessages() {
@@ -227,8 +211,8 @@ void PressKey(UINT virtual_key, bool alt) {
         return;
     const LPARAM context = alt ? (1 << 29) : 0;
     const LPARAM released = static_cast<LPARAM>(static_cast<DWORD>(3u << 30));
-    input.push_back(Make(window, alt ? WM_SYSKEYDOWN : WM_KEYDOWN, virtual_key, 1 | context));
-    input.push_back(
+    state.input.push_back(Make(window, alt ? WM_SYSKEYDOWN : WM_KEYDOWN, virtual_key, 1 | context));
+    state.input.push_back(
         Make(window, alt ? WM_SYSKEYUP : WM_KEYUP, virtual_key, 1 | context | released));
 }
 
@@ -254,7 +238,7 @@ void MoveCursor(int x, int y) {
 }
 
 int ActiveTimers() {
-    return static_cast<int>(timers.size());
+    return static_cast<int>(state.timers.size());
 }
 
 UINT TimerRequestedPeriod(HWND window, UINT_PTR id) {
@@ -264,11 +248,13 @@ UINT TimerRequestedPeriod(HWND window, UINT_PTR id) {
 
 void ForgetWindow(HWND window) {
     auto addressed = [window](const MSG &msg) { return msg.hwnd == window; };
-    posted.erase(std::remove_if(posted.begin(), posted.end(), addressed), posted.end());
-    input.erase(std::remove_if(input.begin(), input.end(), addressed), input.end());
-    timers.erase(std::remove_if(timers.begin(), timers.end(),
-                                [window](const Timer &t) { return t.window == window; }),
-                 timers.end());
+    state.posted.erase(std::remove_if(state.posted.begin(), state.posted.end(), addressed),
+                       state.posted.end());
+    state.input.erase(std::remove_if(state.input.begin(), state.input.end(), addressed),
+                      state.input.end());
+    state.timers.erase(std::remove_if(state.timers.begin(), state.timers.end(),
+                                      [window](const Timer &t) { return t.window == window; }),
+                       state.timers.end());
 }
 
 } // namespace headless
@@ -276,7 +262,7 @@ void ForgetWindow(HWND window) {
 BOOL WINAPI PostMessageA(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
     if (window && !IsWindow(window))
         return FALSE;
-    posted.push_back(Make(window, message, wparam, lparam));
+    state.posted.push_back(Make(window, message, wparam, lparam));
     return TRUE;
 }
 
@@ -312,9 +298,6 @@ BOOL WINAPI PeekMessageA(LPMSG msg, HWND window, UINT filter_min, UINT filter_ma
 }
 
 BOOL WINAPI TranslateMessage(const MSG *msg) {
-    if (msg->message != WM_KEYDOWN && msg->message != WM_KEYUP && msg->message != WM_SYSKEYDOWN &&
-        msg->message != WM_SYSKEYUP)
-        return FALSE;
     if (msg->message == WM_KEYDOWN) {
         // The keys that type a character without shift: digits, letters (lower case), space,
         // Enter, Escape and Backspace.
@@ -326,9 +309,10 @@ BOOL WINAPI TranslateMessage(const MSG *msg) {
         else if (key >= 'A' && key <= 'Z')
             character = key - 'A' + 'a';
         if (character)
-            posted.push_front(Make(msg->hwnd, WM_CHAR, character, msg->lParam));
+            state.posted.push_front(Make(msg->hwnd, WM_CHAR, character, msg->lParam));
     }
-    return TRUE;
+    return msg->message == WM_KEYDOWN || msg->message == WM_KEYUP ||
+           msg->message == WM_SYSKEYDOWN || msg->message == WM_SYSKEYUP;
 }
 
 LRESULT WINAPI DispatchMessageA(const MSG *msg) {
@@ -346,18 +330,18 @@ LRESULT WINAPI DispatchMessageA(const MSG *msg) {
 }
 
 void WINAPI PostQuitMessage(int exit_code) {
-    quit_pending = true;
-    quit_code = exit_code;
+    state.quit_pending = true;
+    state.quit_code = exit_code;
 }
 
 UINT WINAPI RegisterWindowMessageA(LPCSTR name) {
     if (!name || !*name)
         return 0;
-    for (size_t i = 0; i < registered_messages.size(); ++i)
-        if (strcasecmp(registered_messages[i].c_str(), name) == 0)
+    for (size_t i = 0; i < state.registered_messages.size(); ++i)
+        if (strcasecmp(state.registered_messages[i].c_str(), name) == 0)
             return static_cast<UINT>(0xC000 + i);
-    registered_messages.push_back(name);
-    return static_cast<UINT>(0xC000 + registered_messages.size() - 1);
+    state.registered_messages.push_back(name);
+    return static_cast<UINT>(0xC000 + state.registered_messages.size() - 1);
 }
 
 UINT_PTR WINAPI SetTimer(HWND window, UINT_PTR id, UINT elapse, TIMERPROC timer_proc) {
@@ -366,8 +350,8 @@ UINT_PTR WINAPI SetTimer(HWND window, UINT_PTR id, UINT elapse, TIMERPROC timer_
     const UINT period = std::min(std::max(elapse, user_timer_minimum), user_timer_maximum);
     Timer *timer = FindTimer(window, id);
     if (!timer) {
-        timers.push_back({window, id, 0, 0, nullptr, 0});
-        timer = &timers.back();
+        state.timers.push_back({window, id, 0, 0, nullptr, 0});
+        timer = &state.timers.back();
     }
     // Setting an existing timer again starts its period afresh.
     timer->requested = elapse;
@@ -381,6 +365,6 @@ BOOL WINAPI KillTimer(HWND window, UINT_PTR id) {
     Timer *timer = FindTimer(window, id);
     if (!timer)
         return FALSE;
-    timers.erase(timers.begin() + (timer - timers.data()));
+    state.timers.erase(state.timers.begin() + (timer - state.timers.data()));
     return TRUE;
 }

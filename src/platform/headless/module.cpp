@@ -79,8 +79,7 @@ void PreloadModule(const char *file_name) {
 }
 
 bool ModuleLoaded(const char *file_name) {
-    const Module *module = FindByName(file_name);
-    return module && module->references > 0;
+    return ModuleReferences(file_name) > 0;
 }
 
 int ModuleLoadCount(const char *file_name) {

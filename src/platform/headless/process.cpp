@@ -1,6 +1,7 @@
 #include "platform/headless/process.h"
 
 #include <csignal>
+#include <iterator>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -8,34 +9,33 @@
 
 namespace {
 
-std::string command_line;
-DWORD platform_id = VER_PLATFORM_WIN32_NT;
-bool version_query_fails = false;
-
-// GetTickCount is tick_base + virtual_now, modulo 2^32; a fresh process has been up a minute.
-uint64_t virtual_now = 0;
-DWORD tick_base = 60000;
-// The calendar in milliseconds since 1970 is calendar_base + virtual_now.
-constexpr uint64_t kResetCalendarMs = 1000000000ull * 1000;
-uint64_t calendar_base = kResetCalendarMs;
-int sleep_calls = 0;
-int sleep_zero_calls = 0;
-
-LONG unhandled_answer = EXCEPTION_EXECUTE_HANDLER;
-int unhandled_calls = 0;
-LPTOP_LEVEL_EXCEPTION_FILTER top_level_filter = nullptr;
+// Everything the area keeps but the fault handlers, so that a reset is one assignment.
+struct State {
+    std::string command_line;
+    DWORD platform_id = VER_PLATFORM_WIN32_NT;
+    bool version_query_fails = false;
+    // GetTickCount is tick_base + virtual_now, modulo 2^32; a fresh process has been up a minute.
+    uint64_t virtual_now = 0;
+    DWORD tick_base = 60000;
+    // The calendar in milliseconds since 1970 is calendar_base + virtual_now.
+    uint64_t calendar_base = 1000000000ull * 1000;
+    int sleep_zero_calls = 0;
+    LONG unhandled_answer = EXCEPTION_EXECUTE_HANDLER;
+    int unhandled_calls = 0;
+    LPTOP_LEVEL_EXCEPTION_FILTER top_level_filter = nullptr;
+};
+State state;
 
 // The signals that stand for the processor faults Windows reports as exceptions.
 const int fault_signals[] = {SIGSEGV, SIGBUS, SIGFPE, SIGILL};
-constexpr int fault_signal_count = sizeof(fault_signals) / sizeof(fault_signals[0]);
-struct sigaction previous_actions[fault_signal_count];
+struct sigaction previous_actions[std::size(fault_signals)];
 bool handlers_installed = false;
 // A fault from a stack overflow leaves no stack to run the handler on.
 alignas(16) char fault_stack[64 * 1024];
 
 void OnFault(int signal_number, siginfo_t *info, void *context) {
     EXCEPTION_POINTERS pointers = {info, context};
-    LPTOP_LEVEL_EXCEPTION_FILTER filter = top_level_filter;
+    LPTOP_LEVEL_EXCEPTION_FILTER filter = state.top_level_filter;
     if (filter && filter(&pointers) == EXCEPTION_EXECUTE_HANDLER) {
         std::fflush(stdout);
         std::fflush(stderr);
@@ -59,7 +59,7 @@ void InstallFaultHandlers() {
     action.sa_sigaction = OnFault;
     action.sa_flags = SA_SIGINFO | SA_ONSTACK;
     sigemptyset(&action.sa_mask);
-    for (int i = 0; i < fault_signal_count; ++i)
+    for (size_t i = 0; i < std::size(fault_signals); ++i)
         sigaction(fault_signals[i], &action, &previous_actions[i]);
     handlers_installed = true;
 }
@@ -67,7 +67,7 @@ void InstallFaultHandlers() {
 void RemoveFaultHandlers() {
     if (!handlers_installed)
         return;
-    for (int i = 0; i < fault_signal_count; ++i)
+    for (size_t i = 0; i < std::size(fault_signals); ++i)
         sigaction(fault_signals[i], &previous_actions[i], nullptr);
     handlers_installed = false;
 }
@@ -77,89 +77,76 @@ void RemoveFaultHandlers() {
 namespace headless {
 
 void ResetProcess() {
-    command_line.clear();
-    platform_id = VER_PLATFORM_WIN32_NT;
-    version_query_fails = false;
-    virtual_now = 0;
-    tick_base = 60000;
-    calendar_base = kResetCalendarMs;
-    sleep_calls = 0;
-    sleep_zero_calls = 0;
-    unhandled_answer = EXCEPTION_EXECUTE_HANDLER;
-    unhandled_calls = 0;
-    top_level_filter = nullptr;
+    state = State();
     RemoveFaultHandlers();
 }
 
 void SetCommandLine(const char *text) {
-    command_line = text;
+    state.command_line = text;
 }
 void SetPlatformId(DWORD id) {
-    platform_id = id;
+    state.platform_id = id;
 }
 void SetVersionQueryFails(bool fails) {
-    version_query_fails = fails;
+    state.version_query_fails = fails;
 }
 
 void SetTickCount(DWORD now) {
-    tick_base = now - static_cast<DWORD>(virtual_now);
+    state.tick_base = now - static_cast<DWORD>(state.virtual_now);
 }
 void SetCalendarTime(uint64_t seconds_since_1970) {
-    calendar_base = seconds_since_1970 * 1000 - virtual_now;
-}
-int SleepCalls() {
-    return sleep_calls;
+    state.calendar_base = seconds_since_1970 * 1000 - state.virtual_now;
 }
 int SleepZeroCalls() {
-    return sleep_zero_calls;
+    return state.sleep_zero_calls;
 }
 
 void SetUnhandledExceptionAnswer(LONG answer) {
-    unhandled_answer = answer;
+    state.unhandled_answer = answer;
 }
 int UnhandledExceptionFilterCalls() {
-    return unhandled_calls;
+    return state.unhandled_calls;
 }
 int FaultExitCode(int signal_number) {
     return 128 + signal_number;
 }
 
 uint64_t VirtualNow() {
-    return virtual_now;
+    return state.virtual_now;
 }
 void AdvanceVirtualClock(uint64_t ms) {
-    virtual_now += ms;
+    state.virtual_now += ms;
 }
 
 } // namespace headless
 
 LPSTR WINAPI GetCommandLineA() {
-    return command_line.data();
+    return state.command_line.data();
 }
 
 BOOL WINAPI GetVersionExA(LPOSVERSIONINFOA info) {
     // Windows accepts exactly the sizes of OSVERSIONINFOA (148) and OSVERSIONINFOEXA (156).
     const DWORD size = info->dwOSVersionInfoSize;
-    if (version_query_fails || (size != 148 && size != 156))
+    if (state.version_query_fails || (size != 148 && size != 156))
         return FALSE;
-    const bool consumer = platform_id == VER_PLATFORM_WIN32_WINDOWS;
+    const bool consumer = state.platform_id == VER_PLATFORM_WIN32_WINDOWS;
     info->dwMajorVersion = consumer ? 4 : 5;
     info->dwMinorVersion = consumer ? 10 : 1;
     info->dwBuildNumber = consumer ? 2222 : 2600;
-    info->dwPlatformId = platform_id;
-    std::memset(info->szCSDVersion, 0, sizeof(info->szCSDVersion));
-    if (size == 156)
-        std::memset(reinterpret_cast<char *>(info) + 148, 0, 8);
+    info->dwPlatformId = state.platform_id;
+    // The service pack text, and the extended record's fields after it, are empty.
+    std::memset(info->szCSDVersion, 0, size - offsetof(OSVERSIONINFOA, szCSDVersion));
     return TRUE;
 }
 
 DWORD WINAPI GetTickCount() {
-    return tick_base + static_cast<DWORD>(virtual_now);
+    return state.tick_base + static_cast<DWORD>(state.virtual_now);
 }
 
 void WINAPI GetSystemTimeAsFileTime(LPFILETIME now) {
     constexpr uint64_t kSeconds1601To1970 = 11644473600ull;
-    const uint64_t intervals = (kSeconds1601To1970 * 1000 + calendar_base + virtual_now) * 10000;
+    const uint64_t intervals =
+        (kSeconds1601To1970 * 1000 + state.calendar_base + state.virtual_now) * 10000;
     now->dwLowDateTime = static_cast<DWORD>(intervals);
     now->dwHighDateTime = static_cast<DWORD>(intervals >> 32);
 }
@@ -178,10 +165,8 @@ DWORD WINAPI GetEnvironmentVariableA(LPCSTR name, LPSTR buffer, DWORD size) {
 }
 
 void WINAPI Sleep(DWORD milliseconds) {
-    ++sleep_calls;
-    if (milliseconds == 0)
-        ++sleep_zero_calls;
-    virtual_now += milliseconds;
+    state.sleep_zero_calls += milliseconds == 0 ? 1 : 0;
+    state.virtual_now += milliseconds;
 }
 
 [[noreturn]] void WINAPI ExitProcess(UINT exit_code) {
@@ -193,14 +178,14 @@ void WINAPI Sleep(DWORD milliseconds) {
 // The platform's own last-chance report. It does not call the top-level filter: a filter that
 // hands a fault on to it would otherwise be asked twice.
 LONG WINAPI UnhandledExceptionFilter(EXCEPTION_POINTERS *) {
-    ++unhandled_calls;
-    return unhandled_answer;
+    ++state.unhandled_calls;
+    return state.unhandled_answer;
 }
 
 LPTOP_LEVEL_EXCEPTION_FILTER WINAPI
 SetUnhandledExceptionFilter(LPTOP_LEVEL_EXCEPTION_FILTER filter) {
-    LPTOP_LEVEL_EXCEPTION_FILTER previous = top_level_filter;
-    top_level_filter = filter;
+    LPTOP_LEVEL_EXCEPTION_FILTER previous = state.top_level_filter;
+    state.top_level_filter = filter;
     InstallFaultHandlers();
     return previous;
 }

@@ -24,8 +24,7 @@ void SetTickCount(DWORD now);
 // The calendar clock behind GetSystemTimeAsFileTime, in whole seconds since 1970-01-01 00:00:00
 // UTC (1000000000, in 2001, after a reset); it moves on with the virtual clock from there.
 void SetCalendarTime(uint64_t seconds_since_1970);
-// Calls of Sleep so far, and how many of them were Sleep(0).
-int SleepCalls();
+// Calls of Sleep(0) so far.
 int SleepZeroCalls();
 
 // What UnhandledExceptionFilter answers (EXCEPTION_EXECUTE_HANDLER after a reset), and how often

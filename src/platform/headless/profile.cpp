@@ -1,19 +1,16 @@
-// The private-profile (INI) functions on real files. Paths are Windows paths: backslashes become
-// slashes, so "\\tmp\\saver\\Frellis.ini" is /tmp/saver/Frellis.ini and ".\\Frellis.ini" lies in
-// the current directory. Section and key names match without letter case and without the blanks
-// around them; values lose their surrounding blanks and one pair of enclosing quotes, as the real
-// functions do. A write replaces the whole file atomically (a new file beside it, then rename),
-// so a crash or a full disk never leaves a half-written file, and every other line stays as it
-// was.
+// The private-profile (INI) functions on real files, by Windows paths (file.h). Section and key
+// names match without letter case and without the blanks around them; values lose their
+// surrounding blanks and one pair of enclosing quotes, as the real functions do. A write replaces
+// the whole file atomically (a new file beside it, then rename), so a crash or a full disk never
+// leaves a half-written file, and every other line stays as it was.
 #include "platform/headless/file.h"
 
 #include <errno.h>
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
-#include <cstring>
 #include <string>
 #include <strings.h>
 #include <vector>
@@ -40,23 +37,15 @@ struct Line {
 
 std::vector<Line> SplitLines(const std::string &contents) {
     std::vector<Line> lines;
-    size_t start = 0;
-    while (start < contents.size()) {
-        size_t end = contents.find('\n', start);
-        Line line;
-        if (end == std::string::npos) {
-            line.text = contents.substr(start);
-            start = contents.size();
-        } else {
-            line.text = contents.substr(start, end - start);
-            line.ending = "\n";
-            start = end + 1;
-        }
+    for (size_t start = 0; start < contents.size();) {
+        const size_t end = std::min(contents.find('\n', start), contents.size());
+        Line line = {contents.substr(start, end - start), end < contents.size() ? "\n" : ""};
         if (!line.text.empty() && line.text.back() == '\r') {
             line.text.pop_back();
             line.ending = "\r" + line.ending;
         }
         lines.push_back(line);
+        start = end + 1;
     }
     return lines;
 }
@@ -130,15 +119,6 @@ bool FindKey(const std::vector<Line> &lines, size_t header, size_t end, const ch
     return false;
 }
 
-DWORD CopyOut(const std::string &text, LPSTR buffer, DWORD size) {
-    if (buffer == nullptr || size == 0)
-        return 0;
-    DWORD count = text.size() < size - 1 ? static_cast<DWORD>(text.size()) : size - 1;
-    std::memcpy(buffer, text.data(), count);
-    buffer[count] = '\0';
-    return count;
-}
-
 // Fails with the last-error value set from what the host reported.
 bool ReplaceFile(const std::string &path, const std::string &contents) {
     if (!headless::TakeDiskWrite())
@@ -149,16 +129,11 @@ bool ReplaceFile(const std::string &path, const std::string &contents) {
         headless::SetLastErrorFromErrno(errno);
         return false;
     }
-    const char *p = contents.data();
-    size_t left = contents.size();
-    int error = 0;
-    while (error == 0 && left > 0) {
-        ssize_t wrote = write(fd, p, left);
-        if (wrote <= 0)
-            error = wrote < 0 ? errno : ENOSPC;
-        else
-            p += wrote, left -= static_cast<size_t>(wrote);
-    }
+    // A file takes all it is given unless the disk is full.
+    const ssize_t wrote = write(fd, contents.data(), contents.size());
+    int error = wrote < 0 ? errno : 0;
+    if (wrote >= 0 && static_cast<size_t>(wrote) < contents.size())
+        error = ENOSPC;
     struct stat original;
     mode_t mode = stat(path.c_str(), &original) == 0 ? original.st_mode & 07777 : 0644;
     if (error == 0 && (fchmod(fd, mode) != 0 || fsync(fd) != 0))
@@ -176,18 +151,16 @@ bool ReplaceFile(const std::string &path, const std::string &contents) {
 
 DWORD WINAPI GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR default_text, LPSTR buffer,
                                       DWORD size, LPCSTR file_name) {
-    std::string fallback = Trim(default_text != nullptr ? default_text : "");
     std::string contents;
-    if (section == nullptr || key == nullptr || file_name == nullptr ||
-        !ReadFile(headless::HostPath(file_name), &contents))
-        return CopyOut(fallback, buffer, size);
-    std::vector<Line> lines = SplitLines(contents);
+    const bool read = section != nullptr && key != nullptr && file_name != nullptr &&
+                      ReadFile(headless::HostPath(file_name), &contents);
+    const std::vector<Line> lines = SplitLines(contents);
     size_t header, end, index;
     std::string value;
-    if (!FindSection(lines, section, &header, &end) ||
-        !FindKey(lines, header, end, key, &index, &value))
-        return CopyOut(fallback, buffer, size);
-    return CopyOut(Unquote(value), buffer, size);
+    if (read && FindSection(lines, section, &header, &end) &&
+        FindKey(lines, header, end, key, &index, &value))
+        return headless::CopyText(Unquote(value), buffer, size);
+    return headless::CopyText(Trim(default_text != nullptr ? default_text : ""), buffer, size);
 }
 
 BOOL WINAPI WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR text, LPCSTR file_name) {

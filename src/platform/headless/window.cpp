@@ -2,11 +2,11 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstring>
 #include <map>
 #include <string>
 #include <strings.h>
 
+#include "platform/headless/file.h"
 #include "platform/headless/message.h"
 
 namespace {
@@ -35,80 +35,77 @@ struct Window {
 // Real handles are small even numbers; the desktop has a fixed one of its own. Handles only
 // grow, so the windows, ordered by handle, are in creation order.
 const HWND desktop = reinterpret_cast<HWND>(static_cast<uintptr_t>(0x10010));
-constexpr uintptr_t first_window_value = 0x10020;
 // The arrow cursor a fresh process shows.
 const HCURSOR arrow_cursor = reinterpret_cast<HCURSOR>(static_cast<uintptr_t>(0x10003));
 
-std::vector<WindowClass> classes;
-std::map<HWND, Window> windows;
-uintptr_t next_window_value = first_window_value;
-int screen_width = 640;
-int screen_height = 480;
-HWND foreground = nullptr;
-HWND focus = nullptr;
-bool application_active = false;
-POINT cursor_position = {0, 0};
-HCURSOR current_cursor = arrow_cursor;
-std::vector<UINT> running_flags; // what SPI_SETSCREENSAVERRUNNING was given, in order
-bool screen_saver_running = false;
+// Everything the area keeps, in one place, so that a reset is one assignment and misses nothing.
+struct State {
+    std::vector<WindowClass> classes;
+    std::map<HWND, Window> windows;
+    uintptr_t next_window_value = 0x10020;
+    int screen_width = 640;
+    int screen_height = 480;
+    HWND foreground = nullptr;
+    HWND focus = nullptr;
+    bool application_active = false;
+    POINT cursor_position = {0, 0};
+    HCURSOR current_cursor = arrow_cursor;
+    std::vector<UINT> running_flags; // what SPI_SETSCREENSAVERRUNNING was given, in order
+};
+State state;
 
 Window *Find(HWND window) {
-    auto it = windows.find(window);
-    return it == windows.end() ? nullptr : &it->second;
+    auto it = state.windows.find(window);
+    return it == state.windows.end() ? nullptr : &it->second;
 }
 
 WindowClass *FindClass(const char *name) {
-    for (WindowClass &window_class : classes)
+    for (WindowClass &window_class : state.classes)
         if (strcasecmp(window_class.name.c_str(), name) == 0)
             return &window_class;
     return nullptr;
 }
 
-LRESULT Send(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-    return SendMessageA(window, message, wparam, lparam);
-}
-
 std::vector<HWND> TopLevelWindows() {
     std::vector<HWND> result;
-    for (const auto &entry : windows)
+    for (const auto &entry : state.windows)
         if (!(entry.second.style & WS_CHILD))
             result.push_back(entry.first);
     return result;
 }
 
+// The newest of the windows that passes the test, or NULL.
+template <typename Test> HWND Newest(const std::vector<HWND> &windows, Test test) {
+    const auto it = std::find_if(windows.rbegin(), windows.rend(), test);
+    return it == windows.rend() ? nullptr : *it;
+}
+
 // The window becomes the active one and takes the foreground; the application gets
 // WM_ACTIVATEAPP first when it was not active, and DefWindowProcA gives the focus on WM_ACTIVATE.
 void Activate(HWND top) {
-    if (top == foreground && application_active)
+    if (top == state.foreground && state.application_active)
         return;
-    HWND previous = foreground;
-    if (!application_active) {
-        application_active = true;
+    HWND previous = state.foreground;
+    if (!state.application_active) {
+        state.application_active = true;
         for (HWND window : TopLevelWindows())
-            Send(window, WM_ACTIVATEAPP, TRUE, 0);
+            SendMessageA(window, WM_ACTIVATEAPP, TRUE, 0);
     }
-    foreground = top;
+    state.foreground = top;
     if (previous != top && Find(previous))
-        Send(previous, WM_ACTIVATE, 0, reinterpret_cast<LPARAM>(top));
+        SendMessageA(previous, WM_ACTIVATE, 0, reinterpret_cast<LPARAM>(top));
     if (Find(top))
-        Send(top, WM_ACTIVATE, 1, reinterpret_cast<LPARAM>(previous));
+        SendMessageA(top, WM_ACTIVATE, 1, reinterpret_cast<LPARAM>(previous));
 }
 
 // After the foreground window is gone the activation falls to its owner, else to the newest
 // visible top-level window left; with none, the application is no longer active.
 void HandOnActivation(HWND owner) {
-    if (Find(owner)) {
-        Activate(owner);
-        return;
-    }
-    std::vector<HWND> tops = TopLevelWindows();
-    for (auto it = tops.rbegin(); it != tops.rend(); ++it) {
-        if (headless::WindowShown(*it)) {
-            Activate(*it);
-            return;
-        }
-    }
-    application_active = false;
+    const HWND next = Find(owner) ? owner : Newest(TopLevelWindows(), headless::WindowShown);
+    if (next)
+        Activate(next);
+    else
+        state.application_active = false;
 }
 
 void Collect(HWND window, std::vector<HWND> *pre_order) {
@@ -121,30 +118,9 @@ void Collect(HWND window, std::vector<HWND> *pre_order) {
 void SendNcDestroy(HWND window) {
     for (HWND child : headless::Children(window))
         SendNcDestroy(child);
-    Send(window, WM_NCDESTROY, 0, 0);
+    SendMessageA(window, WM_NCDESTROY, 0, 0);
     headless::ForgetWindow(window);
-    windows.erase(window);
-}
-
-LRESULT GetText(const Window &w, WPARAM size, LPARAM buffer) {
-    char *out = reinterpret_cast<char *>(buffer);
-    if (size == 0 || !out)
-        return 0;
-    const size_t count = std::min<size_t>(w.text.size(), size - 1);
-    std::memcpy(out, w.text.data(), count);
-    out[count] = '\0';
-    return static_cast<LRESULT>(count);
-}
-
-LRESULT SetCursorDefault(HWND window, const Window &w, LPARAM lparam) {
-    if (w.parent && Send(w.parent, WM_SETCURSOR, reinterpret_cast<WPARAM>(window), lparam))
-        return TRUE;
-    constexpr WORD client_hit = 1; // HTCLIENT
-    if (LOWORD(lparam) == client_hit && w.window_class.cursor) {
-        SetCursor(w.window_class.cursor);
-        return TRUE;
-    }
-    return FALSE;
+    state.windows.erase(window);
 }
 
 } // namespace
@@ -152,58 +128,44 @@ LRESULT SetCursorDefault(HWND window, const Window &w, LPARAM lparam) {
 namespace headless {
 
 void ResetWindows() {
-    classes.clear();
-    windows.clear();
-    next_window_value = first_window_value;
-    screen_width = 640;
-    screen_height = 480;
-    foreground = nullptr;
-    focus = nullptr;
-    application_active = false;
-    cursor_position = {0, 0};
-    current_cursor = arrow_cursor;
-    running_flags.clear();
-    screen_saver_running = false;
+    state = State();
 }
 
 void SetScreenSize(int width, int height) {
-    screen_width = width;
-    screen_height = height;
+    state.screen_width = width;
+    state.screen_height = height;
 }
 int ScreenWidth() {
-    return screen_width;
+    return state.screen_width;
 }
 int ScreenHeight() {
-    return screen_height;
+    return state.screen_height;
 }
 
 bool WindowClientOnScreen(HWND window, RECT *rect) {
     if (window == desktop) {
-        *rect = {0, 0, screen_width, screen_height};
+        *rect = {0, 0, state.screen_width, state.screen_height};
         return true;
     }
     const Window *w = Find(window);
     if (!w)
         return false;
-    RECT result = w->rect;
-    for (const Window *p = Find(w->parent); p; p = Find(p->parent)) {
-        result.left += p->rect.left;
-        result.right += p->rect.left;
-        result.top += p->rect.top;
-        result.bottom += p->rect.top;
-    }
-    *rect = result;
+    RECT parent = {};
+    WindowClientOnScreen(w->parent, &parent);
+    const RECT &r = w->rect;
+    *rect = {parent.left + r.left, parent.top + r.top, parent.left + r.right,
+             parent.top + r.bottom};
     return true;
 }
 
 void SetCursorPosition(int x, int y) {
-    cursor_position = {x, y};
+    state.cursor_position = {x, y};
 }
 bool CursorHidden() {
-    return current_cursor == nullptr;
+    return state.current_cursor == nullptr;
 }
 int LiveWindows() {
-    return static_cast<int>(windows.size());
+    return static_cast<int>(state.windows.size());
 }
 
 int WindowId(HWND window) {
@@ -213,7 +175,7 @@ int WindowId(HWND window) {
 
 std::vector<HWND> Children(HWND parent) {
     std::vector<HWND> result;
-    for (const auto &entry : windows)
+    for (const auto &entry : state.windows)
         if (entry.second.parent == parent && (entry.second.style & WS_CHILD))
             result.push_back(entry.first);
     return result;
@@ -246,44 +208,38 @@ HWND FindWindowAt(int x, int y) {
     // Topmost windows lie above all others; within each band the newest is on top.
     std::stable_partition(tops.begin(), tops.end(),
                           [](HWND window) { return !(Find(window)->ex_style & WS_EX_TOPMOST); });
-    HWND hit = nullptr;
-    for (auto it = tops.rbegin(); it != tops.rend() && !hit; ++it)
-        if (contains(*it))
-            hit = *it;
-    for (bool deeper = hit != nullptr; deeper;) {
-        deeper = false;
-        for (HWND child : Children(hit)) {
-            if (contains(child)) {
-                hit = child;
-                deeper = true;
-                break;
-            }
-        }
+    HWND hit = Newest(tops, contains);
+    while (hit) {
+        const std::vector<HWND> children = Children(hit);
+        const auto child = std::find_if(children.begin(), children.end(), contains);
+        if (child == children.end())
+            break;
+        hit = *child;
     }
     return hit;
 }
 
 void ActivateOtherApplication() {
-    if (!application_active)
+    if (!state.application_active)
         return;
-    HWND previous = foreground;
-    foreground = nullptr;
-    application_active = false;
+    HWND previous = state.foreground;
+    state.foreground = nullptr;
+    state.application_active = false;
     if (Find(previous))
-        Send(previous, WM_ACTIVATE, 0, 0);
+        SendMessageA(previous, WM_ACTIVATE, 0, 0);
     for (HWND window : TopLevelWindows())
-        Send(window, WM_ACTIVATEAPP, FALSE, 0);
-    HWND old_focus = focus;
-    focus = nullptr;
+        SendMessageA(window, WM_ACTIVATEAPP, FALSE, 0);
+    HWND old_focus = state.focus;
+    state.focus = nullptr;
     if (Find(old_focus))
-        Send(old_focus, WM_KILLFOCUS, 0, 0);
+        SendMessageA(old_focus, WM_KILLFOCUS, 0, 0);
 }
 
 const std::vector<UINT> &ScreenSaverRunningFlags() {
-    return running_flags;
+    return state.running_flags;
 }
 bool ScreenSaverRunning() {
-    return screen_saver_running;
+    return !state.running_flags.empty() && state.running_flags.back() != 0;
 }
 
 WNDPROC WindowProcedure(HWND window) {
@@ -306,7 +262,7 @@ HWND RootWindow(HWND window) {
 }
 
 HWND WindowToPaint(HWND filter) {
-    for (const auto &entry : windows)
+    for (const auto &entry : state.windows)
         if (entry.second.needs_paint && !entry.second.destroying && WindowShown(entry.first) &&
             (!filter || IsSelfOrDescendant(filter, entry.first)))
             return entry.first;
@@ -324,10 +280,10 @@ ATOM WINAPI RegisterClassA(const WNDCLASSA *window_class) {
     if (!window_class || !window_class->lpszClassName || !window_class->lpfnWndProc ||
         FindClass(window_class->lpszClassName))
         return 0;
-    classes.push_back({window_class->lpszClassName, window_class->lpfnWndProc,
-                       window_class->hCursor, window_class->hbrBackground});
+    state.classes.push_back({window_class->lpszClassName, window_class->lpfnWndProc,
+                             window_class->hCursor, window_class->hbrBackground});
     // Class atoms share the range of registered messages and strings.
-    return static_cast<ATOM>(0xC000 + classes.size());
+    return static_cast<ATOM>(0xC000 + state.classes.size());
 }
 
 HWND WINAPI CreateWindowExA(DWORD ex_style, LPCSTR class_name, LPCSTR window_name, DWORD style,
@@ -348,23 +304,23 @@ HWND WINAPI CreateWindowExA(DWORD ex_style, LPCSTR class_name, LPCSTR window_nam
     w.owner = !child && parent && parent != desktop ? headless::RootWindow(parent) : nullptr;
     w.id = child ? static_cast<int>(reinterpret_cast<intptr_t>(menu)) : 0;
     w.rect = {x, y, x + width, y + height};
-    HWND window = reinterpret_cast<HWND>(next_window_value);
-    next_window_value += 2;
-    windows[window] = w;
+    HWND window = reinterpret_cast<HWND>(state.next_window_value);
+    state.next_window_value += 2;
+    state.windows[window] = w;
 
     CREATESTRUCTA create = {
         param,       instance,   menu,    parent, height, width, y, x, static_cast<LONG>(style),
         window_name, class_name, ex_style};
     // A window that refuses its creation never lived: it gets WM_NCDESTROY but no WM_DESTROY.
     const LPARAM create_param = reinterpret_cast<LPARAM>(&create);
-    if (!Send(window, WM_NCCREATE, 0, create_param) ||
-        (Find(window) && Send(window, WM_CREATE, 0, create_param) == -1)) {
+    if (!SendMessageA(window, WM_NCCREATE, 0, create_param) ||
+        (Find(window) && SendMessageA(window, WM_CREATE, 0, create_param) == -1)) {
         if (Find(window))
             SendNcDestroy(window);
         return nullptr;
     }
     if (Find(window) && (style & WS_VISIBLE)) {
-        Send(window, WM_SHOWWINDOW, TRUE, 0);
+        SendMessageA(window, WM_SHOWWINDOW, TRUE, 0);
         if (Window *shown = Find(window))
             shown->needs_paint = true;
         if (!child && Find(window))
@@ -389,7 +345,7 @@ LRESULT WINAPI DefWindowProcA(HWND window, UINT message, WPARAM wparam, LPARAM l
         return 0;
     case WM_SYSCOMMAND:
         if ((wparam & 0xFFF0) == SC_CLOSE)
-            Send(window, WM_CLOSE, 0, 0);
+            SendMessageA(window, WM_CLOSE, 0, 0);
         return 0;
     case WM_SYSKEYDOWN:
         // Alt+F4 asks the top-level window to close, through its system menu command.
@@ -400,7 +356,7 @@ LRESULT WINAPI DefWindowProcA(HWND window, UINT message, WPARAM wparam, LPARAM l
         w->text = lparam ? reinterpret_cast<LPCSTR>(lparam) : "";
         return TRUE;
     case WM_GETTEXT:
-        return GetText(*w, wparam, lparam);
+        return headless::CopyText(w->text, reinterpret_cast<char *>(lparam), wparam);
     case WM_GETTEXTLENGTH:
         return static_cast<LRESULT>(w->text.size());
     case WM_PAINT:
@@ -409,7 +365,7 @@ LRESULT WINAPI DefWindowProcA(HWND window, UINT message, WPARAM wparam, LPARAM l
         if (w->needs_paint) {
             w->needs_paint = false;
             HDC dc = GetDC(window);
-            Send(window, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+            SendMessageA(window, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
             ReleaseDC(window, dc);
         }
         return 0;
@@ -422,7 +378,16 @@ LRESULT WINAPI DefWindowProcA(HWND window, UINT message, WPARAM wparam, LPARAM l
             SetFocus(window);
         return 0;
     case WM_SETCURSOR:
-        return SetCursorDefault(window, *w, lparam);
+        // The parent may set the cursor for its child; else the class cursor shows over the
+        // client area (HTCLIENT).
+        if (w->parent &&
+            SendMessageA(w->parent, WM_SETCURSOR, reinterpret_cast<WPARAM>(window), lparam))
+            return TRUE;
+        if (LOWORD(lparam) == 1 && w->window_class.cursor) {
+            SetCursor(w->window_class.cursor);
+            return TRUE;
+        }
+        return FALSE;
     default:
         return 0;
     }
@@ -441,30 +406,27 @@ BOOL WINAPI DestroyWindow(HWND window) {
     for (HWND top : TopLevelWindows())
         if (Find(top) && Find(top)->owner == window)
             DestroyWindow(top);
-    const bool had_foreground = foreground == window;
-    if (std::find(tree.begin(), tree.end(), focus) != tree.end())
-        focus = nullptr;
+    const bool had_foreground = state.foreground == window;
+    if (std::find(tree.begin(), tree.end(), state.focus) != tree.end())
+        state.focus = nullptr;
     for (HWND member : tree)
         if (Find(member))
-            Send(member, WM_DESTROY, 0, 0);
+            SendMessageA(member, WM_DESTROY, 0, 0);
     if (Find(window))
         SendNcDestroy(window);
     if (had_foreground) {
-        foreground = nullptr;
+        state.foreground = nullptr;
         HandOnActivation(owner);
     }
     return TRUE;
 }
 
 HWND WINAPI FindWindowA(LPCSTR class_name, LPCSTR window_name) {
-    std::vector<HWND> tops = TopLevelWindows();
-    for (auto it = tops.rbegin(); it != tops.rend(); ++it) {
-        const Window *w = Find(*it);
-        if ((!class_name || strcasecmp(w->window_class.name.c_str(), class_name) == 0) &&
-            (!window_name || strcasecmp(w->text.c_str(), window_name) == 0))
-            return *it;
-    }
-    return nullptr;
+    return Newest(TopLevelWindows(), [class_name, window_name](HWND window) {
+        const Window *w = Find(window);
+        return (!class_name || strcasecmp(w->window_class.name.c_str(), class_name) == 0) &&
+               (!window_name || strcasecmp(w->text.c_str(), window_name) == 0);
+    });
 }
 
 BOOL WINAPI IsWindow(HWND window) {
@@ -514,7 +476,7 @@ BOOL WINAPI SetForegroundWindow(HWND window) {
 }
 
 HWND WINAPI GetForegroundWindow() {
-    return foreground;
+    return state.foreground;
 }
 
 HWND WINAPI GetDesktopWindow() {
@@ -524,26 +486,26 @@ HWND WINAPI GetDesktopWindow() {
 HWND WINAPI SetFocus(HWND window) {
     if (window && !Find(window))
         return nullptr;
-    const HWND original = focus;
+    const HWND original = state.focus;
     if (window == original)
         return original;
     // Focusing a window of an inactive top-level window activates that one first.
-    if (window && headless::RootWindow(window) != foreground) {
+    if (window && headless::RootWindow(window) != state.foreground) {
         Activate(headless::RootWindow(window));
-        if (focus == window)
+        if (state.focus == window)
             return original;
     }
-    HWND previous = focus;
-    focus = window;
+    HWND previous = state.focus;
+    state.focus = window;
     if (Find(previous))
-        Send(previous, WM_KILLFOCUS, reinterpret_cast<WPARAM>(window), 0);
+        SendMessageA(previous, WM_KILLFOCUS, reinterpret_cast<WPARAM>(window), 0);
     if (Find(window))
-        Send(window, WM_SETFOCUS, reinterpret_cast<WPARAM>(previous), 0);
+        SendMessageA(window, WM_SETFOCUS, reinterpret_cast<WPARAM>(previous), 0);
     return original;
 }
 
 HWND WINAPI GetFocus() {
-    return focus;
+    return state.focus;
 }
 
 // The executable carries no icon resources, and the saver asks for no system icon.
@@ -552,13 +514,13 @@ HICON WINAPI LoadIconA(HINSTANCE, LPCSTR) {
 }
 
 BOOL WINAPI GetCursorPos(LPPOINT point) {
-    *point = cursor_position;
+    *point = state.cursor_position;
     return TRUE;
 }
 
 HCURSOR WINAPI SetCursor(HCURSOR cursor) {
-    HCURSOR previous = current_cursor;
-    current_cursor = cursor;
+    HCURSOR previous = state.current_cursor;
+    state.current_cursor = cursor;
     return previous;
 }
 
@@ -566,10 +528,9 @@ HCURSOR WINAPI SetCursor(HCURSOR cursor) {
 BOOL WINAPI SystemParametersInfoA(UINT action, UINT param, PVOID pv_param, UINT) {
     if (action != SPI_SETSCREENSAVERRUNNING)
         return FALSE;
-    running_flags.push_back(param);
     // The consumer platform hands back the previous state through the pointer.
     if (pv_param)
-        *static_cast<BOOL *>(pv_param) = screen_saver_running ? TRUE : FALSE;
-    screen_saver_running = param != 0;
+        *static_cast<BOOL *>(pv_param) = headless::ScreenSaverRunning() ? TRUE : FALSE;
+    state.running_flags.push_back(param);
     return TRUE;
 }

@@ -16,13 +16,11 @@ typedef uint16_t WORD;
 typedef uint32_t DWORD;
 typedef int32_t LONG;
 typedef unsigned int UINT;
-typedef char CHAR;
 typedef uint16_t ATOM;
 typedef uintptr_t UINT_PTR;
 typedef intptr_t INT_PTR;
 typedef intptr_t LONG_PTR;
 typedef uintptr_t ULONG_PTR;
-typedef uintptr_t DWORD_PTR;
 typedef UINT_PTR WPARAM;
 typedef LONG_PTR LPARAM;
 typedef LONG_PTR LRESULT;
@@ -37,22 +35,17 @@ typedef DWORD *LPDWORD;
 #define TRUE 1
 #define FALSE 0
 
-#define HEADLESS_HANDLE(name)                                                                      \
-    struct name##__ {                                                                              \
-        int unused;                                                                                \
-    };                                                                                             \
-    typedef struct name##__ *name
-HEADLESS_HANDLE(HWND);
-HEADLESS_HANDLE(HINSTANCE);
-HEADLESS_HANDLE(HDC);
-HEADLESS_HANDLE(HPEN);
-HEADLESS_HANDLE(HBRUSH);
-HEADLESS_HANDLE(HBITMAP);
-HEADLESS_HANDLE(HICON);
-HEADLESS_HANDLE(HMENU);
-HEADLESS_HANDLE(HKEY);
-HEADLESS_HANDLE(HIMC);
-#undef HEADLESS_HANDLE
+// Each handle is a pointer to a type of its own, so that one kind is never passed for another.
+typedef struct HWND__ *HWND;
+typedef struct HINSTANCE__ *HINSTANCE;
+typedef struct HDC__ *HDC;
+typedef struct HPEN__ *HPEN;
+typedef struct HBRUSH__ *HBRUSH;
+typedef struct HBITMAP__ *HBITMAP;
+typedef struct HICON__ *HICON;
+typedef struct HMENU__ *HMENU;
+typedef struct HKEY__ *HKEY;
+typedef struct HIMC__ *HIMC;
 typedef void *HGDIOBJ;
 typedef HINSTANCE HMODULE;
 typedef HICON HCURSOR;
@@ -118,7 +111,7 @@ typedef struct _OSVERSIONINFOA {
     DWORD dwMinorVersion;
     DWORD dwBuildNumber;
     DWORD dwPlatformId;
-    CHAR szCSDVersion[128];
+    char szCSDVersion[128];
 } OSVERSIONINFOA, *LPOSVERSIONINFOA;
 
 // 100-nanosecond intervals since 1601-01-01 00:00:00 UTC.
@@ -134,8 +127,8 @@ typedef struct _EXCEPTION_POINTERS {
 typedef LONG(WINAPI *LPTOP_LEVEL_EXCEPTION_FILTER)(EXCEPTION_POINTERS *);
 
 #define MAKEINTRESOURCEA(i) ((LPSTR)((ULONG_PTR)((WORD)(i))))
-#define LOWORD(l) ((WORD)(((DWORD_PTR)(l)) & 0xffff))
-#define HIWORD(l) ((WORD)((((DWORD_PTR)(l)) >> 16) & 0xffff))
+#define LOWORD(l) ((WORD)(((ULONG_PTR)(l)) & 0xffff))
+#define HIWORD(l) ((WORD)((((ULONG_PTR)(l)) >> 16) & 0xffff))
 #define MAKELONG(a, b) ((LONG)(((WORD)(a)) | ((DWORD)((WORD)(b))) << 16))
 #define MAKELPARAM(l, h) ((LPARAM)(DWORD)MAKELONG(l, h))
 #define RGB(r, g, b)                                                                               \
@@ -367,7 +360,6 @@ BOOL WINAPI BitBlt(HDC dest, int x, int y, int width, int height, HDC source, in
                    DWORD rop);
 BOOL WINAPI GdiFlush();
 COLORREF WINAPI GetPixel(HDC dc, int x, int y);
-COLORREF WINAPI SetPixel(HDC dc, int x, int y, COLORREF color);
 
 // ADVAPI32 (registry.cpp).
 LONG WINAPI RegOpenKeyA(HKEY key, LPCSTR sub_key, PHKEY result);
