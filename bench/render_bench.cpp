@@ -52,28 +52,32 @@ BENCHMARK(BM_RenderFrame)->Apply(Settings)->Unit(benchmark::kMillisecond);
 
 // What the tick adds to find the part of the surface it changed: marking the new copies, joining
 // them with the copies remembered, and turning the marks into rectangles. Counters: rectangles per
-// tick and the share of the surface they cover.
+// tick, looks at the queue between them, and the share of the surface they cover.
 void BM_ChangedArea(benchmark::State &state) {
     OffscreenRun run;
     if (!StartRun(state, &run))
         return;
     TickOffscreenRun(run);
     RememberTrails(run.width, run.height);
-    double rect_count = 0, covered = 0;
+    double rect_count = 0, covered = 0, hand_overs = 0;
     for (auto _ : state) {
         // The tick's drawing alone: a whole tick would find its changed part itself.
         state.PauseTiming();
         RenderFrame(animation_state.memory_dc);
         state.ResumeTiming();
         MarkTick();
-        RECT rects[kMaxChangedRects];
+        RECT rects[kMaxChangedRects] = {};
         const int count = ChangedRects(rects);
         rect_count += count;
+        RECT pending = rects[0];
+        for (int r = 1; r < count; ++r)
+            hand_overs += HandOverBefore(&pending, rects[r]);
         for (int r = 0; r < count; ++r)
             covered += double(rects[r].right - rects[r].left) * (rects[r].bottom - rects[r].top);
     }
     const double ticks = static_cast<double>(state.iterations());
     state.counters["rects_per_tick"] = rect_count / ticks;
+    state.counters["looks_per_tick"] = hand_overs / ticks;
     state.counters["surface_share"] = covered / ticks / (double(run.width) * run.height);
     StopOffscreenRun(&run);
 }

@@ -71,11 +71,16 @@ void AnimationTick(HWND window) {
     MarkTick();
     RECT rects[kMaxChangedRects];
     const int count = ChangedRects(rects);
+    if (count == 0)
+        return;
+    RECT pending = rects[0];
     for (int r = 0; r < count; ++r) {
-        if (r > 0) {
+        const RECT &c = rects[r];
+        if (r > 0 && HandOverBefore(&pending, c)) {
             // Wine hands a window's drawing to the display as one rectangle around all of it,
             // when the thread next looks at its queue: blocks far apart would bring everything
-            // between them along. A look that takes nothing hands each block over on its own.
+            // between them along. A look that takes nothing hands the blocks so far over; blocks
+            // close together go under one look, which saves a round trip each.
             MSG none;
             PeekMessageA(&none, nullptr, kNoMessage, kNoMessage, PM_NOREMOVE | PM_NOYIELD);
             // A look delivers messages sent from other threads, and one of them may have closed
@@ -83,7 +88,6 @@ void AnimationTick(HWND window) {
             if (!IsWindow(window))
                 return;
         }
-        const RECT &c = rects[r];
         BitBlt(s.window_dc, c.left, c.top, c.right - c.left, c.bottom - c.top, s.memory_dc, c.left,
                c.top, SRCCOPY);
     }

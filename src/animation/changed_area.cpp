@@ -25,6 +25,11 @@ constexpr int32_t kMinCellSide = 32;
 // What one block copy more costs, counted in pixels copied: the call and the display's handling
 // of one more block cost about as much as 100x100 pixels (measured under Wine with Xvfb).
 constexpr int64_t kBlockCost = 10000;
+// What handing the drawing so far to the display costs, counted in pixels it copies: a look at
+// the queue (a round trip to the Wine server) and one more request to the X server. Grouping
+// nearby blocks under one look took a tenth off the saver's and the X server's time per tick at
+// 3840x2160 and the default settings, against a look before every block.
+constexpr int64_t kHandOverCost = 30000;
 
 int32_t CellSide(int32_t extent) {
     return std::max(kMinCellSide, (extent + kAreaCells - 1) / kAreaCells);
@@ -197,4 +202,11 @@ int ChangedRects(RECT rects[kMaxChangedRects]) {
         return 1;
     }
     return count;
+}
+
+bool HandOverBefore(RECT *pending, const RECT &next) {
+    const RECT joined = Bounds(*pending, next);
+    const bool hand_over = Area(joined) - Area(*pending) - Area(next) > kHandOverCost;
+    *pending = hand_over ? next : joined;
+    return hand_over;
 }

@@ -23,3 +23,8 @@ void MarkTick();
 // The marked cells as at most kMaxChangedRects rectangles in surface pixels, clipped to the
 // surface, traded off between unchanged pixels copied and copies made; returns how many.
 int ChangedRects(RECT rects[kMaxChangedRects]);
+// Whether the window's drawing should go to the display before block `next` is copied, given
+// `pending`, the bounds of the blocks copied since it last went (the first block to start
+// with), which then take `next` in. The display gets one rectangle around all the blocks, so
+// blocks far apart would bring every unchanged pixel between them along.
+bool HandOverBefore(RECT *pending, const RECT &next);
