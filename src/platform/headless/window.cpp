@@ -518,6 +518,11 @@ BOOL WINAPI GetCursorPos(LPPOINT point) {
     return TRUE;
 }
 
+// Key presses arrive as a down and an up message together (message.h), so no key is ever held.
+SHORT WINAPI GetAsyncKeyState(int) {
+    return 0;
+}
+
 HCURSOR WINAPI SetCursor(HCURSOR cursor) {
     HCURSOR previous = state.current_cursor;
     state.current_cursor = cursor;

@@ -13,6 +13,7 @@
 typedef int BOOL;
 typedef unsigned char BYTE;
 typedef uint16_t WORD;
+typedef int16_t SHORT;
 typedef uint32_t DWORD;
 typedef int32_t LONG;
 typedef unsigned int UINT;
@@ -192,6 +193,7 @@ typedef LONG(WINAPI *LPTOP_LEVEL_EXCEPTION_FILTER)(EXCEPTION_POINTERS *);
 #define PM_NOYIELD 0x0002
 
 #define VK_RETURN 0x0D
+#define VK_SHIFT 0x10
 #define VK_ESCAPE 0x1B
 #define VK_UP 0x26
 #define VK_DOWN 0x28
@@ -318,6 +320,7 @@ HWND WINAPI SetFocus(HWND window);
 HWND WINAPI GetFocus();
 HICON WINAPI LoadIconA(HINSTANCE instance, LPCSTR icon_name);
 BOOL WINAPI GetCursorPos(LPPOINT point);
+SHORT WINAPI GetAsyncKeyState(int virtual_key);
 HCURSOR WINAPI SetCursor(HCURSOR cursor);
 BOOL WINAPI SystemParametersInfoA(UINT action, UINT param, PVOID pv_param, UINT win_ini);
 
