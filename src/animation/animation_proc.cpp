@@ -24,7 +24,10 @@ static uint32_t CalendarSeed() {
 
 void CreateAnimation(HWND window) {
     LoadSettings();
-    StartAnimation(window, CalendarSeed());
+    char seed[kNumberTextSize];
+    const DWORD length = GetEnvironmentVariableA(kSeedVariable, seed, sizeof seed);
+    const bool fixed = length > 0 && length < sizeof seed;
+    StartAnimation(window, fixed ? static_cast<uint32_t>(ParseDecimal(seed)) : CalendarSeed());
 }
 
 void StartAnimation(HWND window, uint32_t seed) {

@@ -13,6 +13,9 @@ constexpr UINT_PTR kAnimationTimer = 1;
 // Set (to anything) when the window is created, every tick copies the whole surface to the
 // window rather than only the part it changed: the old way, kept for measurement.
 constexpr const char *kWholeCopyVariable = "FRELLIS_WHOLE_COPY";
+// Set to a decimal number when the window is created, it seeds the figures in place of the
+// calendar clock, so that runs measured one after the other draw the same figures.
+constexpr const char *kSeedVariable = "FRELLIS_SEED";
 
 LRESULT AnimationProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 void CreateAnimation(HWND window);

@@ -73,25 +73,33 @@ TEST_F(AnimationLifecycle, FramesErasesAndTeardown) {
     EXPECT_EQ(headless::LiveDeviceContexts(), 0);
 }
 
-// The seed is the calendar time in whole seconds modulo 2^32, past 2038 and 2106 as well: the
-// figures are placed exactly as that seed places them.
+// The seed is the calendar time in whole seconds modulo 2^32, past 2038 and 2106 as well, unless
+// the environment fixes one for measurement: the figures are placed exactly as that seed places
+// them.
 TEST_F(AnimationLifecycle, SeedFromTheCalendar) {
     const struct {
         uint64_t seconds;
+        const char *fixed;
         uint32_t seed;
     } rows[] = {
-        {1, 1},
-        {0x7FFFFFFFull, 0x7FFFFFFFu}, // 2038-01-19 03:14:07
-        {0x80000000ull, 0x80000000u}, // one second later
-        {2208988800ull, 2208988800u}, // 2040-01-01
-        {0x100000000ull + 5, 5},      // 2106, past the unsigned 32-bit range
+        {1, nullptr, 1},
+        {0x7FFFFFFFull, nullptr, 0x7FFFFFFFu}, // 2038-01-19 03:14:07
+        {0x80000000ull, nullptr, 0x80000000u}, // one second later
+        {2208988800ull, nullptr, 2208988800u}, // 2040-01-01
+        {0x100000000ull + 5, nullptr, 5},      // 2106, past the unsigned 32-bit range
+        {7, "1000", 1000},
+        {7, "4294967295", 0xFFFFFFFFu},
+        {7, "123456789012", 7}, // too long to be a seed: the calendar's
     };
     for (const auto &row : rows) {
         headless::Reset();
         ResetHost();
         headless::SetScreenSize(160, 120);
         headless::SetCalendarTime(row.seconds);
+        if (row.fixed)
+            setenv(kSeedVariable, row.fixed, 1);
         HWND window = Create();
+        unsetenv(kSeedVariable);
         const uint32_t drawn = animation_state.random_state;
         DestroyWindow(window);
         SeedRandom(row.seed);
