@@ -10,9 +10,14 @@ current hue exactly, and the hue advance between two looks is the number of tick
 Every SAMPLE_PERIOD seconds a few hundred rows spread over the screen are read from the X server
 (XGetImage through libX11, far cheaper for it than a whole screenshot), often enough that no
 figure's hue moves by half the spacing between figures, and the advances are summed.
-CPU use is read from /proc over the same time: the saver process, and Xvfb, which does the
-drawing that Wine hands to the X server. CPU per tick divides it by the tick rate; the load
-average beside each row says how busy the machine was.
+CPU use is read from /proc over the same time: the saver process, Xvfb, which does the drawing
+that Wine hands to the X server, and the Wine server, which answers the saver's calls that cross
+processes. CPU per tick divides it by the tick rate; the load average beside each row says how busy
+the machine was.
+
+At the larger size it then runs bench/wine_copy_costs.c, a window that copies blocks of chosen
+shapes every tick, and prints what one hand-over of the window's drawing, one copied row and one
+copied pixel cost the program, the X server and the Wine server.
 """
 
 import ctypes
@@ -37,7 +42,16 @@ SETTINGS = [  # (label, figures, corners, trail, speed)
     ("default (2/4/16, speed 10)", 2, 4, 16, 10),
     ("largest (8/8/32, speed 20)", 8, 8, 32, 20),
 ]
+# The copy probe (bench/wine_copy_costs.c), run at the larger size: hand-overs of tiny blocks, one
+# column block narrow and wide, the whole surface, and nothing.
+COST_SECONDS = 6
+HANDOVERS = 33
+COST_MODES = [("none", 1), ("whole", 1), ("columns", 8), ("columns", 512), ("peek", 1),
+              ("peek", HANDOVERS), ("input", 1), ("input", HANDOVERS)]
 COPIES = [("changed", {}), ("whole", {"FRELLIS_WHOLE_COPY": "1"})]
+# Every run of the saver draws the same figures (FRELLIS_SEED), so that rows differ only in what
+# they measure; another seed can be given in the script's environment.
+SEED = os.environ.get("FRELLIS_SEED", "20261207")
 FULL = re.compile(rb"\xff")
 
 
@@ -135,6 +149,21 @@ def cpu_seconds(pid):
     return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
 
 
+def wine_server(prefix):
+    """The Wine server of the prefix: it answers the saver's calls that cross processes."""
+    for pid in filter(str.isdigit, os.listdir("/proc")):
+        try:
+            with open("/proc/%s/comm" % pid) as f:
+                if not f.read().startswith("wineserver"):
+                    continue
+            with open("/proc/%s/environ" % pid, "rb") as f:
+                if b"WINEPREFIX=" + prefix.encode() + b"\0" in f.read():
+                    return int(pid)
+        except OSError:
+            pass
+    return None
+
+
 def load():
     with open("/proc/loadavg") as f:
         return f.read().split()[0]
@@ -156,6 +185,10 @@ class Bench:
         subprocess.run([harness.find_wineserver(), "-w"], env=self.env)
         if not os.path.exists(os.path.join(run_dir, "standins", "timer_window.exe")):
             fixture.build_standins(os.path.join(run_dir, "standins"))
+        subprocess.run([harness.CROSS_CC, "-O2", "-s", "-Wall", "-Wextra", "-Werror", "-o",
+                        os.path.join(run_dir, "wine_copy_costs.exe"),
+                        os.path.join(harness.SOURCE_DIR, "bench", "wine_copy_costs.c"),
+                        "-luser32", "-lgdi32"], check=True)
 
     def close(self):
         subprocess.run([harness.find_wineserver(), "-k"], env=self.env, capture_output=True)
@@ -189,11 +222,14 @@ class Bench:
                     (figures, corners, trail, speed))
         subprocess.run(["xdotool", "mousemove", "10", "10"], env={**os.environ,
                                                                  "DISPLAY": self.display})
-        process = self.start([os.path.join(folder, "frellis.scr"), "/s"], extra_env)
+        process = self.start([os.path.join(folder, "frellis.scr"), "/s"],
+                             {"FRELLIS_SEED": SEED, **extra_env})
         sampler = RowSampler(self.display, self.width, self.height)
         try:
             time.sleep(2)
+            server = wine_server(self.prefix)
             saver_start, x_start = cpu_seconds(process.pid), cpu_seconds(self.xvfb)
+            server_start = cpu_seconds(server)
             started = time.monotonic()
             samples = []
             while time.monotonic() < started + SECONDS:
@@ -204,6 +240,7 @@ class Bench:
             elapsed = time.monotonic() - started
             saver_cpu = (cpu_seconds(process.pid) - saver_start) / elapsed
             x_cpu = (cpu_seconds(self.xvfb) - x_start) / elapsed
+            server_cpu = (cpu_seconds(server) - server_start) / elapsed
         finally:
             sampler.close()
             harness.kill_group(process.pid)
@@ -220,7 +257,52 @@ class Bench:
                     last = when
             previous = (when, current) if current else previous
         rate = ticks / (last - first) if first is not None and last > first else float("nan")
-        return rate, saver_cpu, x_cpu
+        return rate, saver_cpu, x_cpu, server_cpu
+
+    def copy_costs(self, mode, count):
+        """CPU per tick of the saver-sized copy probe in one mode (wine_copy_costs.c): the
+        program's own, the X server's and the Wine server's, in ms."""
+        process = self.start([os.path.join(self.run_dir, "wine_copy_costs.exe"), mode,
+                              str(count), str(COST_SECONDS + 2)])
+        time.sleep(1.5)
+        server = wine_server(self.prefix)
+        pids = (process.pid, self.xvfb, server)
+        start = [cpu_seconds(pid) for pid in pids]
+        time.sleep(COST_SECONDS)
+        spent = [cpu_seconds(pid) - before for pid, before in zip(pids, start)]
+        output = process.communicate(timeout=60)[0].split()
+        ticks, seconds = output[output.index("ticks") + 1], output[output.index("seconds") + 1]
+        rate = int(ticks) / float(seconds)
+        return [1000 * cpu / COST_SECONDS / rate for cpu in spent]
+
+
+def print_copy_costs(bench):
+    """What one hand-over, one copied row and one copied pixel cost the program, the X server and
+    the Wine server, from the differences between the probe's modes."""
+    measured = {(mode, count): bench.copy_costs(mode, count) for mode, count in COST_MODES}
+    narrow, wide = COST_MODES[2][1], COST_MODES[3][1]
+    rows = [
+        ("a hand-over by a look at the queue (µs)", "peek", 1000 / (HANDOVERS - 1)),
+        ("a hand-over by reading the input state (µs)", "input", 1000 / (HANDOVERS - 1)),
+    ]
+    print("\nWhat a copy costs at %dx%d (a window copying every 10 ms, %s):\n" %
+          (bench.width, bench.height, "load " + load()))
+    print("| cost of | program | X server | Wine server |")
+    print("|---|---|---|---|")
+    for label, mode, scale in rows:
+        one, many = measured[(mode, 1)], measured[(mode, HANDOVERS)]
+        print("| %s | %s |" % (label, " | ".join("%.1f" % ((b - a) * scale) for a, b in
+                                                 zip(one, many))))
+    none = measured[("none", 1)]
+    per_row = [(c - n) * 1e6 / bench.height for c, n in zip(measured[("columns", narrow)], none)]
+    per_pixel = [(w - c) * 1e6 / ((wide - narrow) * bench.height) for c, w in
+                 zip(measured[("columns", narrow)], measured[("columns", wide)])]
+    whole = [(w - n) * 1e6 / (bench.width * bench.height) for w, n in
+             zip(measured[("whole", 1)], none)]
+    for label, costs in (("a row of a block narrower than the screen (ns)", per_row),
+                         ("a pixel of a block narrower than the screen (ns)", per_pixel),
+                         ("a pixel of the whole surface in one block (ns)", whole)):
+        print("| %s | %s |" % (label, " | ".join("%.2f" % c for c in costs)))
 
 
 def main():
@@ -228,23 +310,27 @@ def main():
         print("missing: " + ", ".join(harness.missing_tools()))
         return 1
     started = time.monotonic()
+    print("Every saver run seeded with %s.\n" % SEED)
     print("| screen | settings | copy | ticks/s | saver CPU | saver ms/tick | Xvfb CPU |"
-          " Xvfb ms/tick | load |")
-    print("|---|---|---|---|---|---|---|---|---|")
+          " Xvfb ms/tick | Wine server ms/tick | load |")
+    print("|---|---|---|---|---|---|---|---|---|---|")
     for width, height in SIZES:
         bench = Bench(os.path.join(harness.SOURCE_DIR, "build", "frame-rate"), width, height)
         try:
             screen = "%dx%d" % (width, height)
             rate, cpu = bench.reference(10)
             print("| %s | a window with only a 10 ms timer | - | %.1f | %.0f%% | %.2f | - | - |"
-                  " %s |" % (screen, rate, 100 * cpu, 1000 * cpu / rate, load()), flush=True)
+                  " - | %s |" % (screen, rate, 100 * cpu, 1000 * cpu / rate, load()), flush=True)
             for label, figures, corners, trail, speed in SETTINGS:
                 for copy, extra_env in COPIES:
-                    rate, saver_cpu, x_cpu = bench.saver(figures, corners, trail, speed,
-                                                         extra_env)
-                    print("| %s | %s | %s | %.1f | %.0f%% | %.2f | %.0f%% | %.2f | %s |" %
+                    rate, saver_cpu, x_cpu, server_cpu = bench.saver(figures, corners, trail,
+                                                                     speed, extra_env)
+                    print("| %s | %s | %s | %.1f | %.0f%% | %.2f | %.0f%% | %.2f | %.2f | %s |" %
                           (screen, label, copy, rate, 100 * saver_cpu, 1000 * saver_cpu / rate,
-                           100 * x_cpu, 1000 * x_cpu / rate, load()), flush=True)
+                           100 * x_cpu, 1000 * x_cpu / rate, 1000 * server_cpu / rate, load()),
+                          flush=True)
+            if (width, height) == SIZES[-1]:
+                print_copy_costs(bench)
         finally:
             bench.close()
     print("\n(%.0f s)" % (time.monotonic() - started))
