@@ -51,15 +51,17 @@ void Settings(benchmark::internal::Benchmark *benchmark) {
 BENCHMARK(BM_RenderFrame)->Apply(Settings)->Unit(benchmark::kMillisecond);
 
 // What the tick adds to find the part of the surface it changed: marking the new copies, joining
-// them with the copies remembered, and turning the marks into rectangles. Counters: rectangles per
-// tick, looks at the queue between them, and the share of the surface they cover.
+// them with the copies remembered, and turning the marks into rectangles. Counters per tick: the
+// rectangles, their rows, the hand-overs between them, and the shares of the surface that the
+// rectangles cover and that the display is handed (the bounds of each group of blocks).
 void BM_ChangedArea(benchmark::State &state) {
     OffscreenRun run;
     if (!StartRun(state, &run))
         return;
     TickOffscreenRun(run);
     RememberTrails(run.width, run.height);
-    double rect_count = 0, covered = 0, hand_overs = 0;
+    double rect_count = 0, rows = 0, covered = 0, hand_overs = 0, handed = 0;
+    const auto area = [](const RECT &r) { return double(r.right - r.left) * (r.bottom - r.top); };
     for (auto _ : state) {
         // The tick's drawing alone: a whole tick would find its changed part itself.
         state.PauseTiming();
@@ -70,15 +72,22 @@ void BM_ChangedArea(benchmark::State &state) {
         const int count = ChangedRects(rects);
         rect_count += count;
         RECT pending = rects[0];
-        for (int r = 1; r < count; ++r)
-            hand_overs += HandOverBefore(&pending, rects[r]);
+        for (int r = 1; r < count; ++r) {
+            const RECT group = pending;
+            if (HandOverBefore(&pending, rects[r]))
+                hand_overs += 1, handed += area(group);
+        }
+        handed += count > 0 ? area(pending) : 0;
         for (int r = 0; r < count; ++r)
-            covered += double(rects[r].right - rects[r].left) * (rects[r].bottom - rects[r].top);
+            covered += area(rects[r]), rows += rects[r].bottom - rects[r].top;
     }
     const double ticks = static_cast<double>(state.iterations());
+    const double surface = double(run.width) * run.height;
     state.counters["rects_per_tick"] = rect_count / ticks;
-    state.counters["looks_per_tick"] = hand_overs / ticks;
-    state.counters["surface_share"] = covered / ticks / (double(run.width) * run.height);
+    state.counters["rows_per_tick"] = rows / ticks;
+    state.counters["hand_overs_per_tick"] = hand_overs / ticks;
+    state.counters["surface_share"] = covered / ticks / surface;
+    state.counters["handed_share"] = handed / ticks / surface;
     StopOffscreenRun(&run);
 }
 
