@@ -30,7 +30,6 @@ import fixture  # noqa: E402
 import harness  # noqa: E402
 
 LARGEST = "[Setting]\r\nPolygon=8\r\nPoint=8\r\nLine=32\r\nSpeed=20\r\n"
-CLOCK_TICKS = os.sysconf("SC_CLK_TCK")
 # The saver's GDI objects as GetGuiResources (GR_GDIOBJECTS) reports them, found by its file
 # name among the processes; prints the count and the call's error code.
 GDI_PROBE = r"""
@@ -65,13 +64,6 @@ def proc_status(pid):
             key, _, value = line.partition(":")
             fields[key] = value.split()[0] if value.split() else ""
     return fields
-
-
-def cpu_seconds(pid):
-    with open("/proc/%d/stat" % pid) as f:
-        # The fields after the command name, which is in parentheses and may hold blanks.
-        rest = f.read().rsplit(")", 1)[1].split()
-    return (int(rest[11]) + int(rest[12])) / CLOCK_TICKS
 
 
 def saver_process(root_pid):
@@ -135,13 +127,13 @@ def soak(build, minutes, interval):
         time.sleep(2)
         pid = saver_process(process.pid)
         started = time.monotonic()
-        last_cpu, last_time = cpu_seconds(pid), started
+        last_cpu, last_time = harness.cpu_seconds(pid), started
         end = started + minutes * 60
         sample = 0
         while True:
             now = time.monotonic()
             status = proc_status(pid)
-            cpu = cpu_seconds(pid)
+            cpu = harness.cpu_seconds(pid)
             moving, shot = animates(s)
             rows.append({
                 "minute": (now - started) / 60,

@@ -143,12 +143,6 @@ def advance(before, after, limit):
     return max(votes, key=lambda s: (votes[s], -s)) if votes else None
 
 
-def cpu_seconds(pid):
-    with open("/proc/%d/stat" % pid) as f:
-        fields = f.read().rsplit(")", 1)[1].split()
-    return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
-
-
 def wine_server(prefix):
     """The Wine server of the prefix: it answers the saver's calls that cross processes."""
     for pid in filter(str.isdigit, os.listdir("/proc")):
@@ -205,9 +199,9 @@ class Bench:
         process = self.start([os.path.join(self.run_dir, "standins", "timer_window.exe"),
                               str(period), str(SECONDS + 2)])
         time.sleep(1)
-        start = cpu_seconds(process.pid)
+        start = harness.cpu_seconds(process.pid)
         time.sleep(SECONDS)
-        cpu = (cpu_seconds(process.pid) - start) / SECONDS
+        cpu = (harness.cpu_seconds(process.pid) - start) / SECONDS
         output = process.communicate(timeout=60)[0].split()
         return float(output[output.index("rate") + 1]), cpu
 
@@ -228,8 +222,8 @@ class Bench:
         try:
             time.sleep(2)
             server = wine_server(self.prefix)
-            saver_start, x_start = cpu_seconds(process.pid), cpu_seconds(self.xvfb)
-            server_start = cpu_seconds(server)
+            saver_start = harness.cpu_seconds(process.pid)
+            x_start, server_start = harness.cpu_seconds(self.xvfb), harness.cpu_seconds(server)
             started = time.monotonic()
             samples = []
             while time.monotonic() < started + SECONDS:
@@ -238,9 +232,9 @@ class Bench:
                 samples.append(((before + time.monotonic()) / 2, rows))
                 time.sleep(max(0.0, SAMPLE_PERIOD - (time.monotonic() - before)))
             elapsed = time.monotonic() - started
-            saver_cpu = (cpu_seconds(process.pid) - saver_start) / elapsed
-            x_cpu = (cpu_seconds(self.xvfb) - x_start) / elapsed
-            server_cpu = (cpu_seconds(server) - server_start) / elapsed
+            saver_cpu = (harness.cpu_seconds(process.pid) - saver_start) / elapsed
+            x_cpu = (harness.cpu_seconds(self.xvfb) - x_start) / elapsed
+            server_cpu = (harness.cpu_seconds(server) - server_start) / elapsed
         finally:
             sampler.close()
             harness.kill_group(process.pid)
@@ -267,9 +261,9 @@ class Bench:
         time.sleep(1.5)
         server = wine_server(self.prefix)
         pids = (process.pid, self.xvfb, server)
-        start = [cpu_seconds(pid) for pid in pids]
+        start = [harness.cpu_seconds(pid) for pid in pids]
         time.sleep(COST_SECONDS)
-        spent = [cpu_seconds(pid) - before for pid, before in zip(pids, start)]
+        spent = [harness.cpu_seconds(pid) - before for pid, before in zip(pids, start)]
         output = process.communicate(timeout=60)[0].split()
         ticks, seconds = output[output.index("ticks") + 1], output[output.index("seconds") + 1]
         rate = int(ticks) / float(seconds)

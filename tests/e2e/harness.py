@@ -124,6 +124,14 @@ def load_state():
         sys.exit(SKIP)
 
 
+def cpu_seconds(pid):
+    """User and system CPU time a process has used, in seconds."""
+    with open("/proc/%d/stat" % pid) as f:
+        # The fields after the command name, which is in parentheses and may hold blanks.
+        rest = f.read().rsplit(")", 1)[1].split()
+    return (int(rest[11]) + int(rest[12])) / os.sysconf("SC_CLK_TCK")
+
+
 def alive(pid):
     try:
         os.kill(pid, 0)
