@@ -76,10 +76,13 @@ bool RequestCloseApproval(HWND window) {
         return true;
     }
     // The key or mouse movement that dismissed the verifier must not raise it again at once.
-    uint32_t now = GetTickCount();
-    if (last_verification_tick != kNoVerification &&
-        TickDifference(last_verification_tick, now) < kVerificationDebounceMs)
-        return false;
+    if (last_verification_tick != kNoVerification) {
+        // A verification that ended on the counter's last value was stored as ending on 0, so a
+        // request in that same millisecond lies one before the stored end: within the pause too.
+        const uint32_t elapsed = TickDifference(last_verification_tick, GetTickCount());
+        if (elapsed < kVerificationDebounceMs || elapsed == 0xFFFFFFFFu)
+            return false;
+    }
 
     verification_in_progress = true;
     // The ticks already queued would only animate behind the verifier's window.

@@ -110,7 +110,7 @@ TEST_F(PasswordHooks, DebounceBetweenQuestions) {
     } rows[] = {
         {60000, 0, 1},         {60000, 199, 1},       {60000, 200, 2},       {60000, 5000, 2},
         {0xFFFFFFF0u, 199, 1}, {0xFFFFFFF0u, 200, 2}, {0xFFFFFF38u, 199, 1}, {0xFFFFFF38u, 200, 2},
-        {0xFFFFFFFFu, 100, 1}, {0xFFFFFFFFu, 199, 1}, {0xFFFFFFFFu, 201, 2},
+        {0xFFFFFFFFu, 0, 1},   {0xFFFFFFFFu, 100, 1}, {0xFFFFFFFFu, 199, 1}, {0xFFFFFFFFu, 201, 2},
     };
     for (const auto &row : rows) {
         SetUp();
