@@ -130,4 +130,22 @@ TEST_F(Profile, WritingAfterAnyLastLineKeepsOneSection) {
     }
 }
 
+// A read-only file is refused whoever asks, an administrator too, and keeps every byte.
+TEST_F(Profile, AReadOnlyFileRefusesWrites) {
+    const char file[] = "[Setting]\r\nPolygon=5\r\n";
+    const struct {
+        const char *key;
+        const char *text; // null deletes the key
+    } rows[] = {{"Polygon", "8"}, {"Point", "3"}, {"Polygon", nullptr}};
+    Write(file);
+    ASSERT_TRUE(SetFileAttributesA(profile_path, FILE_ATTRIBUTE_READONLY));
+    for (const auto &row : rows) {
+        EXPECT_FALSE(WritePrivateProfileStringA("Setting", row.key, row.text, profile_path))
+            << row.key;
+        EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED)) << row.key;
+    }
+    EXPECT_TRUE(SetFileAttributesA(profile_path, FILE_ATTRIBUTE_NORMAL));
+    EXPECT_EQ(Contents(), file);
+}
+
 } // namespace
