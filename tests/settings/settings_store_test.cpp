@@ -388,7 +388,7 @@ TEST_F(SettingsFiles, ASaveLandsWholeOrIsReported) {
         if (row.executable == kWritable)
             Write(ExecutableIni(), admin);
         if (row.before == kReadOnly)
-            chmod(ExecutableIni().c_str(), 0444);
+            SetFileAttributesA(WindowsPath(ExecutableIni()).c_str(), FILE_ATTRIBUTE_READONLY);
         if (row.before != kNothing && row.before != kReadOnly)
             mkdir(user_folder.c_str(), 0777);
         if (row.before == kUserFile || row.before == kUserFolderGoneAfterLoad)
