@@ -46,14 +46,15 @@ void LoadSettings();
 char *BuildSettingsDirectory(char *buffer);
 char *BuildUserSettingsPath(char *buffer);
 
-// One file that a failed save could not write: which, why, and whether putting back what was
-// written before the failure failed too, so that the file may hold old and new settings mixed.
+// One file that a save could not write: which, why, and whether putting back what was written
+// before the failure failed too, so that the file may hold old and new settings mixed.
 struct FileFailure {
     char path[kSettingsPathSize];
     DWORD error;
     bool mixed;
 };
-// The files that a failed save tried, in order: the one the last load read, then the user's own.
+// The files a save could not write, in the order tried: the one the last load read, then the
+// user's own. A save that lands in the user's own file still lists the first.
 struct SaveFailure {
     int count;
     FileFailure files[2];
