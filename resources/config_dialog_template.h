@@ -33,8 +33,12 @@
 #define FRELLIS_LINE_EDIT 1007
 #define FRELLIS_LINE_UPDOWN 1008
 
-/* The string that opens the message box of a failed save, in each language's string table. */
+/* The strings of the message box of a failed save, in each language's string table: the line
+   before the first file, the line before a second one, and the note on a file that may hold a
+   mix of old and new settings. */
 #define FRELLIS_SAVE_FAILED_STRING 16
+#define FRELLIS_SAVE_FAILED_TOO_STRING 17
+#define FRELLIS_SAVE_MIXED_STRING 18
 
 /* The items with the labels of one language: the four setting labels and the colon after each. */
 #define FRELLIS_DIALOG_ITEMS_LABELLED(ITEM, FIGURES, CORNERS, LINES, SPEED, COLON)                 \

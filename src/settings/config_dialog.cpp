@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 
 #include "settings/settings_store.h"
 
@@ -63,23 +64,42 @@ void InitConfigDialog(HWND dialog) {
 
 // Where the executable carries no string table in the system's language (or none at all).
 constexpr char kSaveFailedText[] = "The settings could not be saved to";
+constexpr char kSaveFailedTooText[] = "Nor could they be saved to";
+constexpr char kSaveMixedText[] = "This file may now hold a mix of old and new settings.";
 
-// Tells the user that the settings were not saved: which file, and the system's reason, both in
-// the system's own language.
+// Tells the user that the settings were not saved: each file tried, with the system's reason
+// below it and, where putting back failed too, that it may hold a mix; all in the system's own
+// language.
 void ReportSaveFailure(HWND dialog, const SaveFailure &failure) {
+    const auto load = [](UINT id, const char *fallback, char *text, int size) {
+        if (LoadStringA(GetModuleHandleA(nullptr), id, text, size) == 0)
+            std::snprintf(text, static_cast<size_t>(size), "%s", fallback);
+    };
     char sentence[128] = {};
-    if (LoadStringA(GetModuleHandleA(nullptr), FRELLIS_SAVE_FAILED_STRING, sentence,
-                    sizeof sentence) == 0) {
-        std::snprintf(sentence, sizeof sentence, "%s", kSaveFailedText);
-    }
+    char mixed[128] = {};
     char reason[256] = {};
-    if (FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-                       failure.error, 0, reason, sizeof reason, nullptr) == 0) {
-        std::snprintf(reason, sizeof reason, "Error %lu.",
-                      static_cast<unsigned long>(failure.error));
+    // Room for both files with everything said about each, so that nothing is ever cut.
+    char text[2 * (sizeof sentence + kSettingsPathSize + sizeof reason + sizeof mixed + 8)] = {};
+    size_t used = 0;
+    for (int i = 0; i < failure.count; ++i) {
+        const FileFailure &file = failure.files[i];
+        load(i == 0 ? FRELLIS_SAVE_FAILED_STRING : FRELLIS_SAVE_FAILED_TOO_STRING,
+             i == 0 ? kSaveFailedText : kSaveFailedTooText, sentence, sizeof sentence);
+        // The system's texts end with a line break; so does the number that stands in for one.
+        if (FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                           file.error, 0, reason, sizeof reason, nullptr) == 0) {
+            std::snprintf(reason, sizeof reason, "Error %lu.\r\n",
+                          static_cast<unsigned long>(file.error));
+        }
+        mixed[0] = '\0';
+        if (file.mixed) {
+            load(FRELLIS_SAVE_MIXED_STRING, kSaveMixedText, mixed, sizeof mixed - 2);
+            std::strcat(mixed, "\r\n");
+        }
+        used += static_cast<size_t>(std::snprintf(text + used, sizeof text - used,
+                                                  "%s%s\r\n%s\r\n\r\n%s%s", i == 0 ? "" : "\r\n",
+                                                  sentence, file.path, reason, mixed));
     }
-    char text[sizeof sentence + kSettingsPathSize + sizeof reason + 8];
-    std::snprintf(text, sizeof text, "%s\r\n%s\r\n\r\n%s", sentence, failure.path, reason);
     MessageBoxA(dialog, text, "Frellis", MB_OK | MB_ICONERROR);
 }
 

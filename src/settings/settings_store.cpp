@@ -95,6 +95,11 @@ char *BuildUserSettingsPath(char *buffer) {
     // character, and a doubled one (C:\\Frellis) names the same folder.
     if (length + sizeof kUserSettingsTail > static_cast<size_t>(kSettingsPathSize))
         return buffer;
+    // A lone backslash, or two without a server name after them, would make the path begin with
+    // two backslashes: a network share that APPDATA never named, looked up on every load.
+    const bool names_share = length > 2 && folder[1] == '\\' && folder[2] != '\\';
+    if (folder[0] == '\\' && (length == 1 || folder[1] == '\\') && !names_share)
+        return buffer;
     std::memcpy(buffer, folder, length);
     std::memcpy(buffer + length, kUserSettingsTail, sizeof kUserSettingsTail);
     return buffer;
@@ -118,8 +123,7 @@ void LoadSettings() {
     }
 }
 
-// Stops at the first key that cannot be written: the file then holds a mix, and the caller
-// goes on to the next file or reports the failure.
+// Stops at the first key that cannot be written, with its last-error value.
 static bool WriteAllSettings(const char *path) {
     for (const SettingKey &row : setting_keys) {
         if (!WriteSetting(path, kSettingsSection, row.key, saver_settings.*row.field))
@@ -128,41 +132,87 @@ static bool WriteAllSettings(const char *path) {
     return true;
 }
 
-static void NoteFailure(SaveFailure *failure, const char *path) {
-    failure->error = GetLastError();
-    std::memcpy(failure->path, path, sizeof failure->path);
+// A key as a file holds it: its text, or not there at all. Read with two different defaults, a
+// key that is there gives the same text both times, even an empty one. A value longer than the
+// text holds loads the same from its first characters.
+struct KeyState {
+    bool present;
+    char text[64];
+};
+
+static void ReadKeyStates(const char *path, KeyState states[kSettingCount]) {
+    for (int i = 0; i < kSettingCount; ++i) {
+        char other[sizeof states[i].text];
+        GetPrivateProfileStringA(kSettingsSection, setting_keys[i].key, "0", states[i].text,
+                                 sizeof states[i].text, path);
+        GetPrivateProfileStringA(kSettingsSection, setting_keys[i].key, "1", other, sizeof other,
+                                 path);
+        states[i].present = std::strcmp(states[i].text, other) == 0;
+    }
 }
 
-// The folder of the user's file; one that exists already is fine.
-static bool MakeUserSettingsFolder() {
-    char folder[kSettingsPathSize];
-    std::memcpy(folder, user_settings_path, sizeof folder);
-    *std::strrchr(folder, '\\') = '\0';
-    return CreateDirectoryA(folder, nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
+// Gives a file that a save failed on what it held before: each key that differs gets its old text
+// back, or goes again, and a file that was not there goes. False when it may still hold a mix.
+static bool PutBack(const char *path, bool existed, const KeyState before[kSettingCount]) {
+    if (!existed)
+        return DeleteFileA(path) || GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES;
+    KeyState now[kSettingCount];
+    ReadKeyStates(path, now);
+    bool restored = true;
+    for (int i = 0; i < kSettingCount; ++i) {
+        if (now[i].present == before[i].present && std::strcmp(now[i].text, before[i].text) == 0)
+            continue;
+        restored &= IniWriteValue(kSettingsSection, setting_keys[i].key,
+                                  before[i].present ? before[i].text : nullptr, path);
+    }
+    return restored;
+}
+
+static FileFailure *NoteFailure(SaveFailure *failure, const char *path) {
+    FileFailure *file = &failure->files[failure->count++];
+    file->error = GetLastError();
+    file->mixed = false;
+    std::memcpy(file->path, path, sizeof file->path);
+    return file;
+}
+
+// All four keys into one file, or none: the user's file gets its folder made when it is gone
+// (and removed again, if still empty, when the save fails there).
+static bool SaveTo(const char *path, SaveFailure *failure) {
+    char folder[kSettingsPathSize] = {};
+    bool made_folder = false;
+    if (std::strcmp(path, user_settings_path) == 0) {
+        std::memcpy(folder, user_settings_path, sizeof folder);
+        *std::strrchr(folder, '\\') = '\0';
+        made_folder = CreateDirectoryA(folder, nullptr) != FALSE;
+        if (!made_folder && GetLastError() != ERROR_ALREADY_EXISTS) {
+            NoteFailure(failure, path);
+            return false;
+        }
+    }
+    const bool existed = IsFile(path);
+    KeyState before[kSettingCount];
+    ReadKeyStates(path, before);
+    if (WriteAllSettings(path))
+        return true;
+    FileFailure *file = NoteFailure(failure, path);
+    file->mixed = !PutBack(path, existed, before);
+    if (made_folder)
+        RemoveDirectoryA(folder);
+    return false;
 }
 
 int SaveSettings(SaveFailure *failure) {
-    if (WriteAllSettings(settings_path))
+    failure->count = 0;
+    if (SaveTo(settings_path, failure))
         return 1;
-    NoteFailure(failure, settings_path);
     // Without a user's file to turn to, or when that was the file that failed, nothing is left.
     if (user_settings_path[0] == '\0' || std::strcmp(settings_path, user_settings_path) == 0)
         return 0;
-    if (!MakeUserSettingsFolder()) {
-        NoteFailure(failure, user_settings_path);
+    if (!SaveTo(user_settings_path, failure))
         return 0;
-    }
-    const bool existed = IsFile(user_settings_path);
-    if (WriteAllSettings(user_settings_path)) {
-        std::memcpy(settings_path, user_settings_path, sizeof settings_path);
-        return 1;
-    }
-    NoteFailure(failure, user_settings_path);
-    // A user's file begun here and left unfinished would hide the executable's file from the
-    // next load while lacking some of the keys.
-    if (!existed)
-        DeleteFileA(user_settings_path);
-    return 0;
+    std::memcpy(settings_path, user_settings_path, sizeof settings_path);
+    return 1;
 }
 
 int32_t ReadSetting(const char *path, const char *section, const char *key, int32_t minimum,

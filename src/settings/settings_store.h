@@ -37,8 +37,8 @@ extern SaverSettings saver_settings;
 // The file the last load read: the user's own file when it exists, else the one beside the
 // executable.
 extern char settings_path[kSettingsPathSize];
-// The user's own file, %APPDATA%\Frellis\Frellis.ini, or empty where APPDATA is unknown or too
-// long for a path.
+// The user's own file, %APPDATA%\Frellis\Frellis.ini, or empty where APPDATA is unknown, too
+// long for a path, or so odd that the path would name a network share that APPDATA does not.
 extern char user_settings_path[kSettingsPathSize];
 extern char number_text[kNumberTextSize];
 
@@ -46,14 +46,23 @@ void LoadSettings();
 char *BuildSettingsDirectory(char *buffer);
 char *BuildUserSettingsPath(char *buffer);
 
-// Where and why the last attempt of a failed save failed.
-struct SaveFailure {
+// One file that a save could not write: which, why, and whether putting back what was written
+// before the failure failed too, so that the file may hold old and new settings mixed.
+struct FileFailure {
     char path[kSettingsPathSize];
     DWORD error;
+    bool mixed;
+};
+// The files a save could not write, in the order tried: the one the last load read, then the
+// user's own. A save that lands in the user's own file still lists the first.
+struct SaveFailure {
+    int count;
+    FileFailure files[2];
 };
 // Writes all four settings to the file the last load read or, when that fails, to the user's
-// own file (its folder made on demand), so that the next load reads them. 1 when one file took
-// all four; 0 otherwise, with the failure filled in.
+// own file (its folder made on demand), so that the next load reads them. A file that fails
+// part-way gets back what it held, and a folder made for it goes again. 1 when one file took
+// all four; 0 otherwise, with the failures filled in.
 int SaveSettings(SaveFailure *failure);
 int32_t ReadSetting(const char *path, const char *section, const char *key, int32_t minimum,
                     int32_t maximum, int32_t default_value);

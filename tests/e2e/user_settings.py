@@ -115,10 +115,13 @@ def frellis_windows(s):
     return len(result.stdout.split())
 
 
-# The message's first line in the system's language, and the locale that picks it.
+# The lines before the first file and before the second in the system's language, and the
+# locale that picks them.
 MESSAGE_LANGUAGES = [
-    ("ja", config.JAPANESE, "設定を次のファイルに保存できませんでした："),
-    ("en", {"LANG": "en_US.UTF-8", "LC_ALL": "en_US.UTF-8"}, "The settings could not be saved to"),
+    ("ja", config.JAPANESE, "設定を次のファイルに保存できませんでした：",
+     "次のファイルにも保存できませんでした："),
+    ("en", {"LANG": "en_US.UTF-8", "LC_ALL": "en_US.UTF-8"}, "The settings could not be saved to",
+     "Nor could they be saved to"),
 ]
 
 
@@ -134,7 +137,7 @@ def nowhere_to_save(checks):
                     print("skipped: chattr +i cannot make %s unwritable here" % folder)
                     raise SystemExit(harness.SKIP)
                 locked.append(folder)
-            for name, env, sentence in MESSAGE_LANGUAGES:
+            for name, env, sentence, nor in MESSAGE_LANGUAGES:
                 saver, dialog = config.open_dialog(s, ["/c"], env=env)
                 s.key("Return")
                 checks.expect(harness.wait_until(lambda: frellis_windows(s) == 2, 10),
@@ -144,14 +147,17 @@ def nowhere_to_save(checks):
                 # The box is the topmost window titled so: the probe reads its texts.
                 status, output = s.run_wine([s.standin("window_probe.exe"), "labels"])
                 harness.log("the message box says: %r" % output)
+                # Each file tried, with the system's reason below it.
                 lines = [line for line in output.splitlines() if line.strip()]
-                checks.expect(len(lines) == 3 and lines[0] == sentence,
-                              "%s: it says that nothing was saved (%r)" % (name, lines[:1]))
-                checks.expect(len(lines) == 3 and lines[1].endswith(
-                    "\\AppData\\Roaming\\Frellis\\Frellis.ini"),
-                              "%s: where it tried last, the user's own file" % name)
-                checks.expect(len(lines) == 3 and lines[2].strip() != "",
-                              "%s: and the system's reason" % name)
+                checks.expect(len(lines) == 6 and lines[0] == sentence and lines[3] == nor,
+                              "%s: it says that nothing was saved, to either file (%r)" %
+                              (name, lines[0:1] + lines[3:4]))
+                checks.expect(len(lines) == 6 and lines[1].endswith("\\System32\\Frellis.ini") and
+                              lines[4].endswith("\\AppData\\Roaming\\Frellis\\Frellis.ini"),
+                              "%s: first the file beside the saver, then the user's own" % name)
+                checks.expect(len(lines) == 6 and not lines[2].endswith(".ini") and
+                              not lines[5].endswith(".ini"),
+                              "%s: each with the system's reason" % name)
                 s.key("Return")
                 checks.expect(harness.wait_until(lambda: frellis_windows(s) == 1, 10) and
                               saver.poll() is None,

@@ -195,12 +195,15 @@ def expect_template(data, language):
 
 
 # The string table per block (block n holds strings 16(n-1) to 16n-1) and language: string 1
-# names the saver, string 16 opens the message of a failed save.
+# names the saver, strings 16 to 18 make up the message of a failed save.
 STRINGS = {
     (1, JAPANESE): [""] + ["Frellis"] + [""] * 14,
     (1, ENGLISH): [""] + ["Frellis"] + [""] * 14,
-    (2, JAPANESE): ["設定を次のファイルに保存できませんでした："] + [""] * 15,
-    (2, ENGLISH): ["The settings could not be saved to"] + [""] * 15,
+    (2, JAPANESE): ["設定を次のファイルに保存できませんでした：",
+                    "次のファイルにも保存できませんでした：",
+                    "このファイルには古い設定と新しい設定が混在している可能性があります。"] + [""] * 13,
+    (2, ENGLISH): ["The settings could not be saved to", "Nor could they be saved to",
+                   "This file may now hold a mix of old and new settings."] + [""] * 13,
 }
 
 

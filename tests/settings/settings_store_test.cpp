@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <sstream>
@@ -232,6 +233,12 @@ TEST_F(SettingsStore, UserSettingsPathFromAppData) {
         {"set", "C:\\\x95\\", "C:\\\x95\\\\Frellis\\Frellis.ini"},
         {"set", "C:\\" + fits, "C:\\" + fits + "\\Frellis\\Frellis.ini"},
         {"set", "C:\\" + too_long, ""},
+        // A share where APPDATA names one; none where only joining the tail would make one.
+        {"set", "\\\\server\\users", "\\\\server\\users\\Frellis\\Frellis.ini"},
+        {"set", "\\Roaming", "\\Roaming\\Frellis\\Frellis.ini"},
+        {"set", "\\", ""},
+        {"set", "\\\\", ""},
+        {"set", "\\\\\\x", ""},
         {"set", "C:\\" + std::string(300, 'a'), ""},
     };
     for (const auto &row : rows) {
@@ -280,6 +287,25 @@ class SettingsFiles : public SettingsStore {
         std::ofstream(path) << text;
     }
 
+    // "executable: disk full, mixed; user: path not found" for the files a save failed on.
+    std::string Failures(const SaveFailure &failure) const {
+        std::string told;
+        for (int i = 0; i < failure.count; ++i) {
+            const FileFailure &file = failure.files[i];
+            const std::string path = file.path;
+            told += i == 0 ? "" : "; ";
+            told += path == WindowsPath(ExecutableIni()) ? "executable"
+                    : path == WindowsPath(UserIni())     ? "user"
+                                                         : path;
+            told += file.error == ERROR_PATH_NOT_FOUND  ? ": path not found"
+                    : file.error == ERROR_ACCESS_DENIED ? ": access denied"
+                    : file.error == ERROR_DISK_FULL     ? ": disk full"
+                                                        : ": error " + std::to_string(file.error);
+            told += file.mixed ? ", mixed" : "";
+        }
+        return told;
+    }
+
     std::string executable_dir_, appdata_dir_;
     int places_ = 0;
 };
@@ -313,59 +339,78 @@ TEST_F(SettingsFiles, TheUsersOwnFileWinsOverTheOneBesideTheExecutable) {
     }
 }
 
-TEST_F(SettingsFiles, ASaveLandsWhereTheNextLoadReadsOrIsReported) {
+// A save lands whole in one file, or every file it tried is put back and named with its reason.
+TEST_F(SettingsFiles, ASaveLandsWholeOrIsReported) {
     const std::string all_four = "[Setting]\r\nPolygon=7\r\nPoint=3\r\nLine=9\r\nSpeed=20\r\n";
     const std::string admin = "[Setting]\r\nPolygon=1\r\n";
+    const std::string mix = "[Setting]\r\nPolygon=7\r\nPoint=3\r\n";
     const std::string none = "(none)";
-    enum Failure { kSaved, kExecutableFile, kUserFile };
+    enum Before { kNothing, kUserFile, kUserFolderGoneAfterLoad, kEmptyUserFolder, kReadOnly };
     const struct {
         const char *what;
         Folder executable, appdata;
-        bool with_appdata, user_file_before;
-        int writes_before_disk_full;
+        bool with_appdata;
+        Before before;
+        int writes_before_disk_full, failing_writes;
         std::string executable_ini, user_ini; // afterwards
-        Failure failure;
-        DWORD error;
+        bool saved;
+        const char *failures; // the files that failed on the way, as Failures() tells them
     } rows[] = {
-        {"beside the executable, as always", kWritable, kWritable, true, false, -1, all_four, none,
-         kSaved, 0},
-        {"unwritable folder: the user's own file", kMissing, kWritable, true, false, -1, none,
-         all_four, kSaved, 0},
-        {"the user's file, once there, keeps the settings", kWritable, kWritable, true, true, -1,
-         admin, all_four, kSaved, 0},
-        {"unwritable folder, no APPDATA", kMissing, kWritable, false, false, -1, none, none,
-         kExecutableFile, ERROR_PATH_NOT_FOUND},
-        {"both unwritable", kMissing, kMissing, true, false, -1, none, none, kUserFile,
-         ERROR_PATH_NOT_FOUND},
-        {"the disk fills after two keys", kWritable, kWritable, true, false, 2,
-         "[Setting]\r\nPolygon=7\r\nPoint=3\r\n", none, kUserFile, ERROR_DISK_FULL},
-        {"the user's file fills the disk: nothing half-written is left", kMissing, kWritable, true,
-         false, 2, none, none, kUserFile, ERROR_DISK_FULL},
+        {"beside the executable, as always", kWritable, kWritable, true, kNothing, -1, -1, all_four,
+         none, true, ""},
+        {"unwritable folder: the user's own file", kMissing, kWritable, true, kNothing, -1, -1,
+         none, all_four, true, "executable: path not found"},
+        {"a read-only file: the user's own file", kWritable, kWritable, true, kReadOnly, -1, -1,
+         admin, all_four, true, "executable: access denied"},
+        {"the user's file, once there, keeps the settings", kWritable, kWritable, true, kUserFile,
+         -1, -1, admin, all_four, true, ""},
+        {"the user's folder, gone since the load, is made again", kWritable, kWritable, true,
+         kUserFolderGoneAfterLoad, -1, -1, admin, all_four, true, ""},
+        {"unwritable folder, no APPDATA", kMissing, kWritable, false, kNothing, -1, -1, none, none,
+         false, "executable: path not found"},
+        {"both unwritable", kMissing, kMissing, true, kNothing, -1, -1, none, none, false,
+         "executable: path not found; user: path not found"},
+        {"the disk is full for a moment after two keys: put back, then the user's file", kWritable,
+         kWritable, true, kNothing, 2, 1, admin, all_four, true, "executable: disk full"},
+        {"the disk stays full after two keys: nothing to put back with, and said so", kWritable,
+         kWritable, true, kNothing, 2, -1, mix, none, false,
+         "executable: disk full, mixed; user: disk full"},
+        {"the user's file fills the disk: the file and the folder made for it go", kMissing,
+         kWritable, true, kNothing, 2, -1, none, none, false,
+         "executable: path not found; user: disk full"},
+        {"a user's folder that was there stays", kMissing, kWritable, true, kEmptyUserFolder, 0, -1,
+         none, none, false, "executable: disk full; user: disk full"},
     };
     for (const auto &row : rows) {
         SCOPED_TRACE(row.what);
         Place(row.executable, row.appdata);
+        const std::string user_folder = appdata_dir_ + "/Frellis";
         if (row.executable == kWritable)
             Write(ExecutableIni(), admin);
-        if (row.user_file_before) {
-            mkdir((appdata_dir_ + "/Frellis").c_str(), 0777);
+        if (row.before == kReadOnly)
+            SetFileAttributesA(WindowsPath(ExecutableIni()).c_str(), FILE_ATTRIBUTE_READONLY);
+        if (row.before != kNothing && row.before != kReadOnly)
+            mkdir(user_folder.c_str(), 0777);
+        if (row.before == kUserFile || row.before == kUserFolderGoneAfterLoad)
             Write(UserIni(), "[Setting]\r\nPolygon=4\r\n");
-        }
         if (!row.with_appdata)
             unsetenv("APPDATA");
         LoadSettings();
+        if (row.before == kUserFolderGoneAfterLoad)
+            std::system(("rm -r '" + user_folder + "'").c_str());
         saver_settings = {7, 9, 3, 20};
-        headless::SetWritesBeforeDiskFull(row.writes_before_disk_full);
+        headless::SetWritesBeforeDiskFull(row.writes_before_disk_full, row.failing_writes);
         SaveFailure failure = {};
-        EXPECT_EQ(SaveSettings(&failure), row.failure == kSaved ? 1 : 0);
+        EXPECT_EQ(SaveSettings(&failure), row.saved ? 1 : 0);
         headless::SetWritesBeforeDiskFull(-1);
         EXPECT_EQ(Read(ExecutableIni()), row.executable_ini);
         EXPECT_EQ(Read(UserIni()), row.user_ini);
-        if (row.failure != kSaved) {
-            EXPECT_EQ(failure.error, row.error);
-            EXPECT_EQ(std::string(failure.path),
-                      WindowsPath(row.failure == kUserFile ? UserIni() : ExecutableIni()));
-        } else {
+        EXPECT_EQ(Failures(failure), row.failures);
+        // No empty folder of ours is left behind; one that was there before stays.
+        struct stat folder;
+        EXPECT_EQ(stat(user_folder.c_str(), &folder) == 0,
+                  row.user_ini != none || row.before == kEmptyUserFolder);
+        if (row.saved) {
             // The next load reads back exactly what was saved.
             saver_settings = {};
             LoadSettings();

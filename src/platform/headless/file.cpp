@@ -1,5 +1,6 @@
 // KERNEL32's files, folders and errors on the host's file system: GetFileAttributesA,
-// CreateDirectoryA, DeleteFileA, the last-error value and FormatMessageA with the system's
+// SetFileAttributesA (the read-only attribute is the host's write permission), CreateDirectoryA,
+// RemoveDirectoryA, DeleteFileA, the last-error value and FormatMessageA with the system's
 // English texts for the errors that these calls report.
 #include "platform/headless/file.h"
 
@@ -13,41 +14,29 @@
 namespace {
 
 DWORD last_error = ERROR_SUCCESS;
-int writes_before_disk_full = -1;
+int writes_before_disk_full = -1, disk_full_writes = -1, disk_writes = 0;
 
-struct ErrorText {
-    DWORD code;
-    const char *text;
-};
-// The texts a Windows system in English gives for the errors the headless calls report.
-const ErrorText error_texts[] = {
-    {ERROR_SUCCESS, "The operation completed successfully."},
-    {ERROR_FILE_NOT_FOUND, "The system cannot find the file specified."},
-    {ERROR_PATH_NOT_FOUND, "The system cannot find the path specified."},
-    {ERROR_ACCESS_DENIED, "Access is denied."},
-    {ERROR_WRITE_PROTECT, "The media is write protected."},
-    {ERROR_DISK_FULL, "There is not enough space on the disk."},
-    {ERROR_ALREADY_EXISTS, "Cannot create a file when that file already exists."},
-    {ERROR_FILENAME_EXCED_RANGE, "The filename or extension is too long."},
-};
-
-// The host's errors as Windows reports them; any other is "access denied".
+// The errors the headless calls report: the host's errors that stand for each (-1: none) and the
+// text a Windows system in English gives. Any other host error is "access denied".
 const struct {
-    int error_number;
-    DWORD error;
-} host_errors[] = {{0, ERROR_SUCCESS},
-                   {ENOENT, ERROR_PATH_NOT_FOUND},
-                   {ENOTDIR, ERROR_PATH_NOT_FOUND},
-                   {EROFS, ERROR_WRITE_PROTECT},
-                   {ENOSPC, ERROR_DISK_FULL},
-                   {EDQUOT, ERROR_DISK_FULL},
-                   {EEXIST, ERROR_ALREADY_EXISTS},
-                   {ENAMETOOLONG, ERROR_FILENAME_EXCED_RANGE}};
+    DWORD code;
+    int host_errors[2];
+    const char *text;
+} errors[] = {
+    {ERROR_SUCCESS, {0, -1}, "The operation completed successfully."},
+    {ERROR_FILE_NOT_FOUND, {-1, -1}, "The system cannot find the file specified."},
+    {ERROR_PATH_NOT_FOUND, {ENOENT, ENOTDIR}, "The system cannot find the path specified."},
+    {ERROR_ACCESS_DENIED, {-1, -1}, "Access is denied."},
+    {ERROR_WRITE_PROTECT, {EROFS, -1}, "The media is write protected."},
+    {ERROR_DISK_FULL, {ENOSPC, EDQUOT}, "There is not enough space on the disk."},
+    {ERROR_ALREADY_EXISTS, {EEXIST, -1}, "Cannot create a file when that file already exists."},
+    {ERROR_FILENAME_EXCED_RANGE, {ENAMETOOLONG, -1}, "The filename or extension is too long."},
+};
 
 DWORD ErrorFromErrno(int error_number) {
-    for (const auto &entry : host_errors)
-        if (entry.error_number == error_number)
-            return entry.error;
+    for (const auto &entry : errors)
+        if (entry.host_errors[0] == error_number || entry.host_errors[1] == error_number)
+            return entry.code;
     return ERROR_ACCESS_DENIED;
 }
 
@@ -85,15 +74,12 @@ namespace headless {
 
 void ResetFiles() {
     last_error = ERROR_SUCCESS;
-    writes_before_disk_full = -1;
+    SetWritesBeforeDiskFull(-1);
 }
 
 std::string HostPath(const char *windows_path) {
     std::string path = windows_path;
-    for (char &c : path) {
-        if (c == '\\')
-            c = '/';
-    }
+    std::replace(path.begin(), path.end(), '\\', '/');
     return path;
 }
 
@@ -110,16 +96,18 @@ void SetLastErrorFromErrno(int error_number) {
     last_error = ErrorFromErrno(error_number);
 }
 
-void SetWritesBeforeDiskFull(int writes) {
+void SetWritesBeforeDiskFull(int writes, int failing_writes) {
     writes_before_disk_full = writes;
+    disk_full_writes = failing_writes;
+    disk_writes = 0;
 }
 
 bool TakeDiskWrite() {
-    if (writes_before_disk_full == 0)
-        return Failure(ERROR_DISK_FULL);
-    if (writes_before_disk_full > 0)
-        --writes_before_disk_full;
-    return true;
+    const int write = disk_writes++;
+    if (writes_before_disk_full < 0 || write < writes_before_disk_full ||
+        (disk_full_writes >= 0 && write >= writes_before_disk_full + disk_full_writes))
+        return true;
+    return Failure(ERROR_DISK_FULL);
 }
 
 } // namespace headless
@@ -132,15 +120,26 @@ DWORD WINAPI GetFileAttributesA(LPCSTR file_name) {
     struct stat info;
     if (!Succeeded(file_name, file_name && stat(headless::HostPath(file_name).c_str(), &info) == 0))
         return INVALID_FILE_ATTRIBUTES;
-    return S_ISDIR(info.st_mode) ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_NORMAL;
+    return S_ISDIR(info.st_mode) ? FILE_ATTRIBUTE_DIRECTORY
+           : info.st_mode & 0222 ? FILE_ATTRIBUTE_NORMAL
+                                 : FILE_ATTRIBUTE_READONLY;
+}
+
+BOOL WINAPI SetFileAttributesA(LPCSTR file_name, DWORD attributes) {
+    const std::string path = file_name ? headless::HostPath(file_name) : std::string();
+    struct stat info;
+    return Succeeded(file_name, file_name && stat(path.c_str(), &info) == 0 &&
+                                    chmod(path.c_str(), attributes & FILE_ATTRIBUTE_READONLY
+                                                            ? info.st_mode & ~0222
+                                                            : info.st_mode | 0200) == 0);
 }
 
 BOOL WINAPI CreateDirectoryA(LPCSTR path, void *) {
-    if (path == nullptr || mkdir(headless::HostPath(path).c_str(), 0777) != 0) {
-        headless::SetLastErrorFromErrno(path == nullptr ? ENOENT : errno);
-        return FALSE;
-    }
-    return TRUE;
+    return Succeeded(path, path && mkdir(headless::HostPath(path).c_str(), 0777) == 0);
+}
+
+BOOL WINAPI RemoveDirectoryA(LPCSTR path) {
+    return Succeeded(path, path && rmdir(headless::HostPath(path).c_str()) == 0);
 }
 
 BOOL WINAPI DeleteFileA(LPCSTR file_name) {
@@ -153,7 +152,7 @@ DWORD WINAPI FormatMessageA(DWORD flags, const void *, DWORD message_id, DWORD, 
                             DWORD size, void *) {
     if (!(flags & FORMAT_MESSAGE_FROM_SYSTEM) || buffer == nullptr)
         return Failure(ERROR_INVALID_PARAMETER);
-    for (const ErrorText &entry : error_texts) {
+    for (const auto &entry : errors) {
         if (entry.code != message_id)
             continue;
         const std::string text = std::string(entry.text) + "\r\n";

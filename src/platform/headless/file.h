@@ -22,9 +22,10 @@ DWORD CopyText(const std::string &text, char *buffer, size_t size);
 // Sets the last-error value for a failed host call, from its errno.
 void SetLastErrorFromErrno(int error_number);
 
-// The disk fills up: after this many more successful file writes, every write fails with
-// ERROR_DISK_FULL. Negative (after a reset) means no limit.
-void SetWritesBeforeDiskFull(int writes);
+// The disk fills up: after this many more successful file writes, the next failing_writes writes
+// fail with ERROR_DISK_FULL (negative: every write from then on), as when another program frees
+// room again. Negative writes (after a reset) means no limit.
+void SetWritesBeforeDiskFull(int writes, int failing_writes = -1);
 // Asked by every writer before it writes: false (and ERROR_DISK_FULL) once the disk is full.
 bool TakeDiskWrite();
 

@@ -2,7 +2,7 @@
 // names match without letter case and without the blanks around them; values lose their
 // surrounding blanks and one pair of enclosing quotes, as the real functions do. A write replaces
 // the whole file atomically (a new file beside it, then rename), so a crash or a full disk never
-// leaves a half-written file, and every other line stays as it was.
+// leaves a half-written file, and every other line stays as it was. A read-only file is refused.
 #include "platform/headless/file.h"
 
 #include <errno.h>
@@ -120,7 +120,7 @@ bool FindKey(const std::vector<Line> &lines, size_t header, size_t end, const ch
 }
 
 // Fails with the last-error value set from what the host reported.
-bool ReplaceFile(const std::string &path, const std::string &contents) {
+bool ReplaceFile(const std::string &path, const std::string &contents, mode_t mode) {
     if (!headless::TakeDiskWrite())
         return false;
     std::string temporary = path + ".XXXXXX";
@@ -134,8 +134,6 @@ bool ReplaceFile(const std::string &path, const std::string &contents) {
     int error = wrote < 0 ? errno : 0;
     if (wrote >= 0 && static_cast<size_t>(wrote) < contents.size())
         error = ENOSPC;
-    struct stat original;
-    mode_t mode = stat(path.c_str(), &original) == 0 ? original.st_mode & 07777 : 0644;
     if (error == 0 && (fchmod(fd, mode) != 0 || fsync(fd) != 0))
         error = errno;
     if (close(fd) != 0 && error == 0)
@@ -168,8 +166,10 @@ BOOL WINAPI WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR text, 
         return FALSE;
     const std::string path = headless::HostPath(file_name);
     std::string contents;
-    if (!ReadFile(path, &contents) && access(path.c_str(), F_OK) == 0) {
-        headless::SetLastErrorFromErrno(errno);
+    struct stat info;
+    const bool exists = stat(path.c_str(), &info) == 0;
+    if (exists && (!(info.st_mode & 0222) || !ReadFile(path, &contents))) {
+        headless::SetLastErrorFromErrno(info.st_mode & 0222 ? errno : EACCES);
         return FALSE;
     }
     std::vector<Line> lines = SplitLines(contents);
@@ -208,5 +208,5 @@ BOOL WINAPI WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR text, 
     std::string updated;
     for (const Line &line : lines)
         updated += line.text + line.ending;
-    return ReplaceFile(path, updated) ? TRUE : FALSE;
+    return ReplaceFile(path, updated, exists ? info.st_mode & 07777 : 0644) ? TRUE : FALSE;
 }

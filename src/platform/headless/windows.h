@@ -260,6 +260,7 @@ typedef LONG(WINAPI *LPTOP_LEVEL_EXCEPTION_FILTER)(EXCEPTION_POINTERS *);
 #define ERROR_MORE_DATA 234L
 #define ERROR_MR_MID_NOT_FOUND 317L
 #define INVALID_FILE_ATTRIBUTES ((DWORD)-1)
+#define FILE_ATTRIBUTE_READONLY 0x00000001
 #define FILE_ATTRIBUTE_DIRECTORY 0x00000010
 #define FILE_ATTRIBUTE_NORMAL 0x00000080
 #define FORMAT_MESSAGE_IGNORE_INSERTS 0x00000200
@@ -292,7 +293,9 @@ LONG WINAPI UnhandledExceptionFilter(EXCEPTION_POINTERS *info);
 // KERNEL32: files, folders and errors (file.cpp).
 DWORD WINAPI GetLastError();
 DWORD WINAPI GetFileAttributesA(LPCSTR file_name);
+BOOL WINAPI SetFileAttributesA(LPCSTR file_name, DWORD attributes);
 BOOL WINAPI CreateDirectoryA(LPCSTR path, void *security);
+BOOL WINAPI RemoveDirectoryA(LPCSTR path);
 BOOL WINAPI DeleteFileA(LPCSTR file_name);
 DWORD WINAPI FormatMessageA(DWORD flags, const void *source, DWORD message_id, DWORD language_id,
                             LPSTR buffer, DWORD size, void *arguments);
