@@ -114,11 +114,13 @@ void ConfirmConfigDialog(HWND dialog) {
         saver_settings.*setting_keys[i].field = ParseDecimal(text);
     }
     SaveFailure failure = {};
-    if (!SaveSettings(&failure)) {
+    const bool saved = SaveSettings(&failure) != 0;
+    // A save that landed in the user's own file still tells of a file beside the executable that
+    // could not be put back: other users read that one.
+    if (!saved || (failure.count > 0 && failure.files[0].mixed))
         ReportSaveFailure(dialog, failure);
-        return;
-    }
-    PostMessageA(dialog, WM_CLOSE, 1, 0);
+    if (saved)
+        PostMessageA(dialog, WM_CLOSE, 1, 0);
 }
 
 } // namespace
