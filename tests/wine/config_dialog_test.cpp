@@ -1,0 +1,247 @@
+// The configuration dialog on the real dialog manager and up-down controls: template 2003 from
+// this executable's resources with ConfigDialogProc, driven from inside its modal loop.
+#include <string>
+#include <vector>
+
+#include "settings/config_dialog.h"
+#include "wine/script_timer.h"
+#include "wine/wine_fixture.h"
+
+namespace {
+
+using wine_test::RunScripted;
+using wine_test::Step;
+using wine_test::StoredSetting;
+using Texts = std::vector<std::string>;
+
+constexpr int kFigures = FRELLIS_POLYGON_EDIT;
+constexpr int kCorners = FRELLIS_POINT_EDIT;
+constexpr int kLines = FRELLIS_LINE_EDIT;
+constexpr int kSpeed = FRELLIS_SPEED_EDIT;
+// The boxes in the order the dialog's rows list them: figures, corners, lines, speed.
+constexpr int kBoxes[] = {kFigures, kCorners, kLines, kSpeed};
+
+BOOL CALLBACK FindDialog(HWND window, LPARAM found) {
+    char class_name[16] = {};
+    GetClassNameA(window, class_name, sizeof class_name);
+    if (std::string(class_name) != "#32770")
+        return TRUE;
+    *reinterpret_cast<HWND *>(found) = window;
+    return FALSE;
+}
+
+// The dialog this thread shows.
+HWND Dialog() {
+    HWND dialog = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), FindDialog, reinterpret_cast<LPARAM>(&dialog));
+    return dialog;
+}
+
+std::string BoxText(int box) {
+    char text[32] = {};
+    GetDlgItemTextA(Dialog(), box, text, sizeof text);
+    return text;
+}
+
+Texts Shown() {
+    Texts texts;
+    for (int box : kBoxes)
+        texts.push_back(BoxText(box));
+    return texts;
+}
+
+void CloseBox() {
+    SendMessageA(Dialog(), WM_SYSCOMMAND, SC_CLOSE, 0);
+}
+
+void ClickOk() {
+    SendDlgItemMessageA(Dialog(), IDOK, BM_CLICK, 0, 0);
+}
+
+void PressKey(int box, WPARAM key) {
+    HWND edit = GetDlgItem(Dialog(), box);
+    SendMessageA(edit, WM_KEYDOWN, key, 1);
+    SendMessageA(edit, WM_KEYUP, key, 0xC0000001);
+}
+
+class ConfigDialog : public wine_test::WineTest {
+  protected:
+    // Runs the dialog with the steps inside its modal loop; the last one ends it.
+    static INT_PTR Run(std::vector<Step> steps) {
+        const Step rescue = [] { EndDialog(Dialog(), -2); };
+        return RunScripted(steps, rescue, [] {
+            return DialogBoxParamA(module_instance, MAKEINTRESOURCEA(kConfigDialogTemplate),
+                                   nullptr, ConfigDialogProc, 0);
+        });
+    }
+
+    // What the boxes show when the dialog opens; the close box then ends it.
+    static Texts Opened() {
+        Texts texts;
+        EXPECT_EQ(Run({[&] { texts = Shown(); }, CloseBox}), 0);
+        return texts;
+    }
+};
+
+// The stored settings, each clamped into its range, shown through up-downs that hold the ranges.
+TEST_F(ConfigDialog, OpensWithTheStoredSettingsWithinTheirRanges) {
+    const struct {
+        const char *file;
+        Texts shown;
+    } rows[] = {
+        {"", {"2", "4", "16", "10"}},
+        {"[Setting]\r\nPolygon=5\r\nPoint=7\r\nLine=30\r\nSpeed=3\r\n", {"5", "7", "30", "3"}},
+        {"[Setting]\r\nPolygon=99\r\nPoint=1\r\nLine=33\r\nSpeed=0\r\n", {"8", "2", "32", "1"}},
+    };
+    const struct {
+        int updown, minimum, maximum;
+    } ranges[] = {
+        {FRELLIS_POLYGON_UPDOWN, 1, 8},
+        {FRELLIS_POINT_UPDOWN, 2, 8},
+        {FRELLIS_LINE_UPDOWN, 1, 32},
+        {FRELLIS_SPEED_UPDOWN, 1, 20},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.file);
+        wine_test::WriteSettingsFile(row.file);
+        Texts shown;
+        EXPECT_EQ(Run({[&] {
+                           shown = Shown();
+                           for (const auto &range : ranges) {
+                               int minimum = 0, maximum = 0;
+                               SendDlgItemMessageA(Dialog(), range.updown, UDM_GETRANGE32,
+                                                   reinterpret_cast<WPARAM>(&minimum),
+                                                   reinterpret_cast<LPARAM>(&maximum));
+                               EXPECT_EQ(minimum, range.minimum) << range.updown;
+                               EXPECT_EQ(maximum, range.maximum) << range.updown;
+                           }
+                           EXPECT_EQ(GetFocus(), GetDlgItem(Dialog(), IDOK));
+                       },
+                       CloseBox}),
+                  0);
+        EXPECT_EQ(shown, row.shown);
+    }
+}
+
+// OK writes all four keys as the boxes hold them, unclamped, and ends the dialog with 1; the next
+// opening shows them clamped.
+TEST_F(ConfigDialog, OkWritesAllFourAndEndsWithOne) {
+    const struct {
+        int box; // 0: nothing typed
+        const char *typed;
+        const char *key;
+        const char *written;
+        Texts reopened;
+    } rows[] = {
+        {0, "", "Polygon", "2", {"2", "4", "16", "10"}},
+        {kFigures, "99", "Polygon", "99", {"8", "4", "16", "10"}},
+        {kSpeed, "", "Speed", "0", {"2", "4", "16", "1"}},
+        {kCorners, "12345678901", "Point", "0", {"2", "2", "16", "10"}},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(std::string(row.key) + " typed as \"" + row.typed + "\"");
+        wine_test::WriteSettingsFile("");
+        EXPECT_EQ(Run({[&] {
+                           if (row.box != 0)
+                               SetDlgItemTextA(Dialog(), row.box, row.typed);
+                       },
+                       ClickOk}),
+                  1);
+        EXPECT_EQ(StoredSetting(row.key), row.written);
+        for (const char *key : {"Polygon", "Point", "Line", "Speed"})
+            EXPECT_NE(StoredSetting(key), "(none)") << key;
+        EXPECT_EQ(Opened(), row.reopened);
+    }
+}
+
+// Escape (Cancel) leaves the dialog open; the close box ends it with 0; neither writes, whatever
+// was typed.
+TEST_F(ConfigDialog, OtherWaysOutWriteNothing) {
+    wine_test::WriteSettingsFile("[Setting]\r\nPolygon=3\r\n");
+    const FILETIME written = wine_test::SettingsFileWritten();
+    HWND dialog = nullptr;
+    EXPECT_EQ(Run({[&] {
+                       dialog = Dialog();
+                       SetDlgItemTextA(dialog, kFigures, "5");
+                       PostMessageA(GetDlgItem(dialog, IDOK), WM_KEYDOWN, VK_ESCAPE, 1);
+                   },
+                   [&] {
+                       EXPECT_EQ(Dialog(), dialog);
+                       EXPECT_TRUE(IsWindowVisible(dialog));
+                       SendMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+                   },
+                   [&] { EXPECT_EQ(Dialog(), dialog); }, CloseBox}),
+              0);
+    const FILETIME after = wine_test::SettingsFileWritten();
+    EXPECT_EQ(CompareFileTime(&written, &after), 0);
+    EXPECT_EQ(StoredSetting("Polygon"), "3");
+    EXPECT_EQ(StoredSetting("Point"), "(none)");
+}
+
+// The arrow keys in a box step its up-down, which stops at the ends of its range.
+TEST_F(ConfigDialog, ArrowsStopAtTheRangeEnds) {
+    wine_test::WriteSettingsFile("[Setting]\r\nPolygon=8\r\nPoint=2\r\nLine=32\r\nSpeed=1\r\n");
+    const struct {
+        int box;
+        WPARAM toward_end;
+        const char *at_end;
+        WPARAM back;
+        const char *stepped;
+    } rows[] = {
+        {kFigures, VK_UP, "8", VK_DOWN, "7"},
+        {kCorners, VK_DOWN, "2", VK_UP, "3"},
+        {kLines, VK_UP, "32", VK_DOWN, "31"},
+        {kSpeed, VK_DOWN, "1", VK_UP, "2"},
+    };
+    EXPECT_EQ(Run({[&] {
+                       for (const auto &row : rows) {
+                           PressKey(row.box, row.toward_end);
+                           EXPECT_EQ(BoxText(row.box), row.at_end) << row.box;
+                           PressKey(row.box, row.back);
+                           EXPECT_EQ(BoxText(row.box), row.stepped) << row.box;
+                       }
+                   },
+                   CloseBox}),
+              0);
+}
+
+// A click on the dialog's background, or on a label, which lets clicks through, gives OK the
+// focus back.
+TEST_F(ConfigDialog, AClickBesideTheControlsFocusesOk) {
+    EXPECT_EQ(Run({[] {
+                       HWND dialog = Dialog();
+                       SetFocus(GetDlgItem(dialog, kSpeed));
+                       SendMessageA(dialog, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+                       EXPECT_EQ(GetFocus(), GetDlgItem(dialog, IDOK));
+                   },
+                   CloseBox}),
+              0);
+}
+
+// The dialog opens centred over the window in the foreground, halves truncated toward zero.
+TEST_F(ConfigDialog, OpensCentredOverTheForegroundWindow) {
+    WNDCLASSA window_class = {};
+    window_class.lpfnWndProc = DefWindowProcA;
+    window_class.hInstance = module_instance;
+    window_class.lpszClassName = "DialogOwner";
+    RegisterClassA(&window_class);
+    const RECT frames[] = {{100, 50, 501, 351}, {-101, -51, 0, 0}};
+    for (const RECT &frame : frames) {
+        SCOPED_TRACE(std::to_string(frame.left) + "," + std::to_string(frame.top));
+        HWND window = CreateWindowExA(0, "DialogOwner", "Owner", WS_POPUP | WS_VISIBLE, frame.left,
+                                      frame.top, frame.right - frame.left, frame.bottom - frame.top,
+                                      nullptr, nullptr, module_instance, nullptr);
+        SetForegroundWindow(window);
+        ASSERT_EQ(GetForegroundWindow(), window);
+        RECT rect = {};
+        Run({[&] { GetWindowRect(Dialog(), &rect); }, CloseBox});
+        const int width = rect.right - rect.left;
+        const int height = rect.bottom - rect.top;
+        EXPECT_EQ(rect.left, (frame.left + frame.right - width) / 2);
+        EXPECT_EQ(rect.top, (frame.top + frame.bottom - height) / 2);
+        DestroyWindow(window);
+    }
+    UnregisterClassA("DialogOwner", module_instance);
+}
+
+} // namespace
