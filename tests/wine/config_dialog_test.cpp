@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "host/saver_main.h"
 #include "settings/config_dialog.h"
 #include "wine/script_timer.h"
 #include "wine/wine_fixture.h"
@@ -66,10 +67,20 @@ void PressKey(int box, WPARAM key) {
 
 class ConfigDialog : public wine_test::WineTest {
   protected:
-    // Runs the dialog with the steps inside its modal loop; the last one ends it.
+    void TearDown() override {
+        UnregisterClassA("DialogOwner", module_instance);
+        WineTest::TearDown();
+    }
+
+    // Runs open (which shows the dialog and returns its result) with the steps inside the
+    // dialog's modal loop; the last one ends it.
+    template <typename Open> static auto RunIn(std::vector<Step> steps, Open open) {
+        return RunScripted(
+            std::move(steps), [] { EndDialog(Dialog(), -2); }, open);
+    }
+
     static INT_PTR Run(std::vector<Step> steps) {
-        const Step rescue = [] { EndDialog(Dialog(), -2); };
-        return RunScripted(steps, rescue, [] {
+        return RunIn(std::move(steps), [] {
             return DialogBoxParamA(module_instance, MAKEINTRESOURCEA(kConfigDialogTemplate),
                                    nullptr, ConfigDialogProc, 0);
         });
@@ -218,19 +229,53 @@ TEST_F(ConfigDialog, AClickBesideTheControlsFocusesOk) {
               0);
 }
 
-// The dialog opens centred over the window in the foreground, halves truncated toward zero.
-TEST_F(ConfigDialog, OpensCentredOverTheForegroundWindow) {
+HWND CreateOwnerWindow(const char *title, const RECT &frame) {
     WNDCLASSA window_class = {};
     window_class.lpfnWndProc = DefWindowProcA;
     window_class.hInstance = module_instance;
     window_class.lpszClassName = "DialogOwner";
     RegisterClassA(&window_class);
+    return CreateWindowExA(0, "DialogOwner", title, WS_POPUP | WS_VISIBLE, frame.left, frame.top,
+                           frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr,
+                           module_instance, nullptr);
+}
+
+// The configuration mode's owner by command line, and the dialog's result as the mode's.
+TEST_F(ConfigDialog, ConfigurationModeOwnerAndResult) {
+    HWND foreground = CreateOwnerWindow("Foreground", {0, 0, 200, 100});
+    HWND settings = CreateOwnerWindow("Settings", {300, 0, 500, 100});
+    const std::string handle = std::to_string(reinterpret_cast<uintptr_t>(settings));
+    const struct {
+        std::string tail;
+        HWND owner;
+        bool confirm;
+    } rows[] = {
+        {"", nullptr, true},
+        {"/c", foreground, false},
+        {"/c:" + handle, settings, true},
+        {"/c " + handle, foreground, false},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE("\"" + row.tail + "\"");
+        // Closing a dialog activates its owner; every row starts from the same foreground.
+        SetForegroundWindow(foreground);
+        HWND owner = nullptr;
+        const Step end = row.confirm ? Step(ClickOk) : Step(CloseBox);
+        const int result = RunIn({[&] { owner = GetWindow(Dialog(), GW_OWNER); }, end},
+                                 [&] { return SaverMain(module_instance, row.tail.c_str()); });
+        EXPECT_EQ(result, row.confirm ? 1 : 0);
+        EXPECT_EQ(owner, row.owner);
+    }
+    DestroyWindow(settings);
+    DestroyWindow(foreground);
+}
+
+// The dialog opens centred over the window in the foreground, halves truncated toward zero.
+TEST_F(ConfigDialog, OpensCentredOverTheForegroundWindow) {
     const RECT frames[] = {{100, 50, 501, 351}, {-101, -51, 0, 0}};
     for (const RECT &frame : frames) {
         SCOPED_TRACE(std::to_string(frame.left) + "," + std::to_string(frame.top));
-        HWND window = CreateWindowExA(0, "DialogOwner", "Owner", WS_POPUP | WS_VISIBLE, frame.left,
-                                      frame.top, frame.right - frame.left, frame.bottom - frame.top,
-                                      nullptr, nullptr, module_instance, nullptr);
+        HWND window = CreateOwnerWindow("Owner", frame);
         SetForegroundWindow(window);
         ASSERT_EQ(GetForegroundWindow(), window);
         RECT rect = {};
@@ -241,7 +286,6 @@ TEST_F(ConfigDialog, OpensCentredOverTheForegroundWindow) {
         EXPECT_EQ(rect.top, (frame.top + frame.bottom - height) / 2);
         DestroyWindow(window);
     }
-    UnregisterClassA("DialogOwner", module_instance);
 }
 
 } // namespace
