@@ -33,18 +33,6 @@ LRESULT CALLBACK HostProc(HWND window, UINT message, WPARAM wparam, LPARAM lpara
     return DefWindowProcA(window, message, wparam, lparam);
 }
 
-HWND CreatePlainWindow(const char *class_name, WNDPROC procedure, const char *title,
-                       const RECT &rect) {
-    WNDCLASSA window_class = {};
-    window_class.lpfnWndProc = procedure;
-    window_class.hInstance = module_instance;
-    window_class.lpszClassName = class_name;
-    RegisterClassA(&window_class);
-    return CreateWindowExA(0, class_name, title, WS_POPUP | WS_VISIBLE, rect.left, rect.top,
-                           rect.right - rect.left, rect.bottom - rect.top, nullptr, nullptr,
-                           module_instance, nullptr);
-}
-
 std::string Title(HWND window) {
     char text[64] = {};
     GetWindowTextA(window, text, sizeof text);
@@ -61,7 +49,7 @@ class SaverWindow : public wine_test::WineTest {
     void SetUp() override {
         WineTest::SetUp();
         host_messages.clear();
-        host_ = CreatePlainWindow("PreviewHost", HostProc, "Display", kHostRect);
+        host_ = wine_test::CreatePopup("PreviewHost", HostProc, "Display", kHostRect);
     }
 
     void TearDown() override {
@@ -146,8 +134,9 @@ TEST_F(SaverWindow, RunMakesTheWindowAndEndsWithIt) {
 // A full-screen start while a saver window titled "Screen Saver" exists brings that one to the
 // front and ends at once with 0, making nothing.
 TEST_F(SaverWindow, SecondFullScreenRunBringsTheFirstToTheFront) {
-    HWND first = CreatePlainWindow(kSaverClass, DefWindowProcA, "Screen Saver", {0, 0, 64, 48});
-    HWND other = CreatePlainWindow("Other", DefWindowProcA, "Other", {80, 0, 144, 48});
+    HWND first =
+        wine_test::CreatePopup(kSaverClass, DefWindowProcA, "Screen Saver", {0, 0, 64, 48});
+    HWND other = wine_test::CreatePopup("Other", DefWindowProcA, "Other", {80, 0, 144, 48});
     SetForegroundWindow(other);
     EXPECT_EQ(RunSaverWindow(nullptr), 0);
     EXPECT_EQ(saver_window, nullptr);

@@ -48,6 +48,20 @@ inline FILETIME SettingsFileWritten() {
     return data.ftLastWriteTime;
 }
 
+// A visible borderless window of the test's own, its class registered on the way (the test
+// unregisters it).
+inline HWND CreatePopup(const char *class_name, WNDPROC procedure, const char *title,
+                        const RECT &rect) {
+    WNDCLASSA window_class = {};
+    window_class.lpfnWndProc = procedure;
+    window_class.hInstance = module_instance;
+    window_class.lpszClassName = class_name;
+    RegisterClassA(&window_class);
+    return CreateWindowExA(0, class_name, title, WS_POPUP | WS_VISIBLE, rect.left, rect.top,
+                           rect.right - rect.left, rect.bottom - rect.top, nullptr, nullptr,
+                           module_instance, nullptr);
+}
+
 class WineTest : public ::testing::Test {
   protected:
     void SetUp() override {
