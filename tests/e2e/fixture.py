@@ -1,6 +1,6 @@
 """The e2e run's fixtures, as CTest runs them around the scenarios:
 
-  fixture.py build    builds the run's saver (and the Win32 platform tests) with its build's
+  fixture.py build    builds the run's saver (and the Windows test executables) with its build's
                       toolchain into FRELLIS_BUILD_DIR
   fixture.py setup    starts a private Xvfb with openbox, boots a private Wine prefix, builds the
                       stand-in components and records the run in state.json
