@@ -1,7 +1,8 @@
 """The saver's tick rate and CPU use under Wine at 1920x1080 and 3840x2160, at the default and the
 largest settings, once copying to the window only what each tick changed and once copying the
 whole surface (FRELLIS_WHOLE_COPY), beside a window with nothing but a timer of the same period.
-Run by scripts/wine-frame-rate.sh; prints a Markdown table.
+Run by scripts/wine-frame-rate.sh, which builds the saver that reads those variables (preset
+win64-measure) and names its folder in FRELLIS_BUILD_DIR; prints a Markdown table.
 
 How ticks are counted without touching the saver: every tick steps each figure's hue by one on
 the 1536-step wheel, and only the newest outline copy of a figure is drawn at full colour (one
@@ -303,6 +304,11 @@ def main():
     if harness.missing_tools():
         print("missing: " + ", ".join(harness.missing_tools()))
         return 1
+    # The shipped saver ignores the seed and the whole copy, and every row would measure the same.
+    with open(harness.SAVER, "rb") as f:
+        if b"FRELLIS_WHOLE_COPY" not in f.read():
+            print("%s is not a measurement build (cmake --preset win64-measure)" % harness.SAVER)
+            return 1
     started = time.monotonic()
     print("Every saver run seeded with %s.\n" % SEED)
     print("| screen | settings | copy | ticks/s | saver CPU | saver ms/tick | Xvfb CPU |"

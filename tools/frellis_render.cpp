@@ -1,5 +1,5 @@
 // frellis-render: runs the saver's animation off-screen through its own creation and tick code
-// (StartAnimation, AnimationTick) and shows what it looks like: the last frame as PNG, every tick
+// (StartAnimation, StepAnimation) and shows what it looks like: the last frame as PNG, every tick
 // as an animated GIF, or the figures' state as text.
 #include <cstdio>
 #include <ctime>

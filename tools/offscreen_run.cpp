@@ -6,7 +6,11 @@
 
 namespace {
 
-const char kRunClass[] = "FrellisOffscreenRun";
+// Gives back the target and its bitmap.
+void ReleaseTarget(OffscreenRun *run) {
+    DeleteObject(SelectObject(run->target, run->previous_bitmap));
+    DeleteDC(run->target);
+}
 
 } // namespace
 
@@ -16,30 +20,24 @@ bool StartOffscreenRun(const SaverSettings &settings, int width, int height, uin
     ResetSettings();
     ResetAnimation();
     saver_settings = settings;
-    WNDCLASSA window_class = {};
-    window_class.lpfnWndProc = DefWindowProcA;
-    window_class.hInstance = GetModuleHandleA(nullptr);
-    window_class.lpszClassName = kRunClass;
-    RegisterClassA(&window_class);
-    run->window = CreateWindowExA(0, kRunClass, "", WS_POPUP | WS_VISIBLE, 0, 0, width, height,
-                                  nullptr, nullptr, window_class.hInstance, nullptr);
-    if (!run->window)
-        return false;
-    StartAnimation(run->window, seed);
+    run->target = CreateCompatibleDC(nullptr);
+    run->previous_bitmap = static_cast<HBITMAP>(
+        SelectObject(run->target, CreateCompatibleBitmap(run->target, width, height)));
     // A size the platform cannot give a bitmap leaves the 1x1 default one selected.
-    int surface_width = 0, surface_height = 0;
-    headless::SurfacePixels(animation_state.memory_dc, &surface_width, &surface_height);
-    if (surface_width != width || surface_height != height) {
-        StopOffscreenRun(run);
+    int target_width = 0, target_height = 0;
+    headless::SurfacePixels(run->target, &target_width, &target_height);
+    if (target_width != width || target_height != height) {
+        ReleaseTarget(run);
         return false;
     }
+    StartAnimation(run->target, width, height, seed);
     run->width = width;
     run->height = height;
     return true;
 }
 
-void TickOffscreenRun(const OffscreenRun &run) {
-    AnimationTick(run.window);
+void TickOffscreenRun(const OffscreenRun &) {
+    StepAnimation();
 }
 
 const uint32_t *OffscreenPixels(const OffscreenRun &) {
@@ -48,6 +46,6 @@ const uint32_t *OffscreenPixels(const OffscreenRun &) {
 }
 
 void StopOffscreenRun(OffscreenRun *run) {
-    DestroyAnimation(run->window);
-    DestroyWindow(run->window);
+    StopAnimation();
+    ReleaseTarget(run);
 }

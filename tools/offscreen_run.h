@@ -1,6 +1,6 @@
 // Runs the animation off-screen for the render tool and the benchmark through the saver's own
-// creation, tick and destruction (StartAnimation, AnimationTick, DestroyAnimation) on a headless
-// window of W x H, with the given settings and seed in place of the settings file and the clock.
+// start, step and stop (StartAnimation, StepAnimation, StopAnimation), targeting a memory device
+// context of W x H, with the given settings and seed in place of the settings file and the clock.
 // Starting resets the headless platform and the animation, so one run owns the process at a time.
 #pragma once
 
@@ -10,15 +10,16 @@
 #include "settings/settings_store.h"
 
 struct OffscreenRun {
-    HWND window;
+    HDC target;
+    HBITMAP previous_bitmap;
     int width;
     int height;
 };
 
-// False when the surface cannot be made (a size of 0 or too many pixels).
+// False when the target cannot be made (a size of 0 or too many pixels).
 bool StartOffscreenRun(const SaverSettings &settings, int width, int height, uint32_t seed,
                        OffscreenRun *run);
-// One timer tick of the saver.
+// One tick of the saver.
 void TickOffscreenRun(const OffscreenRun &run);
 // The surface as row-major 0x00BBGGRR pixels, width x height of them.
 const uint32_t *OffscreenPixels(const OffscreenRun &run);

@@ -14,7 +14,7 @@ static void PaintBlack(HDC dc) {
 
 // Whole seconds since 1970 modulo 2^32, from the platform's 64-bit clock: the C runtime's time()
 // is 32 bits wide on the 32-bit build and fails from 2038 on, which would seed every run alike.
-static uint32_t CalendarSeed() {
+uint32_t CalendarSeed() {
     constexpr uint64_t kSeconds1601To1970 = 11644473600ull;
     FILETIME now = {};
     GetSystemTimeAsFileTime(&now);
@@ -22,50 +22,69 @@ static uint32_t CalendarSeed() {
     return static_cast<uint32_t>(intervals / 10000000 - kSeconds1601To1970);
 }
 
-void CreateAnimation(HWND window) {
-    LoadSettings();
-    char seed[kNumberTextSize];
-    const DWORD length = GetEnvironmentVariableA(kSeedVariable, seed, sizeof seed);
-    const bool fixed = length > 0 && length < sizeof seed;
-    StartAnimation(window, fixed ? static_cast<uint32_t>(ParseDecimal(seed)) : CalendarSeed());
+UINT AnimationTimerPeriod(int32_t speed) {
+    return static_cast<UINT>(100 / speed);
 }
 
-void StartAnimation(HWND window, uint32_t seed) {
+#ifdef FRELLIS_MEASUREMENT
+// The measurement build (scripts/wine-frame-rate.sh) reads two variables when the window is
+// created, so that runs measured one after the other draw the same figures and can copy the whole
+// surface every tick, the way earlier builds did. The shipped saver reads none.
+static uint32_t CreationSeed() {
+    char seed[kNumberTextSize];
+    const DWORD length = GetEnvironmentVariableA("FRELLIS_SEED", seed, sizeof seed);
+    if (length > 0 && length < sizeof seed)
+        return static_cast<uint32_t>(ParseDecimal(seed));
+    return CalendarSeed();
+}
+
+static bool WholeCopyAsked() {
+    char whole[2];
+    return GetEnvironmentVariableA("FRELLIS_WHOLE_COPY", whole, sizeof whole) > 0;
+}
+#else
+static uint32_t CreationSeed() {
+    return CalendarSeed();
+}
+
+static bool WholeCopyAsked() {
+    return false;
+}
+#endif
+
+void StartAnimation(HDC target, int32_t width, int32_t height, uint32_t seed) {
     AnimationState &s = animation_state;
-    // The saver window has no frame, so its outer rectangle is the area drawn in.
-    RECT rect = {};
-    GetWindowRect(window, &rect);
-    s.surface_width = rect.right - rect.left;
-    s.surface_height = rect.bottom - rect.top;
-    s.window_dc = GetDC(window);
-    s.memory_dc = CreateCompatibleDC(s.window_dc);
-    HBITMAP surface = CreateCompatibleBitmap(s.window_dc, s.surface_width, s.surface_height);
+    s.surface_width = width;
+    s.surface_height = height;
+    s.window_dc = target;
+    s.memory_dc = CreateCompatibleDC(target);
+    HBITMAP surface = CreateCompatibleBitmap(target, width, height);
     s.previous_bitmap = static_cast<HBITMAP>(SelectObject(s.memory_dc, surface));
     // The frames are never cleared as a whole, and a new compatible bitmap's content is not
     // promised to be black on every platform.
     PaintBlack(s.memory_dc);
     SeedRandom(seed);
     InitFigures(saver_settings.figure_count, saver_settings.corner_count,
-                saver_settings.trail_length, s.surface_width, s.surface_height);
+                saver_settings.trail_length, width, height);
     GdiFlush();
-    char whole[2];
-    s.copy_whole_surface = GetEnvironmentVariableA(kWholeCopyVariable, whole, sizeof whole) > 0;
+    s.copy_whole_surface = false;
     s.window_stale = true;
-    const UINT period = static_cast<UINT>(100 / saver_settings.speed);
-    s.timer_id = static_cast<uint32_t>(SetTimer(window, kAnimationTimer, period, nullptr));
+    s.running = true;
 }
 
-void AnimationTick(HWND window) {
+void StepAnimation() {
     AnimationState &s = animation_state;
     RenderFrame(s.memory_dc);
     GdiFlush();
-    // The frame is finished before any of it reaches the window, so the window never shows a
+    // The frame is finished before any of it reaches the target, so the target never shows a
     // half-drawn one.
-    if (s.copy_whole_surface || s.window_stale) {
+    const uint32_t now = GetTickCount();
+    if (s.copy_whole_surface || s.window_stale || now - s.whole_copy_tick >= kWholeCopyPeriodMs) {
         BitBlt(s.window_dc, 0, 0, s.surface_width, s.surface_height, s.memory_dc, 0, 0, SRCCOPY);
         if (!s.copy_whole_surface)
             RememberTrails(s.surface_width, s.surface_height);
         s.window_stale = false;
+        s.whole_copy_tick = now;
         return;
     }
     MarkTick();
@@ -83,9 +102,9 @@ void AnimationTick(HWND window) {
             // costs about half what a look at the message queue does (no round trip to Wine's
             // server); blocks close together share one hand-over.
             GetAsyncKeyState(VK_SHIFT);
-            // Checking for input can run the window's procedure, which may have closed the
-            // window and released the surface.
-            if (!IsWindow(window))
+            // Should checking for input ever run the window's procedure, it may have closed the
+            // window and stopped the animation.
+            if (!s.running)
                 return;
         }
         BitBlt(s.window_dc, c.left, c.top, c.right - c.left, c.bottom - c.top, s.memory_dc, c.left,
@@ -93,14 +112,35 @@ void AnimationTick(HWND window) {
     }
 }
 
-void DestroyAnimation(HWND window) {
+void StopAnimation() {
     AnimationState &s = animation_state;
-    if (s.timer_id != 0)
-        KillTimer(window, s.timer_id);
     // Putting the old bitmap back hands out the surface, which is destroyed with it.
     DeleteObject(SelectObject(s.memory_dc, s.previous_bitmap));
     DeleteDC(s.memory_dc);
-    ReleaseDC(window, s.window_dc);
+    s.running = false;
+}
+
+void CreateAnimation(HWND window) {
+    LoadSettings();
+    const uint32_t seed = CreationSeed();
+    // The saver window has no frame, so its outer rectangle is the area drawn in.
+    RECT rect = {};
+    GetWindowRect(window, &rect);
+    StartAnimation(GetDC(window), rect.right - rect.left, rect.bottom - rect.top, seed);
+    animation_state.copy_whole_surface = WholeCopyAsked();
+    animation_state.timer_id = static_cast<uint32_t>(
+        SetTimer(window, kAnimationTimer, AnimationTimerPeriod(saver_settings.speed), nullptr));
+}
+
+void AnimationTick(HWND) {
+    StepAnimation();
+}
+
+void DestroyAnimation(HWND window) {
+    if (animation_state.timer_id != 0)
+        KillTimer(window, animation_state.timer_id);
+    StopAnimation();
+    ReleaseDC(window, animation_state.window_dc);
 }
 
 LRESULT AnimationProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {

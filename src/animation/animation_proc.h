@@ -1,7 +1,10 @@
-// The animation's message procedure: owns the platform fields of AnimationState (window_dc,
-// memory_dc, previous_bitmap, timer_id). SaverWindowProc forwards every message it does not
-// finish; creation sets the surface and timer up, each WM_TIMER draws one frame, destruction
-// gives everything back. Every message ends in DefaultSaverProc, whose result is returned.
+// The animation's lifecycle: owns the platform fields of AnimationState (window_dc, memory_dc,
+// previous_bitmap, timer_id). Its core draws on any device context: StartAnimation makes an
+// off-screen surface for a target of W x H, StepAnimation draws a frame there and copies what it
+// changed to the target, StopAnimation gives the surface back. AnimationProc, to which
+// SaverWindowProc forwards every message it does not finish, runs the core on the window: started
+// at creation, stepped on each WM_TIMER, stopped at destruction. Every message ends in
+// DefaultSaverProc, whose result is returned. The render tool and the benchmark run the core alone.
 #pragma once
 
 #include <cstdint>
@@ -10,17 +13,26 @@
 
 // The animation's only timer.
 constexpr UINT_PTR kAnimationTimer = 1;
-// Set (to anything) when the window is created, every tick copies the whole surface to the
-// window rather than only the part it changed: the old way, kept for measurement.
-constexpr const char *kWholeCopyVariable = "FRELLIS_WHOLE_COPY";
-// Set to a decimal number when the window is created, it seeds the figures in place of the
-// calendar clock, so that runs measured one after the other draw the same figures.
-constexpr const char *kSeedVariable = "FRELLIS_SEED";
+// However little a tick changes, the target gets the whole surface at least this often, so that
+// pixels it lost without an erase (behind a popup that saved and restored what lay under it, say)
+// come back.
+constexpr DWORD kWholeCopyPeriodMs = 1000;
 
 LRESULT AnimationProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 void CreateAnimation(HWND window);
-// Creation after its inputs: the surface, the figures and the timer for saver_settings as they
-// are, seeded with seed. The render tool and the benchmark start their runs here.
-void StartAnimation(HWND window, uint32_t seed);
 void AnimationTick(HWND window);
 void DestroyAnimation(HWND window);
+
+// The tick timer's period for a speed of 1..20: 100 / speed ms.
+UINT AnimationTimerPeriod(int32_t speed);
+// The calendar time in whole seconds since 1970, modulo 2^32: the seed of every window's run.
+uint32_t CalendarSeed();
+
+// A surface compatible with target, W x H and black, with the figures for saver_settings as they
+// are, seeded with seed and placed; nothing is drawn to the target yet.
+void StartAnimation(HDC target, int32_t width, int32_t height, uint32_t seed);
+// One tick: the frame into the surface, then to the target the whole surface (on the first tick,
+// after the target was blacked out, and once every kWholeCopyPeriodMs) or only what it changed.
+void StepAnimation();
+// Gives back the surface and its device context; the target stays the caller's.
+void StopAnimation();

@@ -25,15 +25,20 @@ struct AnimationState {
     int32_t velocity_y[kMaxFigures][kMaxCorners];
     uint32_t hue[kMaxFigures];
     uint32_t random_state;
-    // Platform resources, owned by the animation's message procedure.
+    // Platform resources, owned by the animation's lifecycle. window_dc is the target every frame
+    // is copied to: the window's device context when the saver runs.
     HDC window_dc;
     HDC memory_dc;
     HBITMAP previous_bitmap;
     uint32_t timer_id;
-    // Every tick copies the whole surface, not only what it changed (for measurement).
+    // Every tick copies the whole surface, not only what it changed (the measurement build's).
     bool copy_whole_surface;
-    // The window was blacked out or shows nothing yet: the next tick copies the whole surface.
+    // The target was blacked out or shows nothing yet: the next tick copies the whole surface.
     bool window_stale;
+    // GetTickCount at the last copy of the whole surface.
+    uint32_t whole_copy_tick;
+    // Between StartAnimation and StopAnimation.
+    bool running;
 };
 
 extern AnimationState animation_state;

@@ -1,197 +1,159 @@
 #include "animation/animation_proc.h"
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
-#include <string>
+#include <vector>
 
-#include "animation/changed_area.h"
-
-#include "support/saver_fixture.h"
+#include "animation/figures.h"
 #include "platform/headless/headless.h"
+#include "settings/settings_store.h"
 
 namespace {
 
-using saver_test::LitScreenPixels;
-
-LRESULT CALLBACK AnimationWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-    return AnimationProc(window, message, wparam, lparam);
+TEST(AnimationTimerPeriod, OneHundredMillisecondsDividedBySpeed) {
+    const UINT periods[] = {100, 50, 33, 25, 20, 16, 14, 12, 11, 10, 9, 8, 7, 7, 6, 6, 5, 5, 5, 5};
+    for (int32_t speed = 1; speed <= 20; ++speed)
+        EXPECT_EQ(AnimationTimerPeriod(speed), periods[speed - 1]) << "speed " << speed;
 }
 
-// A full-screen window driven by the animation alone (the host's procedure is not involved).
-class AnimationLifecycle : public saver_test::SaverTest {
-  protected:
-    HWND Create() {
-        return saver_test::CreateTestWindow("AnimationTestWindow", AnimationWindowProc,
-                                            "Screen Saver", headless::ScreenWidth(),
-                                            headless::ScreenHeight());
-    }
-};
-
-TEST_F(AnimationLifecycle, TimerPeriodBySpeed) {
-    const struct {
-        const char *speed;
-        UINT period;
-    } rows[] = {
-        {"1", 100}, {"2", 50}, {"3", 33},  {"4", 25}, {"5", 20},  {"6", 16}, {"7", 14},
-        {"8", 12},  {"9", 11}, {"10", 10}, {"11", 9}, {"12", 8},  {"13", 7}, {"14", 7},
-        {"15", 6},  {"16", 6}, {"17", 5},  {"20", 5}, {"0", 100}, {"99", 5},
-    };
-    for (const auto &row : rows) {
-        headless::Reset();
-        ResetHost();
-        WriteSettings(std::string("[Setting]\nSpeed=") + row.speed + "\n");
-        HWND window = Create();
-        EXPECT_EQ(headless::TimerRequestedPeriod(window, kAnimationTimer), row.period)
-            << "Speed=" << row.speed;
-        DestroyWindow(window);
-    }
-}
-
-// Black until the first tick; every tick, whatever its timer number, shows the figures; an erase
-// blacks the window out until the next tick; destruction gives everything back.
-TEST_F(AnimationLifecycle, FramesErasesAndTeardown) {
-    headless::SetScreenSize(160, 120);
-    HWND window = Create();
-    EXPECT_EQ(LitScreenPixels(), 0);
-    EXPECT_EQ(headless::ActiveTimers(), 1);
-
-    SendMessageA(window, WM_TIMER, 7, 0);
-    const int lit = LitScreenPixels();
-    EXPECT_GT(lit, 0);
-
-    HDC dc = GetDC(window);
-    SendMessageA(window, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
-    ReleaseDC(window, dc);
-    EXPECT_EQ(LitScreenPixels(), 0);
-    SendMessageA(window, WM_TIMER, 1, 0);
-    EXPECT_GT(LitScreenPixels(), 0);
-
-    DestroyWindow(window);
-    EXPECT_EQ(headless::ActiveTimers(), 0);
-    EXPECT_EQ(headless::LiveGdiObjects(), 0);
-    EXPECT_EQ(headless::LiveDeviceContexts(), 0);
-}
-
-// The seed is the calendar time in whole seconds modulo 2^32, past 2038 and 2106 as well, unless
-// the environment fixes one for measurement: the figures are placed exactly as that seed places
-// them.
-TEST_F(AnimationLifecycle, SeedFromTheCalendar) {
+// Past 2038 and 2106 as well.
+TEST(CalendarSeed, WholeSecondsSince1970Modulo2To32) {
     const struct {
         uint64_t seconds;
-        const char *fixed;
         uint32_t seed;
     } rows[] = {
-        {1, nullptr, 1},
-        {0x7FFFFFFFull, nullptr, 0x7FFFFFFFu}, // 2038-01-19 03:14:07
-        {0x80000000ull, nullptr, 0x80000000u}, // one second later
-        {2208988800ull, nullptr, 2208988800u}, // 2040-01-01
-        {0x100000000ull + 5, nullptr, 5},      // 2106, past the unsigned 32-bit range
-        {7, "1000", 1000},
-        {7, "4294967295", 0xFFFFFFFFu},
-        {7, "123456789012", 7}, // too long to be a seed: the calendar's
+        {1, 1},
+        {0x7FFFFFFFull, 0x7FFFFFFFu}, // 2038-01-19 03:14:07
+        {0x80000000ull, 0x80000000u}, // one second later
+        {2208988800ull, 2208988800u}, // 2040-01-01
+        {0x100000000ull + 5, 5},      // 2106, past the unsigned 32-bit range
     };
     for (const auto &row : rows) {
         headless::Reset();
-        ResetHost();
-        headless::SetScreenSize(160, 120);
         headless::SetCalendarTime(row.seconds);
-        if (row.fixed)
-            setenv(kSeedVariable, row.fixed, 1);
-        HWND window = Create();
-        unsetenv(kSeedVariable);
-        const uint32_t drawn = animation_state.random_state;
-        DestroyWindow(window);
-        SeedRandom(row.seed);
-        InitFigures(saver_settings.figure_count, saver_settings.corner_count,
-                    saver_settings.trail_length, 160, 120);
-        EXPECT_EQ(drawn, animation_state.random_state) << row.seconds << " s since 1970";
+        EXPECT_EQ(CalendarSeed(), row.seed) << row.seconds << " s since 1970";
     }
 }
 
-// After a failed SetTimer (timer_id 0) destruction makes no KillTimer call: another timer the
-// window happens to hold under number 0 keeps running. SetTimer fails for a window that is gone,
-// and nothing leaks then either.
-TEST_F(AnimationLifecycle, FailedTimer) {
-    HWND window = Create();
-    SetTimer(window, 0, 1000, nullptr);
-    animation_state.timer_id = 0;
-    DestroyAnimation(window);
-    EXPECT_EQ(headless::ActiveTimers(), 2);
-    DestroyWindow(window);
+// The animation on a memory device context of W x H standing in for a window's, which starts
+// out white: whatever it showed before the first tick must go.
+class AnimationCore : public ::testing::Test {
+  protected:
+    void Start(const char *settings, int width, int height, uint32_t seed) {
+        headless::Reset();
+        ResetSettings();
+        ResetAnimation();
+        std::sscanf(settings, "%d,%d,%d", &saver_settings.figure_count,
+                    &saver_settings.corner_count, &saver_settings.trail_length);
+        target_ = CreateCompatibleDC(nullptr);
+        previous_ = static_cast<HBITMAP>(
+            SelectObject(target_, CreateCompatibleBitmap(target_, width, height)));
+        BitBlt(target_, 0, 0, width, height, nullptr, 0, 0, WHITENESS);
+        objects_before_ = headless::LiveGdiObjects();
+        now_ = 0;
+        headless::SetTickCount(now_);
+        StartAnimation(target_, width, height, seed);
+    }
 
-    CreateAnimation(window);
-    EXPECT_EQ(animation_state.timer_id, 0u);
-    DestroyAnimation(window);
-    EXPECT_EQ(headless::ActiveTimers(), 0);
-    EXPECT_EQ(headless::LiveGdiObjects(), 0);
-    EXPECT_EQ(headless::LiveDeviceContexts(), 0);
-}
+    // One tick, period_ms after the last.
+    void Tick(DWORD period_ms = 10) {
+        headless::SetTickCount(now_ += period_ms);
+        StepAnimation();
+    }
 
-// Whether a tick copies all of the surface or only what it changed, the window shows the surface
-// after every tick, also after an erase in the middle; and the changed part is less than all.
-TEST_F(AnimationLifecycle, WindowShowsTheSurfaceAfterEveryTick) {
+    std::vector<uint32_t> Pixels(HDC dc) {
+        int width = 0, height = 0;
+        const uint32_t *pixels = headless::SurfacePixels(dc, &width, &height);
+        return std::vector<uint32_t>(pixels, pixels + width * height);
+    }
+
+    bool TargetShowsSurface() { return Pixels(target_) == Pixels(animation_state.memory_dc); }
+
+    void Stop() {
+        StopAnimation();
+        EXPECT_EQ(headless::LiveGdiObjects(), objects_before_);
+        DeleteObject(SelectObject(target_, previous_));
+        DeleteDC(target_);
+    }
+
+    HDC target_ = nullptr;
+    HBITMAP previous_ = nullptr;
+    int objects_before_ = 0;
+    DWORD now_ = 0;
+};
+
+// Whether a tick copies all of the surface or only what it changed, the target shows the surface
+// after every tick; the first tick shows every figure; stopping gives back all the animation took.
+TEST_F(AnimationCore, TargetShowsTheSurfaceAfterEveryTick) {
     const struct {
-        const char *settings; // Polygon, Point, Line
+        const char *settings; // figures, corners, trail
         int width, height;
         uint32_t seed;
         int ticks;
-        bool whole;
     } rows[] = {
-        {"2,4,16", 320, 200, 1, 120, false},
-        {"8,8,32", 200, 150, 7, 80, false},
-        {"1,2,1", 640, 480, 3, 200, false},   // one segment drawn twice: narrow cells
-        {"3,3,5", 40, 30, 12345, 150, false}, // smaller than a cell
-        {"1,5,3", 1, 1, 5, 20, false},
-        {"2,4,16", 2100, 90, 9, 40, false}, // wider than the grid at its smallest cells
-        {"2,4,16", 1280, 720, 11, 60, false},
-        {"3,3,5", 1024, 768, 99, 100, false},
-        {"2,4,16", 320, 200, 1, 60, true},
+        {"2,4,16", 320, 200, 1, 120},
+        {"8,8,32", 200, 150, 7, 80},
+        {"1,2,1", 640, 480, 3, 200},   // one segment drawn twice: narrow cells
+        {"3,3,5", 40, 30, 12345, 150}, // smaller than a cell
+        {"1,5,3", 1, 1, 5, 20},
+        {"2,4,16", 2100, 90, 9, 40}, // wider than the grid at its smallest cells
+        {"2,4,16", 1280, 720, 11, 60},
+        {"3,3,5", 1024, 768, 99, 100},
     };
     for (const auto &row : rows) {
-        headless::Reset();
-        ResetHost();
-        ResetAnimation();
-        int n = 0, k = 0, L = 0;
-        std::sscanf(row.settings, "%d,%d,%d", &n, &k, &L);
-        WriteSettings("[Setting]\nPolygon=" + std::to_string(n) + "\nPoint=" + std::to_string(k) +
-                      "\nLine=" + std::to_string(L) + "\n");
-        headless::SetScreenSize(row.width, row.height);
-        if (row.whole)
-            setenv(kWholeCopyVariable, "1", 1);
-        HWND window = Create();
-        unsetenv(kWholeCopyVariable);
-        SeedRandom(row.seed);
-        InitFigures(n, k, L, row.width, row.height);
-        // Whatever the window showed before the first tick goes, with or without an erase.
-        HDC dc = GetDC(window);
-        BitBlt(dc, 0, 0, row.width, row.height, nullptr, 0, 0, WHITENESS);
-        ReleaseDC(window, dc);
-        int64_t copied = 0;
-        HDC screen = GetDC(nullptr);
+        Start(row.settings, row.width, row.height, row.seed);
         for (int tick = 0; tick < row.ticks; ++tick) {
-            if (tick == row.ticks / 2) {
-                HDC dc = GetDC(window);
-                SendMessageA(window, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
-                ReleaseDC(window, dc);
-            }
-            SendMessageA(window, WM_TIMER, kAnimationTimer, 0);
-            int width = 0, height = 0;
-            const uint32_t *shown = headless::SurfacePixels(screen, &width, &height);
-            const uint32_t *drawn =
-                headless::SurfacePixels(animation_state.memory_dc, &width, &height);
-            ASSERT_TRUE(std::equal(shown, shown + width * height, drawn))
+            Tick();
+            ASSERT_TRUE(TargetShowsSurface())
                 << row.settings << " " << row.width << "x" << row.height << " tick " << tick;
-            RECT rects[kMaxChangedRects];
-            for (int r = ChangedRects(rects) - 1; r >= 0; --r)
-                copied +=
-                    int64_t{rects[r].right - rects[r].left} * (rects[r].bottom - rects[r].top);
+            if (tick > 0 || row.width == 1)
+                continue;
+            // Each figure's newest copy starts at its corner 0, in colour, over all before it (on
+            // a single pixel every segment is empty).
+            const int newest = saver_settings.trail_length - 1;
+            for (int f = 0; f < saver_settings.figure_count; ++f) {
+                const CornerPos p = animation_state.corner_pos[f][newest][0];
+                if (p.x < 0 || p.x >= row.width || p.y < 0 || p.y >= row.height)
+                    continue; // just bounced off an edge
+                EXPECT_NE(Pixels(target_)[p.y * row.width + p.x], 0u) << row.settings << " " << f;
+            }
         }
-        ReleaseDC(nullptr, screen);
-        if (!row.whole && row.width * row.height >= 640 * 480) {
-            EXPECT_LT(copied, int64_t{row.ticks} * row.width * row.height) << row.settings;
-        }
-        DestroyWindow(window);
+        Stop();
+    }
+}
+
+TEST_F(AnimationCore, TheSeedGivesTheSameFrames) {
+    std::vector<uint32_t> frames[3];
+    const uint32_t seeds[] = {42, 42, 43};
+    for (int run = 0; run < 3; ++run) {
+        Start("2,4,16", 160, 120, seeds[run]);
+        for (int tick = 0; tick < 30; ++tick)
+            Tick();
+        frames[run] = Pixels(target_);
+        Stop();
+    }
+    EXPECT_EQ(frames[0], frames[1]);
+    EXPECT_NE(frames[0], frames[2]);
+}
+
+// Pixels the target loses without being blacked out through the animation (a popup that restored
+// what it saved from under it earlier) are back within a second, at any tick period, although a
+// tick alone copies only what it changed.
+TEST_F(AnimationCore, TheTargetHealsWithinASecond) {
+    const DWORD periods[] = {5, 10, 33, 100};
+    for (const DWORD period : periods) {
+        Start("1,3,2", 1280, 720, 7);
+        Tick(period);
+        // Right after a whole copy: the longest wait for the next.
+        BitBlt(target_, 0, 0, 1280, 720, nullptr, 0, 0, WHITENESS);
+        Tick(period);
+        EXPECT_FALSE(TargetShowsSurface()) << period << " ms";
+        for (DWORD waited = period; waited < kWholeCopyPeriodMs; waited += period)
+            Tick(period);
+        EXPECT_TRUE(TargetShowsSurface()) << period << " ms";
+        Stop();
     }
 }
 
