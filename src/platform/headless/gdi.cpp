@@ -4,8 +4,6 @@
 #include <map>
 #include <vector>
 
-#include "platform/headless/window.h"
-
 namespace {
 
 // The stock objects run up to BLACK_PEN; only those of the declared subset exist.
@@ -32,6 +30,8 @@ struct GdiObject {
     Surface bitmap;
 };
 
+// A window's device context draws into the screen as the screen's own does: windows have no
+// place of their own here.
 struct DeviceContext {
     bool memory = false; // else the screen's (no window) or a window's
     HWND window = nullptr;
@@ -54,6 +54,8 @@ struct State {
     uint64_t pixels_painted = 0;
 };
 State state;
+// The stock objects and the screen exist from the start of the process.
+[[maybe_unused]] const bool started = (headless::ResetGdi(), true);
 
 size_t Offset(const Surface &surface, int64_t x, int64_t y) {
     return size_t(y) * size_t(surface.width) + size_t(x);
@@ -89,12 +91,6 @@ HGDIOBJ NewObject(ObjectKind kind, uint32_t color, bool stock) {
     return handle;
 }
 
-// The stock objects exist from the first GDI call of a process on.
-void EnsureStockObjects() {
-    if (state.objects.empty())
-        headless::ResetGdi();
-}
-
 void Select(HGDIOBJ *slot, HGDIOBJ handle) {
     if (GdiObject *previous = FindObject(*slot))
         --previous->selections;
@@ -113,17 +109,8 @@ HDC NewDc(bool memory, HWND window) {
     return handle;
 }
 
-// The screen follows the desktop's size; a change of size starts a new, black screen.
-Surface &Screen() {
-    const int width = std::max(0, headless::ScreenWidth());
-    const int height = std::max(0, headless::ScreenHeight());
-    if (width != state.screen.width || height != state.screen.height)
-        MakeSurface(&state.screen, width, height);
-    return state.screen;
-}
-
 Surface &SurfaceOf(const DeviceContext &dc) {
-    return dc.memory ? FindObject(dc.bitmap)->bitmap : Screen();
+    return dc.memory ? FindObject(dc.bitmap)->bitmap : state.screen;
 }
 
 // A rectangle in device coordinates: left/top inclusive, right/bottom exclusive.
@@ -139,34 +126,15 @@ Box Intersect(Box a, Box b) {
     return r;
 }
 
-// Where a device context draws: a surface, the device position of its logical origin and the
-// part of the surface it may touch.
-struct Target {
-    Surface *surface = nullptr;
-    int64_t origin_x = 0;
-    int64_t origin_y = 0;
-    Box clip = {0, 0, 0, 0};
-};
-
-bool ResolveTarget(HDC handle, Target *target) {
+// The surface a device context draws into, all of which it may touch; NULL for a handle that
+// names no device context.
+Surface *SurfaceFor(HDC handle) {
     const DeviceContext *dc = FindDc(handle);
-    if (!dc)
-        return false;
-    target->surface = &SurfaceOf(*dc);
-    target->clip = {0, 0, target->surface->width, target->surface->height};
-    if (dc->memory || !dc->window)
-        return true;
-    RECT client;
-    if (!headless::WindowClientOnScreen(dc->window, &client))
-        return false;
-    target->origin_x = client.left;
-    target->origin_y = client.top;
-    // A window that is not shown, or whose parents are not, has nothing on the screen to draw
-    // into.
-    if (!headless::WindowShown(dc->window))
-        client.right = client.left, client.bottom = client.top;
-    target->clip = Intersect(target->clip, {client.left, client.top, client.right, client.bottom});
-    return true;
+    return dc ? &SurfaceOf(*dc) : nullptr;
+}
+
+Box WholeOf(const Surface &s) {
+    return {0, 0, s.width, s.height};
 }
 
 // One segment from (x0, y0) towards (x1, y1), leaving out (x1, y1), in device coordinates.
@@ -175,16 +143,14 @@ bool ResolveTarget(HDC handle, Target *target) {
 // from the start. Clipping keeps exactly the steps that land inside, so a clipped line paints
 // the same pixels as the unclipped one would; only the steps whose major coordinate is inside
 // are walked, and the error term starts at the first of them.
-void DrawSegment(const Target &t, int64_t x0, int64_t y0, int64_t x1, int64_t y1, uint32_t color) {
+void DrawSegment(Surface &s, int64_t x0, int64_t y0, int64_t x1, int64_t y1, uint32_t color) {
     const bool x_major = std::abs(x1 - x0) >= std::abs(y1 - y0);
     const int64_t a0 = x_major ? x0 : y0, b0 = x_major ? y0 : x0;
     const int64_t a1 = x_major ? x1 : y1, b1 = x_major ? y1 : x1;
     const int64_t da = std::abs(a1 - a0), db = std::abs(b1 - b0);
     const int64_t sa = a1 > a0 ? 1 : -1, sb = b1 > b0 ? 1 : -1;
-    const int64_t a_min = x_major ? t.clip.left : t.clip.top;
-    const int64_t a_end = x_major ? t.clip.right : t.clip.bottom;
-    const int64_t b_min = x_major ? t.clip.top : t.clip.left;
-    const int64_t b_end = x_major ? t.clip.bottom : t.clip.right;
+    const int64_t a_min = 0, a_end = x_major ? s.width : s.height;
+    const int64_t b_min = 0, b_end = x_major ? s.height : s.width;
     const int64_t first = std::max<int64_t>(0, sa > 0 ? a_min - a0 : a0 - (a_end - 1));
     const int64_t last = std::min(da - 1, sa > 0 ? a_end - 1 - a0 : a0 - a_min);
     if (first > last)
@@ -197,7 +163,7 @@ void DrawSegment(const Target &t, int64_t x0, int64_t y0, int64_t x1, int64_t y1
     for (int64_t i = first; i <= last; ++i) {
         const int64_t a = a0 + sa * i, b = b0 + sb * j;
         if (b >= b_min && b < b_end) {
-            PixelOf(*t.surface, x_major ? a : b, x_major ? b : a) = color;
+            PixelOf(s, x_major ? a : b, x_major ? b : a) = color;
             ++state.pixels_painted;
         }
         error += 2 * db;
@@ -222,10 +188,22 @@ void ResetGdi() {
     // Every new memory device context holds this 1x1 bitmap until another is selected.
     state.default_bitmap = NewObject(ObjectKind::kBitmap, 0, true);
     MakeSurface(&FindObject(state.default_bitmap)->bitmap, 1, 1);
+    MakeSurface(&state.screen, 640, 480);
+}
+
+// A new size brings a new, black screen.
+void SetScreenSize(int width, int height) {
+    MakeSurface(&state.screen, std::max(0, width), std::max(0, height));
+}
+int ScreenWidth() {
+    return state.screen.width;
+}
+int ScreenHeight() {
+    return state.screen.height;
 }
 
 uint32_t ScreenPixel(int x, int y) {
-    Surface &s = Screen();
+    Surface &s = state.screen;
     if (x < 0 || y < 0 || x >= s.width || y >= s.height)
         return CLR_INVALID;
     return PixelOf(s, x, y);
@@ -268,10 +246,6 @@ uint64_t PixelsPainted() {
 } // namespace headless
 
 HDC WINAPI GetDC(HWND window) {
-    EnsureStockObjects();
-    RECT client;
-    if (window && !headless::WindowClientOnScreen(window, &client))
-        return nullptr;
     // Each window keeps one device context, as a class with CS_OWNDC gets; the cache of common
     // contexts may hand out the same one again too.
     auto same = std::find_if(state.dcs.begin(), state.dcs.end(), [window](const auto &entry) {
@@ -291,22 +265,18 @@ int WINAPI ReleaseDC(HWND window, HDC handle) {
 }
 
 int WINAPI GetClipBox(HDC handle, LPRECT rect) {
-    Target t;
-    if (!ResolveTarget(handle, &t))
+    const Surface *s = SurfaceFor(handle);
+    if (!s)
         return ERROR;
-    const Box &c = t.clip;
-    *rect = {static_cast<LONG>(c.left - t.origin_x), static_cast<LONG>(c.top - t.origin_y),
-             static_cast<LONG>(c.right - t.origin_x), static_cast<LONG>(c.bottom - t.origin_y)};
-    return c.left >= c.right || c.top >= c.bottom ? NULLREGION : SIMPLEREGION;
+    *rect = {0, 0, s->width, s->height};
+    return s->width == 0 || s->height == 0 ? NULLREGION : SIMPLEREGION;
 }
 
 HGDIOBJ WINAPI GetStockObject(int object) {
-    EnsureStockObjects();
     return object >= 0 && object < kStockCount ? state.stock_objects[object] : nullptr;
 }
 
 HDC WINAPI CreateCompatibleDC(HDC handle) {
-    EnsureStockObjects();
     if (handle && !FindDc(handle))
         return nullptr;
     return NewDc(true, nullptr);
@@ -366,7 +336,6 @@ BOOL WINAPI DeleteDC(HDC handle) {
 
 // Pens are solid and drawn one pixel wide.
 HPEN WINAPI CreatePen(int style, int width, COLORREF color) {
-    EnsureStockObjects();
     if (style != PS_SOLID || width < 0)
         return nullptr;
     return static_cast<HPEN>(NewObject(ObjectKind::kPen, color & 0x00FFFFFF, false));
@@ -374,44 +343,40 @@ HPEN WINAPI CreatePen(int style, int width, COLORREF color) {
 
 BOOL WINAPI Polyline(HDC handle, const POINT *points, int count) {
     const DeviceContext *dc = FindDc(handle);
-    Target t;
-    if (!dc || !points || count < 2 || !ResolveTarget(handle, &t))
+    if (!dc || !points || count < 2)
         return FALSE;
     const GdiObject *pen = FindObject(dc->pen);
     for (int i = 0; i + 1 < count; ++i)
-        DrawSegment(t, t.origin_x + points[i].x, t.origin_y + points[i].y,
-                    t.origin_x + points[i + 1].x, t.origin_y + points[i + 1].y, pen->color);
+        DrawSegment(SurfaceOf(*dc), points[i].x, points[i].y, points[i + 1].x, points[i + 1].y,
+                    pen->color);
     return TRUE;
 }
 
 BOOL WINAPI BitBlt(HDC dest, int x, int y, int width, int height, HDC source, int src_x, int src_y,
                    DWORD rop) {
-    Target to, from;
-    if (!ResolveTarget(dest, &to) || width < 0 || height < 0)
+    Surface *to = SurfaceFor(dest);
+    if (!to || width < 0 || height < 0)
         return FALSE;
-    const int64_t left = to.origin_x + x, top = to.origin_y + y;
-    Box box = Intersect({left, top, left + width, top + height}, to.clip);
+    Box box = Intersect({x, y, int64_t{x} + width, int64_t{y} + height}, WholeOf(*to));
     if (rop == BLACKNESS || rop == WHITENESS) {
         for (int64_t row = box.top; row < box.bottom; ++row)
             for (int64_t column = box.left; column < box.right; ++column)
-                PixelOf(*to.surface, column, row) = rop == BLACKNESS ? 0x00000000 : 0x00FFFFFF;
+                PixelOf(*to, column, row) = rop == BLACKNESS ? 0x00000000 : 0x00FFFFFF;
         return TRUE;
     }
-    if (rop != SRCCOPY || !ResolveTarget(source, &from))
+    const Surface *from = SurfaceFor(source);
+    if (rop != SRCCOPY || !from)
         return FALSE;
     // Pixels whose source lies outside the source's surface are left as they were.
-    const int64_t dx = from.origin_x + src_x - left, dy = from.origin_y + src_y - top;
-    box = Intersect(box, {from.clip.left - dx, from.clip.top - dy, from.clip.right - dx,
-                          from.clip.bottom - dy});
+    const int64_t dx = int64_t{src_x} - x, dy = int64_t{src_y} - y;
+    box = Intersect(box, {-dx, -dy, from->width - dx, from->height - dy});
     // A copy within one surface reads from a copy of it, so that overlapping rectangles come out
     // as if every pixel moved at once.
-    const bool same = from.surface == to.surface;
-    const std::vector<uint32_t> copy = same ? from.surface->pixels : std::vector<uint32_t>();
-    const std::vector<uint32_t> &source_pixels = same ? copy : from.surface->pixels;
+    const std::vector<uint32_t> copy = from == to ? from->pixels : std::vector<uint32_t>();
+    const uint32_t *pixels = from == to ? copy.data() : from->pixels.data();
     for (int64_t row = box.top; row < box.bottom; ++row)
         for (int64_t column = box.left; column < box.right; ++column)
-            PixelOf(*to.surface, column, row) =
-                source_pixels[Offset(*from.surface, column + dx, row + dy)];
+            PixelOf(*to, column, row) = pixels[Offset(*from, column + dx, row + dy)];
     return TRUE;
 }
 
@@ -422,11 +387,8 @@ BOOL WINAPI GdiFlush() {
 
 // CLR_INVALID outside what the device context may touch.
 COLORREF WINAPI GetPixel(HDC handle, int x, int y) {
-    Target t;
-    if (!ResolveTarget(handle, &t))
+    Surface *s = SurfaceFor(handle);
+    if (!s || x < 0 || x >= s->width || y < 0 || y >= s->height)
         return CLR_INVALID;
-    const int64_t px = t.origin_x + x, py = t.origin_y + y;
-    if (px < t.clip.left || px >= t.clip.right || py < t.clip.top || py >= t.clip.bottom)
-        return CLR_INVALID;
-    return PixelOf(*t.surface, px, py);
+    return PixelOf(*s, x, y);
 }

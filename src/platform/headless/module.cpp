@@ -13,40 +13,22 @@ struct Module {
     int loads = 0;
 };
 
-// The classic image base of an executable; components get handles of their own far from it.
+// The classic image base of an executable; a component's handle is its place in the table.
 const HINSTANCE executable_instance = reinterpret_cast<HINSTANCE>(static_cast<uintptr_t>(0x400000));
-constexpr uintptr_t first_module_value = 0x10000000;
-constexpr uintptr_t module_value_step = 0x10000;
+constexpr uintptr_t kFirstModule = 0x10000000;
+constexpr uintptr_t kModuleStep = 0x10000;
 
 std::vector<Module> modules;
 
-// Windows looks a module up by its file name: a directory is ignored, a name without an
-// extension means ".DLL", and a trailing dot means no extension at all.
-std::string FileName(const char *name) {
-    std::string result = name;
-    const size_t slash = result.find_last_of("\\/");
-    if (slash != std::string::npos)
-        result.erase(0, slash + 1);
-    if (result.find('.') == std::string::npos)
-        result += ".DLL";
-    else if (!result.empty() && result.back() == '.')
-        result.pop_back();
-    return result;
-}
-
-Module *FindByName(const char *name) {
-    if (!name)
-        return nullptr;
-    const std::string wanted = FileName(name);
+Module *Find(const char *name) {
     for (Module &module : modules)
-        if (strcasecmp(module.file_name.c_str(), wanted.c_str()) == 0)
+        if (name != nullptr && strcasecmp(module.file_name.c_str(), name) == 0)
             return &module;
     return nullptr;
 }
 
 HMODULE HandleOf(const Module &module) {
-    const uintptr_t index = static_cast<uintptr_t>(&module - modules.data());
-    return reinterpret_cast<HMODULE>(first_module_value + index * module_value_step);
+    return reinterpret_cast<HMODULE>(kFirstModule + size_t(&module - modules.data()) * kModuleStep);
 }
 
 // A loaded module by its handle; freed modules are not found.
@@ -66,29 +48,19 @@ void ResetModules() {
 }
 
 void RegisterModule(const char *file_name, const std::map<std::string, FARPROC> &entries) {
-    if (Module *existing = FindByName(file_name)) {
+    if (Module *existing = Find(file_name))
         existing->entries = entries;
-        return;
-    }
-    modules.push_back({FileName(file_name), entries, 0, 0});
-}
-
-void PreloadModule(const char *file_name) {
-    if (Module *module = FindByName(file_name))
-        ++module->references;
-}
-
-bool ModuleLoaded(const char *file_name) {
-    return ModuleReferences(file_name) > 0;
+    else
+        modules.push_back({file_name, entries, 0, 0});
 }
 
 int ModuleLoadCount(const char *file_name) {
-    const Module *module = FindByName(file_name);
+    const Module *module = Find(file_name);
     return module ? module->loads : 0;
 }
 
 int ModuleReferences(const char *file_name) {
-    const Module *module = FindByName(file_name);
+    const Module *module = Find(file_name);
     return module ? module->references : 0;
 }
 
@@ -101,12 +73,12 @@ HINSTANCE ExecutableInstance() {
 HMODULE WINAPI GetModuleHandleA(LPCSTR module_name) {
     if (!module_name)
         return executable_instance;
-    const Module *module = FindByName(module_name);
+    const Module *module = Find(module_name);
     return module && module->references > 0 ? HandleOf(*module) : nullptr;
 }
 
 HMODULE WINAPI LoadLibraryA(LPCSTR file_name) {
-    Module *module = FindByName(file_name);
+    Module *module = Find(file_name);
     if (!module)
         return nullptr;
     ++module->references;
@@ -124,8 +96,6 @@ FARPROC WINAPI GetProcAddress(HMODULE handle, LPCSTR proc_name) {
 }
 
 BOOL WINAPI FreeLibrary(HMODULE handle) {
-    if (handle == executable_instance)
-        return TRUE;
     Module *module = FindLoaded(handle);
     if (!module)
         return FALSE;

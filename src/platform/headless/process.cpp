@@ -14,11 +14,9 @@ struct State {
     std::string command_line;
     DWORD platform_id = VER_PLATFORM_WIN32_NT;
     bool version_query_fails = false;
-    // GetTickCount is tick_base + virtual_now, modulo 2^32; a fresh process has been up a minute.
-    uint64_t virtual_now = 0;
-    DWORD tick_base = 60000;
-    // The calendar in milliseconds since 1970 is calendar_base + virtual_now.
-    uint64_t calendar_base = 1000000000ull * 1000;
+    // A fresh process has been up a minute; Sleep moves both clocks on.
+    DWORD tick_count = 60000;
+    uint64_t calendar_ms = 1000000000ull * 1000; // since 1970
     int sleep_zero_calls = 0;
     LONG unhandled_answer = EXCEPTION_EXECUTE_HANDLER;
     int unhandled_calls = 0;
@@ -92,10 +90,10 @@ void SetVersionQueryFails(bool fails) {
 }
 
 void SetTickCount(DWORD now) {
-    state.tick_base = now - static_cast<DWORD>(state.virtual_now);
+    state.tick_count = now;
 }
 void SetCalendarTime(uint64_t seconds_since_1970) {
-    state.calendar_base = seconds_since_1970 * 1000 - state.virtual_now;
+    state.calendar_ms = seconds_since_1970 * 1000;
 }
 int SleepZeroCalls() {
     return state.sleep_zero_calls;
@@ -111,17 +109,15 @@ int FaultExitCode(int signal_number) {
     return 128 + signal_number;
 }
 
-uint64_t VirtualNow() {
-    return state.virtual_now;
-}
-void AdvanceVirtualClock(uint64_t ms) {
-    state.virtual_now += ms;
-}
-
 } // namespace headless
 
 LPSTR WINAPI GetCommandLineA() {
     return state.command_line.data();
+}
+
+LPSTR WINAPI CharNextA(LPCSTR text) {
+    // The single-byte code page: every character is one byte, and the end stays the end.
+    return const_cast<LPSTR>(*text ? text + 1 : text);
 }
 
 BOOL WINAPI GetVersionExA(LPOSVERSIONINFOA info) {
@@ -140,13 +136,12 @@ BOOL WINAPI GetVersionExA(LPOSVERSIONINFOA info) {
 }
 
 DWORD WINAPI GetTickCount() {
-    return state.tick_base + static_cast<DWORD>(state.virtual_now);
+    return state.tick_count;
 }
 
 void WINAPI GetSystemTimeAsFileTime(LPFILETIME now) {
     constexpr uint64_t kSeconds1601To1970 = 11644473600ull;
-    const uint64_t intervals =
-        (kSeconds1601To1970 * 1000 + state.calendar_base + state.virtual_now) * 10000;
+    const uint64_t intervals = (kSeconds1601To1970 * 1000 + state.calendar_ms) * 10000;
     now->dwLowDateTime = static_cast<DWORD>(intervals);
     now->dwHighDateTime = static_cast<DWORD>(intervals >> 32);
 }
@@ -166,7 +161,8 @@ DWORD WINAPI GetEnvironmentVariableA(LPCSTR name, LPSTR buffer, DWORD size) {
 
 void WINAPI Sleep(DWORD milliseconds) {
     state.sleep_zero_calls += milliseconds == 0 ? 1 : 0;
-    state.virtual_now += milliseconds;
+    state.tick_count += milliseconds;
+    state.calendar_ms += milliseconds;
 }
 
 [[noreturn]] void WINAPI ExitProcess(UINT exit_code) {

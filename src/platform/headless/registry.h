@@ -1,4 +1,6 @@
-// Test controls of the headless registry (registry.cpp): an in-memory tree of keys and values.
+// Test controls of the headless registry (registry.cpp): the one value the saver reads,
+// "ScreenSaveUsePassword" under "Control Panel\Desktop" of the current user. The key opens only
+// while the value is set; names are compared without letter case.
 #pragma once
 
 #include <cstddef>
@@ -9,9 +11,8 @@ namespace headless {
 
 void ResetRegistry();
 
-// Sets a value's bytes under a key path such as "Control Panel\\Desktop" (created as needed).
-void SetRegistryValue(HKEY root, const char *key_path, const char *value_name, DWORD type,
-                      const void *data, size_t size);
+// The value's bytes, whatever their length; NULL removes the value and its key.
+void SetPasswordSetting(const void *data, size_t size);
 // Keys opened and not yet closed.
 int OpenRegistryKeys();
 

@@ -1,7 +1,8 @@
 // The headless platform's Win32 subset: the types, constants and functions that the saver calls,
-// with the names, layouts and values of the real API. Only what the saver uses is declared here;
-// the implementations live in files named after the API areas (gdi.cpp, profile.cpp, window.cpp,
-// message.cpp, ...), and tests drive them through headless.h.
+// with the names, layouts and values of the real API. Only what the saver uses is declared here.
+// What needs no window system is implemented in files named after the API areas (gdi.cpp,
+// profile.cpp, process.cpp, ...); the window system's calls are recording fakes (fakes.cpp).
+// Tests drive all of it through headless.h.
 #pragma once
 
 #include <cstddef>
@@ -270,9 +271,10 @@ typedef LONG(WINAPI *LPTOP_LEVEL_EXCEPTION_FILTER)(EXCEPTION_POINTERS *);
 #define REG_DWORD 4
 #define HKEY_CURRENT_USER ((HKEY)(ULONG_PTR)((LONG)0x80000001))
 
-// KERNEL32: process, version, time, modules, profile files, faults (process.cpp, module.cpp,
-// profile.cpp).
+// KERNEL32 and USER32's characters: process, version, time, modules, profile files, faults
+// (process.cpp, module.cpp, profile.cpp).
 LPSTR WINAPI GetCommandLineA();
+LPSTR WINAPI CharNextA(LPCSTR text);
 HMODULE WINAPI GetModuleHandleA(LPCSTR module_name);
 int WINAPI LoadStringA(HINSTANCE instance, UINT id, LPSTR buffer, int size);
 [[noreturn]] void WINAPI ExitProcess(UINT exit_code);
@@ -299,8 +301,7 @@ DWORD WINAPI FormatMessageA(DWORD flags, const void *source, DWORD message_id, D
 LPTOP_LEVEL_EXCEPTION_FILTER WINAPI
 SetUnhandledExceptionFilter(LPTOP_LEVEL_EXCEPTION_FILTER filter);
 
-// USER32: characters, windows and classes (window.cpp).
-LPSTR WINAPI CharNextA(LPCSTR text);
+// USER32: windows and classes, the cursor and system parameters (fakes.cpp).
 ATOM WINAPI RegisterClassA(const WNDCLASSA *window_class);
 HWND WINAPI CreateWindowExA(DWORD ex_style, LPCSTR class_name, LPCSTR window_name, DWORD style,
                             int x, int y, int width, int height, HWND parent, HMENU menu,
@@ -317,14 +318,13 @@ BOOL WINAPI SetForegroundWindow(HWND window);
 HWND WINAPI GetForegroundWindow();
 HWND WINAPI GetDesktopWindow();
 HWND WINAPI SetFocus(HWND window);
-HWND WINAPI GetFocus();
 HICON WINAPI LoadIconA(HINSTANCE instance, LPCSTR icon_name);
 BOOL WINAPI GetCursorPos(LPPOINT point);
 SHORT WINAPI GetAsyncKeyState(int virtual_key);
 HCURSOR WINAPI SetCursor(HCURSOR cursor);
 BOOL WINAPI SystemParametersInfoA(UINT action, UINT param, PVOID pv_param, UINT win_ini);
 
-// USER32: the thread's message queue and timers (message.cpp).
+// USER32: messages and timers (fakes.cpp).
 BOOL WINAPI PostMessageA(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 LRESULT WINAPI SendMessageA(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 BOOL WINAPI GetMessageA(LPMSG msg, HWND window, UINT filter_min, UINT filter_max);
@@ -336,7 +336,7 @@ UINT WINAPI RegisterWindowMessageA(LPCSTR name);
 UINT_PTR WINAPI SetTimer(HWND window, UINT_PTR id, UINT elapse, TIMERPROC timer_proc);
 BOOL WINAPI KillTimer(HWND window, UINT_PTR id);
 
-// USER32: dialogs (dialog.cpp).
+// USER32: dialogs (fakes.cpp).
 INT_PTR WINAPI DialogBoxParamA(HINSTANCE instance, LPCSTR template_name, HWND owner,
                                DLGPROC dialog_proc, LPARAM init_param);
 BOOL WINAPI EndDialog(HWND dialog, INT_PTR result);
@@ -344,7 +344,7 @@ HWND WINAPI GetDlgItem(HWND dialog, int id);
 LRESULT WINAPI SendDlgItemMessageA(HWND dialog, int id, UINT message, WPARAM wparam, LPARAM lparam);
 int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
 
-// COMCTL32 (dialog.cpp).
+// COMCTL32 (fakes.cpp).
 void WINAPI InitCommonControls();
 
 // GDI32 and the device contexts of USER32 (gdi.cpp).
