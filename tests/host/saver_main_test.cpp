@@ -264,7 +264,7 @@ TEST_F(Modes, FaultGuardClearsTheRunningFlag) {
     for (const auto &row : rows) {
         SetUp();
         SetConsumer(true);
-        headless::SetUnhandledExceptionAnswer(row.answer);
+        headless::SetAnswer("UnhandledExceptionFilter", row.answer);
         SetUnhandledExceptionFilter(EarlierFilter);
         during_change = [&] {
             LPTOP_LEVEL_EXCEPTION_FILTER guard = SetUnhandledExceptionFilter(nullptr);
@@ -272,7 +272,7 @@ TEST_F(Modes, FaultGuardClearsTheRunningFlag) {
             EXCEPTION_POINTERS fault = {};
             EXPECT_EQ(guard(&fault), row.answer);
             EXPECT_EQ(headless::CallsTo("SystemParametersInfoA"), row.flags);
-            EXPECT_EQ(headless::UnhandledExceptionFilterCalls(), 1);
+            EXPECT_EQ(headless::CallsTo("UnhandledExceptionFilter").size(), 1u);
             // The guard put the earlier filter back before asking the platform's report, which
             // on Windows calls the installed filter itself.
             EXPECT_EQ(SetUnhandledExceptionFilter(guard), EarlierFilter);
@@ -285,6 +285,7 @@ TEST_F(Modes, FaultGuardClearsTheRunningFlag) {
 
 TEST_F(Modes, FaultDuringARunEndsTheProcessThroughTheGuard) {
     SetConsumer(true);
+    headless::SetAnswer("UnhandledExceptionFilter", EXCEPTION_EXECUTE_HANDLER);
     during_change = [] { std::raise(SIGSEGV); };
     EXPECT_EXIT(Run("/a"), ::testing::ExitedWithCode(headless::FaultExitCode(SIGSEGV)), "");
 }

@@ -17,30 +17,28 @@ struct State {
 };
 State state;
 
-// Records the call and gives its answer, copying the answer's value into out when there is one
-// of out's size.
-template <typename Out, typename... Args>
-intptr_t RecordInto(Out *out, const char *function, const Args &...args) {
+// Records the call and gives its answer as the function's result type, copying the answer's
+// value into out when it has out's size.
+template <typename Result, typename Out, typename... Args>
+Result RecordInto(Out *out, const char *function, const Args &...args) {
     state.log.push_back(headless::CallText(function, args...));
-    auto it = state.answers.find(function);
-    if (it == state.answers.end())
-        return 0;
-    if (out != nullptr && it->second.out.size() == sizeof(Out))
-        std::memcpy(out, it->second.out.data(), sizeof(Out));
-    return it->second.result;
+    const Answer &answer = state.answers[function];
+    if (out != nullptr && answer.out.size() == sizeof(Out))
+        std::memcpy(out, answer.out.data(), sizeof(Out));
+    if constexpr (std::is_pointer_v<Result>)
+        return reinterpret_cast<Result>(answer.result);
+    else
+        return static_cast<Result>(answer.result);
 }
 
-template <typename... Args> intptr_t Record(const char *function, const Args &...args) {
-    return RecordInto(static_cast<char *>(nullptr), function, args...);
-}
-
-template <typename Handle> Handle AsHandle(intptr_t value) {
-    return reinterpret_cast<Handle>(value);
+template <typename Result, typename... Args>
+Result Record(const char *function, const Args &...args) {
+    return RecordInto<Result>(static_cast<char *>(nullptr), function, args...);
 }
 
 // A message delivered to a window goes to the test's procedure when it installed one.
 LRESULT Deliver(const char *function, HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-    const LRESULT answer = Record(function, window, message, wparam, lparam);
+    const LRESULT answer = Record<LRESULT>(function, window, message, wparam, lparam);
     return state.procedure ? state.procedure(window, message, wparam, lparam) : answer;
 }
 
@@ -80,122 +78,92 @@ std::vector<std::string> CallsTo(const char *function) {
 
 } // namespace headless
 
-// USER32: classes and windows.
-ATOM WINAPI RegisterClassA(const WNDCLASSA *c) {
-    return static_cast<ATOM>(Record("RegisterClassA", c->style, c->lpszClassName));
-}
-HWND WINAPI CreateWindowExA(DWORD ex_style, LPCSTR class_name, LPCSTR window_name, DWORD style,
-                            int x, int y, int width, int height, HWND parent, HMENU menu,
-                            HINSTANCE instance, LPVOID param) {
-    return AsHandle<HWND>(Record("CreateWindowExA", ex_style, class_name, window_name, style, x, y,
-                                 width, height, parent, menu, instance, param));
-}
-LRESULT WINAPI DefWindowProcA(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-    return Record("DefWindowProcA", window, message, wparam, lparam);
-}
-BOOL WINAPI DestroyWindow(HWND window) {
-    return static_cast<BOOL>(Record("DestroyWindow", window));
-}
-HWND WINAPI FindWindowA(LPCSTR class_name, LPCSTR window_name) {
-    return AsHandle<HWND>(Record("FindWindowA", class_name, window_name));
-}
-BOOL WINAPI IsWindow(HWND window) {
-    return static_cast<BOOL>(Record("IsWindow", window));
-}
-HWND WINAPI GetParent(HWND window) {
-    return AsHandle<HWND>(Record("GetParent", window));
-}
-BOOL WINAPI GetClientRect(HWND window, LPRECT rect) {
-    return static_cast<BOOL>(RecordInto(rect, "GetClientRect", window));
-}
-BOOL WINAPI GetWindowRect(HWND window, LPRECT rect) {
-    return static_cast<BOOL>(RecordInto(rect, "GetWindowRect", window));
-}
-BOOL WINAPI SetWindowPos(HWND window, HWND insert_after, int x, int y, int cx, int cy, UINT flags) {
-    return static_cast<BOOL>(Record("SetWindowPos", window, insert_after, x, y, cx, cy, flags));
-}
-BOOL WINAPI SetForegroundWindow(HWND window) {
-    return static_cast<BOOL>(Record("SetForegroundWindow", window));
-}
-HWND WINAPI GetForegroundWindow() {
-    return AsHandle<HWND>(Record("GetForegroundWindow"));
-}
-HWND WINAPI GetDesktopWindow() {
-    return AsHandle<HWND>(Record("GetDesktopWindow"));
-}
-HWND WINAPI SetFocus(HWND window) {
-    return AsHandle<HWND>(Record("SetFocus", window));
-}
-HICON WINAPI LoadIconA(HINSTANCE instance, LPCSTR icon_name) {
-    return AsHandle<HICON>(Record("LoadIconA", instance, icon_name));
-}
+// The fakes, one a line as the platform lists its exports. Pointer arguments that only carry
+// results, and SystemParametersInfoA's, are not recorded.
+// clang-format off
+BOOL WINAPI DestroyWindow(HWND w) { return Record<BOOL>("DestroyWindow", w); }
+BOOL WINAPI IsWindow(HWND w) { return Record<BOOL>("IsWindow", w); }
+HWND WINAPI GetParent(HWND w) { return Record<HWND>("GetParent", w); }
+BOOL WINAPI SetForegroundWindow(HWND w) { return Record<BOOL>("SetForegroundWindow", w); }
+HWND WINAPI GetForegroundWindow() { return Record<HWND>("GetForegroundWindow"); }
+HWND WINAPI GetDesktopWindow() { return Record<HWND>("GetDesktopWindow"); }
+HWND WINAPI SetFocus(HWND w) { return Record<HWND>("SetFocus", w); }
+BOOL WINAPI GetCursorPos(LPPOINT point) { return RecordInto<BOOL>(point, "GetCursorPos"); }
+SHORT WINAPI GetAsyncKeyState(int key) { return Record<SHORT>("GetAsyncKeyState", key); }
+HCURSOR WINAPI SetCursor(HCURSOR cursor) { return Record<HCURSOR>("SetCursor", cursor); }
+void WINAPI PostQuitMessage(int code) { Record<int>("PostQuitMessage", code); }
+BOOL WINAPI KillTimer(HWND w, UINT_PTR id) { return Record<BOOL>("KillTimer", w, id); }
+HWND WINAPI GetDlgItem(HWND dialog, int id) { return Record<HWND>("GetDlgItem", dialog, id); }
+void WINAPI InitCommonControls() { Record<int>("InitCommonControls"); }
+// clang-format on
 
-// USER32: input, the cursor and system parameters. The pointer argument of
-// SystemParametersInfoA is not recorded.
-BOOL WINAPI GetCursorPos(LPPOINT point) {
-    return static_cast<BOOL>(RecordInto(point, "GetCursorPos"));
+ATOM WINAPI RegisterClassA(const WNDCLASSA *c) {
+    return Record<ATOM>("RegisterClassA", c->style, c->lpszClassName);
 }
-SHORT WINAPI GetAsyncKeyState(int virtual_key) {
-    return static_cast<SHORT>(Record("GetAsyncKeyState", virtual_key));
+HWND WINAPI CreateWindowExA(DWORD ex_style, LPCSTR class_name, LPCSTR title, DWORD style, int x,
+                            int y, int width, int height, HWND parent, HMENU menu,
+                            HINSTANCE instance, LPVOID param) {
+    return Record<HWND>("CreateWindowExA", ex_style, class_name, title, style, x, y, width, height,
+                        parent, menu, instance, param);
 }
-HCURSOR WINAPI SetCursor(HCURSOR cursor) {
-    return AsHandle<HCURSOR>(Record("SetCursor", cursor));
+LRESULT WINAPI DefWindowProcA(HWND w, UINT m, WPARAM wp, LPARAM lp) {
+    return Record<LRESULT>("DefWindowProcA", w, m, wp, lp);
+}
+HWND WINAPI FindWindowA(LPCSTR class_name, LPCSTR title) {
+    return Record<HWND>("FindWindowA", class_name, title);
+}
+BOOL WINAPI GetClientRect(HWND w, LPRECT rect) {
+    return RecordInto<BOOL>(rect, "GetClientRect", w);
+}
+BOOL WINAPI GetWindowRect(HWND w, LPRECT rect) {
+    return RecordInto<BOOL>(rect, "GetWindowRect", w);
+}
+BOOL WINAPI SetWindowPos(HWND w, HWND after, int x, int y, int cx, int cy, UINT flags) {
+    return Record<BOOL>("SetWindowPos", w, after, x, y, cx, cy, flags);
+}
+HICON WINAPI LoadIconA(HINSTANCE instance, LPCSTR name) {
+    return Record<HICON>("LoadIconA", instance, name);
 }
 BOOL WINAPI SystemParametersInfoA(UINT action, UINT param, PVOID, UINT win_ini) {
-    return static_cast<BOOL>(Record("SystemParametersInfoA", action, param, win_ini));
+    return Record<BOOL>("SystemParametersInfoA", action, param, win_ini);
 }
-
-// USER32: messages and timers. No message is ever queued: GetMessageA's 0 ends a loop at once.
-BOOL WINAPI PostMessageA(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-    return static_cast<BOOL>(Record("PostMessageA", window, message, wparam, lparam));
+BOOL WINAPI PostMessageA(HWND w, UINT m, WPARAM wp, LPARAM lp) {
+    return Record<BOOL>("PostMessageA", w, m, wp, lp);
 }
-LRESULT WINAPI SendMessageA(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-    return Deliver("SendMessageA", window, message, wparam, lparam);
+LRESULT WINAPI SendMessageA(HWND w, UINT m, WPARAM wp, LPARAM lp) {
+    return Deliver("SendMessageA", w, m, wp, lp);
 }
-BOOL WINAPI GetMessageA(LPMSG msg, HWND window, UINT filter_min, UINT filter_max) {
-    return static_cast<BOOL>(RecordInto(msg, "GetMessageA", window, filter_min, filter_max));
+BOOL WINAPI GetMessageA(LPMSG msg, HWND w, UINT min, UINT max) {
+    return RecordInto<BOOL>(msg, "GetMessageA", w, min, max);
 }
-BOOL WINAPI PeekMessageA(LPMSG msg, HWND window, UINT filter_min, UINT filter_max, UINT remove) {
-    return static_cast<BOOL>(
-        RecordInto(msg, "PeekMessageA", window, filter_min, filter_max, remove));
+BOOL WINAPI PeekMessageA(LPMSG msg, HWND w, UINT min, UINT max, UINT remove) {
+    return RecordInto<BOOL>(msg, "PeekMessageA", w, min, max, remove);
 }
 BOOL WINAPI TranslateMessage(const MSG *msg) {
-    return static_cast<BOOL>(Record("TranslateMessage", msg->hwnd, msg->message));
+    return Record<BOOL>("TranslateMessage", msg->hwnd, msg->message);
 }
 LRESULT WINAPI DispatchMessageA(const MSG *msg) {
     return Deliver("DispatchMessageA", msg->hwnd, msg->message, msg->wParam, msg->lParam);
 }
-void WINAPI PostQuitMessage(int exit_code) {
-    Record("PostQuitMessage", exit_code);
-}
 UINT WINAPI RegisterWindowMessageA(LPCSTR name) {
-    return static_cast<UINT>(Record("RegisterWindowMessageA", name));
+    return Record<UINT>("RegisterWindowMessageA", name);
 }
-UINT_PTR WINAPI SetTimer(HWND window, UINT_PTR id, UINT elapse, TIMERPROC timer_proc) {
-    return static_cast<UINT_PTR>(Record("SetTimer", window, id, elapse, timer_proc));
+UINT_PTR WINAPI SetTimer(HWND w, UINT_PTR id, UINT elapse, TIMERPROC proc) {
+    return Record<UINT_PTR>("SetTimer", w, id, elapse, proc);
 }
-BOOL WINAPI KillTimer(HWND window, UINT_PTR id) {
-    return static_cast<BOOL>(Record("KillTimer", window, id));
-}
-
-// USER32 and COMCTL32: dialogs and message boxes.
-INT_PTR WINAPI DialogBoxParamA(HINSTANCE instance, LPCSTR template_name, HWND owner,
-                               DLGPROC dialog_proc, LPARAM init_param) {
-    return Record("DialogBoxParamA", instance, template_name, owner, dialog_proc, init_param);
+INT_PTR WINAPI DialogBoxParamA(HINSTANCE instance, LPCSTR name, HWND owner, DLGPROC proc,
+                               LPARAM param) {
+    return Record<INT_PTR>("DialogBoxParamA", instance, name, owner, proc, param);
 }
 BOOL WINAPI EndDialog(HWND dialog, INT_PTR result) {
-    return static_cast<BOOL>(Record("EndDialog", dialog, result));
+    return Record<BOOL>("EndDialog", dialog, result);
 }
-HWND WINAPI GetDlgItem(HWND dialog, int id) {
-    return AsHandle<HWND>(Record("GetDlgItem", dialog, id));
-}
-LRESULT WINAPI SendDlgItemMessageA(HWND dialog, int id, UINT message, WPARAM wparam,
-                                   LPARAM lparam) {
-    return Record("SendDlgItemMessageA", dialog, id, message, wparam, lparam);
+LRESULT WINAPI SendDlgItemMessageA(HWND dialog, int id, UINT m, WPARAM wp, LPARAM lp) {
+    return Record<LRESULT>("SendDlgItemMessageA", dialog, id, m, wp, lp);
 }
 int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
-    return static_cast<int>(Record("MessageBoxA", owner, text, caption, type));
+    return Record<int>("MessageBoxA", owner, text, caption, type);
 }
-void WINAPI InitCommonControls() {
-    Record("InitCommonControls");
+LONG WINAPI UnhandledExceptionFilter(EXCEPTION_POINTERS *) {
+    return Record<LONG>("UnhandledExceptionFilter");
 }

@@ -6,14 +6,9 @@
 
 namespace {
 
-// The stock objects run up to BLACK_PEN; only those of the declared subset exist.
-constexpr int kStockCount = BLACK_PEN + 1;
-
 // A bitmap is never larger than this many pixels (1 GiB); larger requests fail like an
 // allocation failure would.
 constexpr int64_t kMaxBitmapPixels = int64_t{1} << 28;
-
-enum class ObjectKind { kPen, kBrush, kBitmap };
 
 // Pixels in row-major order, 0x00BBGGRR each.
 struct Surface {
@@ -22,40 +17,44 @@ struct Surface {
     std::vector<uint32_t> pixels;
 };
 
-struct GdiObject {
-    ObjectKind kind;
-    bool stock = false;
-    uint32_t color = 0;
-    int selections = 0; // device contexts holding this object
+enum class Kind { kPen, kBrush, kBitmap };
+
+struct Object {
+    Kind kind;
+    bool stock;
+    uint32_t color;
+    int selections; // device contexts holding this object
     Surface bitmap;
 };
 
-// A window's device context draws into the screen as the screen's own does: windows have no
-// place of their own here.
+// A memory device context draws into its bitmap; every other one into the screen, a window's as
+// the screen's own does, since windows have no place of their own here.
 struct DeviceContext {
-    bool memory = false; // else the screen's (no window) or a window's
-    HWND window = nullptr;
-    int handed_out = 0; // GetDC calls not yet matched by ReleaseDC
-    HGDIOBJ pen = nullptr;
-    HGDIOBJ bitmap = nullptr;
+    bool memory;
+    HWND window;
+    int handed_out; // GetDC calls not yet matched by ReleaseDC
+    HGDIOBJ pen;
+    HGDIOBJ bitmap;
 };
 
 // Objects and device contexts draw their handles from one counter and never reuse them, so a
-// pen handle can never be mistaken for a device context and a dead handle stays dead. The state
-// is kept in one place, so that a reset is one assignment.
+// pen handle can never be mistaken for a device context and a dead handle stays dead.
 struct State {
-    std::map<HGDIOBJ, GdiObject> objects;
+    std::map<HGDIOBJ, Object> objects;
     std::map<HDC, DeviceContext> dcs;
     uintptr_t last_handle = 0;
     Surface screen;
-    HGDIOBJ stock_objects[kStockCount] = {};
+    HGDIOBJ stock[BLACK_PEN + 1] = {}; // only those of the declared subset exist
     HGDIOBJ default_bitmap = nullptr;
-    int flush_calls = 0;
     uint64_t pixels_painted = 0;
 };
 State state;
 // The stock objects and the screen exist from the start of the process.
 [[maybe_unused]] const bool started = (headless::ResetGdi(), true);
+
+void MakeSurface(Surface *surface, int width, int height) {
+    *surface = {width, height, std::vector<uint32_t>(size_t(width) * size_t(height), 0)};
+}
 
 size_t Offset(const Surface &surface, int64_t x, int64_t y) {
     return size_t(y) * size_t(surface.width) + size_t(x);
@@ -65,76 +64,48 @@ uint32_t &PixelOf(Surface &surface, int64_t x, int64_t y) {
     return surface.pixels[Offset(surface, x, y)];
 }
 
-void MakeSurface(Surface *surface, int width, int height) {
-    surface->width = width;
-    surface->height = height;
-    surface->pixels.assign(size_t(width) * size_t(height), 0);
+template <typename Map> auto *Find(Map &map, typename Map::key_type handle) {
+    auto it = map.find(handle);
+    return it == map.end() ? nullptr : &it->second;
 }
 
-template <typename Handle> Handle NextHandle() {
-    return reinterpret_cast<Handle>(++state.last_handle << 4);
-}
-
-GdiObject *FindObject(HGDIOBJ handle) {
-    auto it = state.objects.find(handle);
-    return it == state.objects.end() ? nullptr : &it->second;
-}
-
-DeviceContext *FindDc(HDC handle) {
-    auto it = state.dcs.find(handle);
-    return it == state.dcs.end() ? nullptr : &it->second;
-}
-
-HGDIOBJ NewObject(ObjectKind kind, uint32_t color, bool stock) {
-    HGDIOBJ handle = NextHandle<HGDIOBJ>();
+HGDIOBJ NewObject(Kind kind, uint32_t color, bool stock) {
+    HGDIOBJ handle = reinterpret_cast<HGDIOBJ>(++state.last_handle << 4);
     state.objects[handle] = {kind, stock, color, 0, Surface()};
     return handle;
 }
 
 void Select(HGDIOBJ *slot, HGDIOBJ handle) {
-    if (GdiObject *previous = FindObject(*slot))
+    if (Object *previous = Find(state.objects, *slot))
         --previous->selections;
-    if (GdiObject *object = FindObject(handle))
+    if (Object *object = Find(state.objects, handle))
         ++object->selections;
     *slot = handle;
 }
 
 HDC NewDc(bool memory, HWND window) {
-    HDC handle = NextHandle<HDC>();
-    DeviceContext &dc = state.dcs[handle];
-    dc = {memory, window, 0, nullptr, nullptr};
-    Select(&dc.pen, state.stock_objects[BLACK_PEN]);
+    HDC handle = reinterpret_cast<HDC>(++state.last_handle << 4);
+    DeviceContext &dc = state.dcs[handle] = {memory, window, 0, nullptr, nullptr};
+    Select(&dc.pen, state.stock[BLACK_PEN]);
     if (memory)
         Select(&dc.bitmap, state.default_bitmap);
     return handle;
 }
 
-Surface &SurfaceOf(const DeviceContext &dc) {
-    return dc.memory ? FindObject(dc.bitmap)->bitmap : state.screen;
-}
-
-// A rectangle in device coordinates: left/top inclusive, right/bottom exclusive.
-struct Box {
-    int64_t left, top, right, bottom;
-};
-
-Box Intersect(Box a, Box b) {
-    Box r = {std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
-             std::min(a.bottom, b.bottom)};
-    r.right = std::max(r.right, r.left);
-    r.bottom = std::max(r.bottom, r.top);
-    return r;
-}
-
 // The surface a device context draws into, all of which it may touch; NULL for a handle that
 // names no device context.
 Surface *SurfaceFor(HDC handle) {
-    const DeviceContext *dc = FindDc(handle);
-    return dc ? &SurfaceOf(*dc) : nullptr;
+    const DeviceContext *dc = Find(state.dcs, handle);
+    if (!dc)
+        return nullptr;
+    return dc->memory ? &Find(state.objects, dc->bitmap)->bitmap : &state.screen;
 }
 
-Box WholeOf(const Surface &s) {
-    return {0, 0, s.width, s.height};
+// CLR_INVALID outside the surface.
+COLORREF PixelAt(Surface *s, int x, int y) {
+    if (!s || x < 0 || x >= s->width || y < 0 || y >= s->height)
+        return CLR_INVALID;
+    return PixelOf(*s, x, y);
 }
 
 // One segment from (x0, y0) towards (x1, y1), leaving out (x1, y1), in device coordinates.
@@ -182,16 +153,15 @@ void ResetGdi() {
     state = State();
     // The black brush only paints window backgrounds, which the headless screen has black
     // already; no device context selects a brush.
-    state.stock_objects[BLACK_BRUSH] = NewObject(ObjectKind::kBrush, 0x00000000, true);
-    state.stock_objects[WHITE_PEN] = NewObject(ObjectKind::kPen, 0x00FFFFFF, true);
-    state.stock_objects[BLACK_PEN] = NewObject(ObjectKind::kPen, 0x00000000, true);
+    state.stock[BLACK_BRUSH] = NewObject(Kind::kBrush, 0x00000000, true);
+    state.stock[WHITE_PEN] = NewObject(Kind::kPen, 0x00FFFFFF, true);
+    state.stock[BLACK_PEN] = NewObject(Kind::kPen, 0x00000000, true);
     // Every new memory device context holds this 1x1 bitmap until another is selected.
-    state.default_bitmap = NewObject(ObjectKind::kBitmap, 0, true);
-    MakeSurface(&FindObject(state.default_bitmap)->bitmap, 1, 1);
+    state.default_bitmap = NewObject(Kind::kBitmap, 0, true);
+    MakeSurface(&Find(state.objects, state.default_bitmap)->bitmap, 1, 1);
     MakeSurface(&state.screen, 640, 480);
 }
 
-// A new size brings a new, black screen.
 void SetScreenSize(int width, int height) {
     MakeSurface(&state.screen, std::max(0, width), std::max(0, height));
 }
@@ -203,20 +173,16 @@ int ScreenHeight() {
 }
 
 uint32_t ScreenPixel(int x, int y) {
-    Surface &s = state.screen;
-    if (x < 0 || y < 0 || x >= s.width || y >= s.height)
-        return CLR_INVALID;
-    return PixelOf(s, x, y);
+    return PixelAt(&state.screen, x, y);
 }
 
 const uint32_t *SurfacePixels(HDC handle, int *width, int *height) {
-    const DeviceContext *dc = FindDc(handle);
-    if (!dc)
+    const Surface *s = SurfaceFor(handle);
+    if (!s)
         return nullptr;
-    const Surface &s = SurfaceOf(*dc);
-    *width = s.width;
-    *height = s.height;
-    return s.pixels.data();
+    *width = s->width;
+    *height = s->height;
+    return s->pixels.data();
 }
 
 int LiveGdiObjects() {
@@ -235,19 +201,15 @@ int LiveDeviceContexts() {
     return count;
 }
 
-int GdiFlushCalls() {
-    return state.flush_calls;
-}
-
 uint64_t PixelsPainted() {
     return state.pixels_painted;
 }
 
 } // namespace headless
 
+// Each window keeps one device context, as a class with CS_OWNDC gets; the cache of common
+// contexts may hand out the same one again too.
 HDC WINAPI GetDC(HWND window) {
-    // Each window keeps one device context, as a class with CS_OWNDC gets; the cache of common
-    // contexts may hand out the same one again too.
     auto same = std::find_if(state.dcs.begin(), state.dcs.end(), [window](const auto &entry) {
         return !entry.second.memory && entry.second.window == window;
     });
@@ -257,7 +219,7 @@ HDC WINAPI GetDC(HWND window) {
 }
 
 int WINAPI ReleaseDC(HWND window, HDC handle) {
-    DeviceContext *dc = FindDc(handle);
+    DeviceContext *dc = Find(state.dcs, handle);
     if (!dc || dc->memory || dc->window != window || dc->handed_out == 0)
         return 0;
     --dc->handed_out;
@@ -273,36 +235,34 @@ int WINAPI GetClipBox(HDC handle, LPRECT rect) {
 }
 
 HGDIOBJ WINAPI GetStockObject(int object) {
-    return object >= 0 && object < kStockCount ? state.stock_objects[object] : nullptr;
+    return object >= 0 && object <= BLACK_PEN ? state.stock[object] : nullptr;
 }
 
 HDC WINAPI CreateCompatibleDC(HDC handle) {
-    if (handle && !FindDc(handle))
-        return nullptr;
-    return NewDc(true, nullptr);
+    return handle && !Find(state.dcs, handle) ? nullptr : NewDc(true, nullptr);
 }
 
 // Every surface here is 32 bits per pixel, so a bitmap made compatible with a memory device
 // context that still holds its 1x1 default bitmap is a colour bitmap too.
 HBITMAP WINAPI CreateCompatibleBitmap(HDC handle, int width, int height) {
-    if (!FindDc(handle) || width < 0 || height < 0)
+    if (!Find(state.dcs, handle) || width < 0 || height < 0)
         return nullptr;
     if (width == 0 || height == 0)
         return reinterpret_cast<HBITMAP>(state.default_bitmap);
     if (int64_t{width} * height > kMaxBitmapPixels)
         return nullptr;
-    HGDIOBJ bitmap = NewObject(ObjectKind::kBitmap, 0, false);
-    MakeSurface(&FindObject(bitmap)->bitmap, width, height);
+    HGDIOBJ bitmap = NewObject(Kind::kBitmap, 0, false);
+    MakeSurface(&Find(state.objects, bitmap)->bitmap, width, height);
     return reinterpret_cast<HBITMAP>(bitmap);
 }
 
 HGDIOBJ WINAPI SelectObject(HDC handle, HGDIOBJ object_handle) {
-    DeviceContext *dc = FindDc(handle);
-    GdiObject *object = FindObject(object_handle);
-    if (!dc || !object || object->kind == ObjectKind::kBrush)
+    DeviceContext *dc = Find(state.dcs, handle);
+    Object *object = Find(state.objects, object_handle);
+    if (!dc || !object || object->kind == Kind::kBrush)
         return nullptr;
     HGDIOBJ *slot = &dc->pen;
-    if (object->kind == ObjectKind::kBitmap) {
+    if (object->kind == Kind::kBitmap) {
         // Only a memory device context takes a bitmap, and a bitmap lives in one context at a
         // time (the shared default bitmap excepted).
         if (!dc->memory ||
@@ -316,7 +276,7 @@ HGDIOBJ WINAPI SelectObject(HDC handle, HGDIOBJ object_handle) {
 }
 
 BOOL WINAPI DeleteObject(HGDIOBJ handle) {
-    GdiObject *object = FindObject(handle);
+    Object *object = Find(state.objects, handle);
     if (!object || (object->selections > 0 && !object->stock))
         return FALSE;
     if (!object->stock)
@@ -325,7 +285,7 @@ BOOL WINAPI DeleteObject(HGDIOBJ handle) {
 }
 
 BOOL WINAPI DeleteDC(HDC handle) {
-    DeviceContext *dc = FindDc(handle);
+    DeviceContext *dc = Find(state.dcs, handle);
     if (!dc || !dc->memory)
         return FALSE;
     Select(&dc->pen, nullptr);
@@ -338,57 +298,51 @@ BOOL WINAPI DeleteDC(HDC handle) {
 HPEN WINAPI CreatePen(int style, int width, COLORREF color) {
     if (style != PS_SOLID || width < 0)
         return nullptr;
-    return static_cast<HPEN>(NewObject(ObjectKind::kPen, color & 0x00FFFFFF, false));
+    return static_cast<HPEN>(NewObject(Kind::kPen, color & 0x00FFFFFF, false));
 }
 
 BOOL WINAPI Polyline(HDC handle, const POINT *points, int count) {
-    const DeviceContext *dc = FindDc(handle);
+    const DeviceContext *dc = Find(state.dcs, handle);
     if (!dc || !points || count < 2)
         return FALSE;
-    const GdiObject *pen = FindObject(dc->pen);
+    const uint32_t color = Find(state.objects, dc->pen)->color;
     for (int i = 0; i + 1 < count; ++i)
-        DrawSegment(SurfaceOf(*dc), points[i].x, points[i].y, points[i + 1].x, points[i + 1].y,
-                    pen->color);
+        DrawSegment(*SurfaceFor(handle), points[i].x, points[i].y, points[i + 1].x, points[i + 1].y,
+                    color);
     return TRUE;
 }
 
+// Pixels outside either surface are left as they were.
 BOOL WINAPI BitBlt(HDC dest, int x, int y, int width, int height, HDC source, int src_x, int src_y,
                    DWORD rop) {
     Surface *to = SurfaceFor(dest);
-    if (!to || width < 0 || height < 0)
-        return FALSE;
-    Box box = Intersect({x, y, int64_t{x} + width, int64_t{y} + height}, WholeOf(*to));
-    if (rop == BLACKNESS || rop == WHITENESS) {
-        for (int64_t row = box.top; row < box.bottom; ++row)
-            for (int64_t column = box.left; column < box.right; ++column)
-                PixelOf(*to, column, row) = rop == BLACKNESS ? 0x00000000 : 0x00FFFFFF;
-        return TRUE;
-    }
     const Surface *from = SurfaceFor(source);
-    if (rop != SRCCOPY || !from)
+    const bool fill = rop == BLACKNESS || rop == WHITENESS;
+    if (!to || width < 0 || height < 0 || (!fill && (rop != SRCCOPY || !from)))
         return FALSE;
-    // Pixels whose source lies outside the source's surface are left as they were.
-    const int64_t dx = int64_t{src_x} - x, dy = int64_t{src_y} - y;
-    box = Intersect(box, {-dx, -dy, from->width - dx, from->height - dy});
+    const int64_t dx = fill ? 0 : int64_t{src_x} - x, dy = fill ? 0 : int64_t{src_y} - y;
+    const int64_t left = std::max({int64_t{x}, int64_t{0}, fill ? 0 : -dx});
+    const int64_t top = std::max({int64_t{y}, int64_t{0}, fill ? 0 : -dy});
+    const int64_t right =
+        std::min({int64_t{x} + width, int64_t{to->width}, fill ? INT64_MAX : from->width - dx});
+    const int64_t bottom =
+        std::min({int64_t{y} + height, int64_t{to->height}, fill ? INT64_MAX : from->height - dy});
     // A copy within one surface reads from a copy of it, so that overlapping rectangles come out
     // as if every pixel moved at once.
     const std::vector<uint32_t> copy = from == to ? from->pixels : std::vector<uint32_t>();
-    const uint32_t *pixels = from == to ? copy.data() : from->pixels.data();
-    for (int64_t row = box.top; row < box.bottom; ++row)
-        for (int64_t column = box.left; column < box.right; ++column)
-            PixelOf(*to, column, row) = pixels[Offset(*from, column + dx, row + dy)];
+    const uint32_t *pixels = fill ? nullptr : from == to ? copy.data() : from->pixels.data();
+    const uint32_t fill_colour = rop == BLACKNESS ? 0x00000000 : 0x00FFFFFF;
+    for (int64_t row = top; row < bottom; ++row)
+        for (int64_t column = left; column < right; ++column)
+            PixelOf(*to, column, row) =
+                fill ? fill_colour : pixels[Offset(*from, column + dx, row + dy)];
     return TRUE;
 }
 
 BOOL WINAPI GdiFlush() {
-    ++state.flush_calls;
     return TRUE;
 }
 
-// CLR_INVALID outside what the device context may touch.
 COLORREF WINAPI GetPixel(HDC handle, int x, int y) {
-    Surface *s = SurfaceFor(handle);
-    if (!s || x < 0 || x >= s->width || y < 0 || y >= s->height)
-        return CLR_INVALID;
-    return PixelOf(*s, x, y);
+    return PixelAt(SurfaceFor(handle), x, y);
 }

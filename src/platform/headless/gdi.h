@@ -27,7 +27,6 @@ const uint32_t *SurfacePixels(HDC dc, int *width, int *height);
 int LiveGdiObjects();
 // Device contexts handed out by GetDC and not yet given back with ReleaseDC.
 int LiveDeviceContexts();
-int GdiFlushCalls();
 // Pixels written by Polyline since the last reset: what a benchmark counts as work done.
 uint64_t PixelsPainted();
 

@@ -1,41 +1,39 @@
 #include "platform/headless/module.h"
 
+#include <cctype>
 #include <cstdint>
-#include <strings.h>
-#include <vector>
 
 namespace {
 
 struct Module {
-    std::string file_name;
     std::map<std::string, FARPROC> entries;
     int references = 0;
     int loads = 0;
 };
 
-// The classic image base of an executable; a component's handle is its place in the table.
+// The classic image base of an executable; a component's handle is its record's address.
 const HINSTANCE executable_instance = reinterpret_cast<HINSTANCE>(static_cast<uintptr_t>(0x400000));
-constexpr uintptr_t kFirstModule = 0x10000000;
-constexpr uintptr_t kModuleStep = 0x10000;
 
-std::vector<Module> modules;
+// By file name in capitals, so that letter case does not matter.
+std::map<std::string, Module> modules;
 
-Module *Find(const char *name) {
-    for (Module &module : modules)
-        if (name != nullptr && strcasecmp(module.file_name.c_str(), name) == 0)
-            return &module;
-    return nullptr;
+std::string Key(const char *name) {
+    std::string key = name;
+    for (char &c : key)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return key;
 }
 
-HMODULE HandleOf(const Module &module) {
-    return reinterpret_cast<HMODULE>(kFirstModule + size_t(&module - modules.data()) * kModuleStep);
+Module *Find(const char *name) {
+    auto it = name != nullptr ? modules.find(Key(name)) : modules.end();
+    return it != modules.end() ? &it->second : nullptr;
 }
 
 // A loaded module by its handle; freed modules are not found.
 Module *FindLoaded(HMODULE handle) {
-    for (Module &module : modules)
-        if (HandleOf(module) == handle && module.references > 0)
-            return &module;
+    for (auto &entry : modules)
+        if (reinterpret_cast<HMODULE>(&entry.second) == handle && entry.second.references > 0)
+            return &entry.second;
     return nullptr;
 }
 
@@ -48,10 +46,7 @@ void ResetModules() {
 }
 
 void RegisterModule(const char *file_name, const std::map<std::string, FARPROC> &entries) {
-    if (Module *existing = Find(file_name))
-        existing->entries = entries;
-    else
-        modules.push_back({file_name, entries, 0, 0});
+    modules[Key(file_name)].entries = entries;
 }
 
 int ModuleLoadCount(const char *file_name) {
@@ -73,8 +68,8 @@ HINSTANCE ExecutableInstance() {
 HMODULE WINAPI GetModuleHandleA(LPCSTR module_name) {
     if (!module_name)
         return executable_instance;
-    const Module *module = Find(module_name);
-    return module && module->references > 0 ? HandleOf(*module) : nullptr;
+    Module *module = Find(module_name);
+    return module && module->references > 0 ? reinterpret_cast<HMODULE>(module) : nullptr;
 }
 
 HMODULE WINAPI LoadLibraryA(LPCSTR file_name) {
@@ -83,7 +78,7 @@ HMODULE WINAPI LoadLibraryA(LPCSTR file_name) {
         return nullptr;
     ++module->references;
     ++module->loads;
-    return HandleOf(*module);
+    return reinterpret_cast<HMODULE>(module);
 }
 
 FARPROC WINAPI GetProcAddress(HMODULE handle, LPCSTR proc_name) {

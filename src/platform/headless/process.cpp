@@ -17,9 +17,6 @@ struct State {
     // A fresh process has been up a minute; Sleep moves both clocks on.
     DWORD tick_count = 60000;
     uint64_t calendar_ms = 1000000000ull * 1000; // since 1970
-    int sleep_zero_calls = 0;
-    LONG unhandled_answer = EXCEPTION_EXECUTE_HANDLER;
-    int unhandled_calls = 0;
     LPTOP_LEVEL_EXCEPTION_FILTER top_level_filter = nullptr;
 };
 State state;
@@ -95,16 +92,7 @@ void SetTickCount(DWORD now) {
 void SetCalendarTime(uint64_t seconds_since_1970) {
     state.calendar_ms = seconds_since_1970 * 1000;
 }
-int SleepZeroCalls() {
-    return state.sleep_zero_calls;
-}
 
-void SetUnhandledExceptionAnswer(LONG answer) {
-    state.unhandled_answer = answer;
-}
-int UnhandledExceptionFilterCalls() {
-    return state.unhandled_calls;
-}
 int FaultExitCode(int signal_number) {
     return 128 + signal_number;
 }
@@ -125,13 +113,11 @@ BOOL WINAPI GetVersionExA(LPOSVERSIONINFOA info) {
     const DWORD size = info->dwOSVersionInfoSize;
     if (state.version_query_fails || (size != 148 && size != 156))
         return FALSE;
-    const bool consumer = state.platform_id == VER_PLATFORM_WIN32_WINDOWS;
-    info->dwMajorVersion = consumer ? 4 : 5;
-    info->dwMinorVersion = consumer ? 10 : 1;
-    info->dwBuildNumber = consumer ? 2222 : 2600;
+    // Windows 98 or XP; the service pack text, and the extended record's fields after it, are
+    // empty.
+    std::memset(&info->dwMajorVersion, 0, size - sizeof size);
+    info->dwMajorVersion = state.platform_id == VER_PLATFORM_WIN32_WINDOWS ? 4 : 5;
     info->dwPlatformId = state.platform_id;
-    // The service pack text, and the extended record's fields after it, are empty.
-    std::memset(info->szCSDVersion, 0, size - offsetof(OSVERSIONINFOA, szCSDVersion));
     return TRUE;
 }
 
@@ -160,7 +146,6 @@ DWORD WINAPI GetEnvironmentVariableA(LPCSTR name, LPSTR buffer, DWORD size) {
 }
 
 void WINAPI Sleep(DWORD milliseconds) {
-    state.sleep_zero_calls += milliseconds == 0 ? 1 : 0;
     state.tick_count += milliseconds;
     state.calendar_ms += milliseconds;
 }
@@ -169,13 +154,6 @@ void WINAPI Sleep(DWORD milliseconds) {
     std::fflush(stdout);
     std::fflush(stderr);
     std::_Exit(static_cast<int>(exit_code));
-}
-
-// The platform's own last-chance report. It does not call the top-level filter: a filter that
-// hands a fault on to it would otherwise be asked twice.
-LONG WINAPI UnhandledExceptionFilter(EXCEPTION_POINTERS *) {
-    ++state.unhandled_calls;
-    return state.unhandled_answer;
 }
 
 LPTOP_LEVEL_EXCEPTION_FILTER WINAPI

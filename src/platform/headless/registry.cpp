@@ -13,8 +13,7 @@ struct State {
     bool present = false;
     std::vector<BYTE> value;
     int open_keys = 0;
-};
-State state;
+} state;
 
 } // namespace
 
