@@ -78,60 +78,42 @@ std::vector<std::string> CallsTo(const char *function) {
 
 } // namespace headless
 
-// The fakes, one a line as the platform lists its exports. Pointer arguments that only carry
-// results, and SystemParametersInfoA's, are not recorded.
+// The fakes, one a line where one fits. Arguments that only carry results, and the pointer of
+// SystemParametersInfoA, are not recorded. (w, m, wp, lp: window, message, wParam, lParam.)
 // clang-format off
 BOOL WINAPI DestroyWindow(HWND w) { return Record<BOOL>("DestroyWindow", w); }
 BOOL WINAPI IsWindow(HWND w) { return Record<BOOL>("IsWindow", w); }
 HWND WINAPI GetParent(HWND w) { return Record<HWND>("GetParent", w); }
+BOOL WINAPI GetClientRect(HWND w, LPRECT r) { return RecordInto<BOOL>(r, "GetClientRect", w); }
+BOOL WINAPI GetWindowRect(HWND w, LPRECT r) { return RecordInto<BOOL>(r, "GetWindowRect", w); }
 BOOL WINAPI SetForegroundWindow(HWND w) { return Record<BOOL>("SetForegroundWindow", w); }
 HWND WINAPI GetForegroundWindow() { return Record<HWND>("GetForegroundWindow"); }
 HWND WINAPI GetDesktopWindow() { return Record<HWND>("GetDesktopWindow"); }
 HWND WINAPI SetFocus(HWND w) { return Record<HWND>("SetFocus", w); }
-BOOL WINAPI GetCursorPos(LPPOINT point) { return RecordInto<BOOL>(point, "GetCursorPos"); }
+HICON WINAPI LoadIconA(HINSTANCE i, LPCSTR name) { return Record<HICON>("LoadIconA", i, name); }
+BOOL WINAPI GetCursorPos(LPPOINT p) { return RecordInto<BOOL>(p, "GetCursorPos"); }
 SHORT WINAPI GetAsyncKeyState(int key) { return Record<SHORT>("GetAsyncKeyState", key); }
-HCURSOR WINAPI SetCursor(HCURSOR cursor) { return Record<HCURSOR>("SetCursor", cursor); }
+HCURSOR WINAPI SetCursor(HCURSOR c) { return Record<HCURSOR>("SetCursor", c); }
 void WINAPI PostQuitMessage(int code) { Record<int>("PostQuitMessage", code); }
 BOOL WINAPI KillTimer(HWND w, UINT_PTR id) { return Record<BOOL>("KillTimer", w, id); }
-HWND WINAPI GetDlgItem(HWND dialog, int id) { return Record<HWND>("GetDlgItem", dialog, id); }
+BOOL WINAPI EndDialog(HWND w, INT_PTR result) { return Record<BOOL>("EndDialog", w, result); }
+HWND WINAPI GetDlgItem(HWND w, int id) { return Record<HWND>("GetDlgItem", w, id); }
 void WINAPI InitCommonControls() { Record<int>("InitCommonControls"); }
 // clang-format on
 
-ATOM WINAPI RegisterClassA(const WNDCLASSA *c) {
-    return Record<ATOM>("RegisterClassA", c->style, c->lpszClassName);
-}
-HWND WINAPI CreateWindowExA(DWORD ex_style, LPCSTR class_name, LPCSTR title, DWORD style, int x,
-                            int y, int width, int height, HWND parent, HMENU menu,
-                            HINSTANCE instance, LPVOID param) {
-    return Record<HWND>("CreateWindowExA", ex_style, class_name, title, style, x, y, width, height,
-                        parent, menu, instance, param);
+HWND WINAPI CreateWindowExA(DWORD ex_style, LPCSTR name, LPCSTR title, DWORD style, int x, int y,
+                            int width, int height, HWND parent, HMENU menu, HINSTANCE i, LPVOID p) {
+    return Record<HWND>("CreateWindowExA", ex_style, name, title, style, x, y, width, height,
+                        parent, menu, i, p);
 }
 LRESULT WINAPI DefWindowProcA(HWND w, UINT m, WPARAM wp, LPARAM lp) {
     return Record<LRESULT>("DefWindowProcA", w, m, wp, lp);
 }
-HWND WINAPI FindWindowA(LPCSTR class_name, LPCSTR title) {
-    return Record<HWND>("FindWindowA", class_name, title);
-}
-BOOL WINAPI GetClientRect(HWND w, LPRECT rect) {
-    return RecordInto<BOOL>(rect, "GetClientRect", w);
-}
-BOOL WINAPI GetWindowRect(HWND w, LPRECT rect) {
-    return RecordInto<BOOL>(rect, "GetWindowRect", w);
-}
 BOOL WINAPI SetWindowPos(HWND w, HWND after, int x, int y, int cx, int cy, UINT flags) {
     return Record<BOOL>("SetWindowPos", w, after, x, y, cx, cy, flags);
 }
-HICON WINAPI LoadIconA(HINSTANCE instance, LPCSTR name) {
-    return Record<HICON>("LoadIconA", instance, name);
-}
 BOOL WINAPI SystemParametersInfoA(UINT action, UINT param, PVOID, UINT win_ini) {
     return Record<BOOL>("SystemParametersInfoA", action, param, win_ini);
-}
-BOOL WINAPI PostMessageA(HWND w, UINT m, WPARAM wp, LPARAM lp) {
-    return Record<BOOL>("PostMessageA", w, m, wp, lp);
-}
-LRESULT WINAPI SendMessageA(HWND w, UINT m, WPARAM wp, LPARAM lp) {
-    return Deliver("SendMessageA", w, m, wp, lp);
 }
 BOOL WINAPI GetMessageA(LPMSG msg, HWND w, UINT min, UINT max) {
     return RecordInto<BOOL>(msg, "GetMessageA", w, min, max);
@@ -139,30 +121,38 @@ BOOL WINAPI GetMessageA(LPMSG msg, HWND w, UINT min, UINT max) {
 BOOL WINAPI PeekMessageA(LPMSG msg, HWND w, UINT min, UINT max, UINT remove) {
     return RecordInto<BOOL>(msg, "PeekMessageA", w, min, max, remove);
 }
-BOOL WINAPI TranslateMessage(const MSG *msg) {
-    return Record<BOOL>("TranslateMessage", msg->hwnd, msg->message);
-}
 LRESULT WINAPI DispatchMessageA(const MSG *msg) {
     return Deliver("DispatchMessageA", msg->hwnd, msg->message, msg->wParam, msg->lParam);
-}
-UINT WINAPI RegisterWindowMessageA(LPCSTR name) {
-    return Record<UINT>("RegisterWindowMessageA", name);
 }
 UINT_PTR WINAPI SetTimer(HWND w, UINT_PTR id, UINT elapse, TIMERPROC proc) {
     return Record<UINT_PTR>("SetTimer", w, id, elapse, proc);
 }
-INT_PTR WINAPI DialogBoxParamA(HINSTANCE instance, LPCSTR name, HWND owner, DLGPROC proc,
-                               LPARAM param) {
-    return Record<INT_PTR>("DialogBoxParamA", instance, name, owner, proc, param);
+INT_PTR WINAPI DialogBoxParamA(HINSTANCE i, LPCSTR name, HWND owner, DLGPROC proc, LPARAM lp) {
+    return Record<INT_PTR>("DialogBoxParamA", i, name, owner, proc, lp);
 }
-BOOL WINAPI EndDialog(HWND dialog, INT_PTR result) {
-    return Record<BOOL>("EndDialog", dialog, result);
-}
-LRESULT WINAPI SendDlgItemMessageA(HWND dialog, int id, UINT m, WPARAM wp, LPARAM lp) {
-    return Record<LRESULT>("SendDlgItemMessageA", dialog, id, m, wp, lp);
+LRESULT WINAPI SendDlgItemMessageA(HWND w, int id, UINT m, WPARAM wp, LPARAM lp) {
+    return Record<LRESULT>("SendDlgItemMessageA", w, id, m, wp, lp);
 }
 int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
     return Record<int>("MessageBoxA", owner, text, caption, type);
+}
+ATOM WINAPI RegisterClassA(const WNDCLASSA *c) {
+    return Record<ATOM>("RegisterClassA", c->style, c->lpszClassName);
+}
+HWND WINAPI FindWindowA(LPCSTR name, LPCSTR title) {
+    return Record<HWND>("FindWindowA", name, title);
+}
+BOOL WINAPI PostMessageA(HWND w, UINT m, WPARAM wp, LPARAM lp) {
+    return Record<BOOL>("PostMessageA", w, m, wp, lp);
+}
+LRESULT WINAPI SendMessageA(HWND w, UINT m, WPARAM wp, LPARAM lp) {
+    return Deliver("SendMessageA", w, m, wp, lp);
+}
+BOOL WINAPI TranslateMessage(const MSG *msg) {
+    return Record<BOOL>("TranslateMessage", msg->hwnd, msg->message);
+}
+UINT WINAPI RegisterWindowMessageA(LPCSTR name) {
+    return Record<UINT>("RegisterWindowMessageA", name);
 }
 LONG WINAPI UnhandledExceptionFilter(EXCEPTION_POINTERS *) {
     return Record<LONG>("UnhandledExceptionFilter");
