@@ -51,7 +51,6 @@ void SetUpPlatform(uint8_t flags, int8_t dialog_result) {
     // the runs only measure it.
     headless::ResetProcess();
     headless::ResetModules();
-    headless::ResetRegistry();
     headless::ResetCalls();
     ResetHost();
     ResetSettings();
@@ -60,7 +59,7 @@ void SetUpPlatform(uint8_t flags, int8_t dialog_result) {
                                                 : VER_PLATFORM_WIN32_NT);
     headless::SetVersionQueryFails(flags & kVersionQueryFails);
     const DWORD use_password = (flags & kUsePassword) ? 1 : 0;
-    headless::SetPasswordSetting(&use_password, sizeof use_password);
+    headless::SetAnswer("RegQueryValueExA", ERROR_SUCCESS, use_password);
     if (flags & kComponents) {
         headless::RegisterModule("PASSWORD.CPL",
                                  {{"VerifyScreenSavePwd", AsFarProc(VerifyScreenSavePwd)}});
@@ -120,7 +119,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     FUZZ_CHECK(flag_calls.empty() ||
                flag_calls.back() ==
                    headless::CallText("SystemParametersInfoA", SPI_SETSCREENSAVERRUNNING, 0u, 0u));
-    FUZZ_CHECK(headless::OpenRegistryKeys() == 0);
+    FUZZ_CHECK(headless::CallsTo("RegOpenKeyA").size() == headless::CallsTo("RegCloseKey").size());
     FUZZ_CHECK(headless::ModuleReferences("PASSWORD.CPL") == 0);
     FUZZ_CHECK(headless::ModuleReferences("MPR.DLL") == 0);
     // Back to the handlers the sanitizer installed.

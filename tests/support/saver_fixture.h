@@ -45,7 +45,7 @@ inline BOOL WINAPI VerifyScreenSavePwd(HWND window) {
 
 // The user's setting and the component, as a consumer platform with a password has them.
 inline void ProvidePasswordVerifier(DWORD setting = 1) {
-    headless::SetPasswordSetting(&setting, sizeof setting);
+    headless::SetAnswer("RegQueryValueExA", ERROR_SUCCESS, setting);
     headless::RegisterModule("PASSWORD.CPL",
                              {{"VerifyScreenSavePwd", AsFarProc(VerifyScreenSavePwd)}});
 }

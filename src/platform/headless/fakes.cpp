@@ -1,5 +1,6 @@
 #include "platform/headless/fakes.h"
 
+#include <algorithm>
 #include <cstring>
 #include <map>
 
@@ -17,23 +18,30 @@ struct State {
 };
 State state;
 
-// Records the call and gives its answer as the function's result type, copying the answer's
-// value into out when it has out's size.
+// Records the call and gives its answer as the function's result type. The out-parameter's
+// `room` bytes are cleared and then take as many of the answer's bytes as fit.
 template <typename Result, typename Out, typename... Args>
-Result RecordInto(Out *out, const char *function, const Args &...args) {
+Result Fill(Out *out, size_t room, const char *function, const Args &...args) {
     state.log.push_back(headless::CallText(function, args...));
     const Answer &answer = state.answers[function];
-    if (out != nullptr && answer.out.size() == sizeof(Out))
-        std::memcpy(out, answer.out.data(), sizeof(Out));
+    if (out != nullptr) {
+        std::memset(out, 0, room);
+        std::memcpy(out, answer.out.data(), std::min(room, answer.out.size()));
+    }
     if constexpr (std::is_pointer_v<Result>)
         return reinterpret_cast<Result>(answer.result);
     else
         return static_cast<Result>(answer.result);
 }
 
+template <typename Result, typename Out, typename... Args>
+Result RecordInto(Out *out, const char *function, const Args &...args) {
+    return Fill<Result>(out, sizeof(Out), function, args...);
+}
+
 template <typename Result, typename... Args>
 Result Record(const char *function, const Args &...args) {
-    return RecordInto<Result>(static_cast<char *>(nullptr), function, args...);
+    return Fill<Result>(static_cast<char *>(nullptr), 0, function, args...);
 }
 
 // A message delivered to a window goes to the test's procedure when it installed one.
@@ -156,4 +164,20 @@ UINT WINAPI RegisterWindowMessageA(LPCSTR name) {
 }
 LONG WINAPI UnhandledExceptionFilter(EXCEPTION_POINTERS *) {
     return Record<LONG>("UnhandledExceptionFilter");
+}
+
+// KERNEL32 and ADVAPI32: the saver's one string and its one registry value. The value's bytes
+// fill as much of the caller's buffer as they cover.
+int WINAPI LoadStringA(HINSTANCE i, UINT id, LPSTR buffer, int size) {
+    return Fill<int>(buffer, size_t(std::max(size, 0)), "LoadStringA", i, id, size);
+}
+LONG WINAPI RegOpenKeyA(HKEY key, LPCSTR sub_key, PHKEY result) {
+    return RecordInto<LONG>(result, "RegOpenKeyA", key, sub_key);
+}
+LONG WINAPI RegQueryValueExA(HKEY key, LPCSTR name, LPDWORD reserved, LPDWORD type, LPBYTE data,
+                             LPDWORD size) {
+    return Fill<LONG>(data, *size, "RegQueryValueExA", key, name, reserved, type, *size);
+}
+LONG WINAPI RegCloseKey(HKEY key) {
+    return Record<LONG>("RegCloseKey", key);
 }

@@ -1,10 +1,12 @@
-// Test controls of the window system's calls (fakes.cpp): windows, messages, timers, dialogs, the
-// cursor and the foreground have no behaviour here. Each such call appends one line to the call
-// log, "PostMessageA(7, 16, 0, 0)" (numbers and handles in decimal, texts quoted, out-parameters
-// left out), and answers what the test set for that function, else 0: no window, no message, a
-// failure. An out-parameter (a POINT, a RECT, a MSG) gets the value set with the answer and is
-// left alone without one. SendMessageA and DispatchMessageA hand the message to the window
-// procedure a test installed, where the decision logic needs it to come back.
+// Test controls of the recorded calls (fakes.cpp): the window system (windows, messages, timers,
+// dialogs, the cursor, the foreground), the registry, string resources and the last-chance fault
+// report have no behaviour here. Each such call appends one line to the call log,
+// "PostMessageA(7, 16, 0, 0)" (numbers and handles in decimal, texts quoted, out-parameters left
+// out), and answers what the test set for that function, else 0: no window, no message, success
+// for the registry with every value 0. An out-parameter (a POINT, a RECT, a MSG, a key, a value's
+// bytes) is cleared, then takes the value set with the answer. SendMessageA and DispatchMessageA
+// hand the message to the window procedure a test installed, where the decision logic needs it
+// to come back.
 #pragma once
 
 #include <cstdint>

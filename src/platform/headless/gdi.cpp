@@ -126,8 +126,8 @@ void DrawSegment(Surface &s, int64_t x0, int64_t y0, int64_t x1, int64_t y1, uin
     const int64_t last = std::min(da - 1, sa > 0 ? a_end - 1 - a0 : a0 - a_min);
     if (first > last)
         return;
-    // Coordinates reach 2^32 and extents 2^33, so the first step's numerator needs 128 bits;
-    // after it every value stays below 2^35.
+    // Extents reach 2^32, so the first step's numerator needs more than 64 bits; after it every
+    // value stays below 2^34.
     const __int128 numerator = 2 * __int128{db} * first + da;
     int64_t j = static_cast<int64_t>(numerator / (2 * da));
     int64_t error = static_cast<int64_t>(numerator % (2 * da));

@@ -9,7 +9,6 @@
 #include "platform/headless/gdi.h"
 #include "platform/headless/module.h"
 #include "platform/headless/process.h"
-#include "platform/headless/registry.h"
 
 namespace headless {
 
@@ -17,7 +16,6 @@ inline void Reset() {
     ResetProcess();
     ResetFiles();
     ResetModules();
-    ResetRegistry();
     ResetCalls();
     ResetGdi();
 }

@@ -97,11 +97,3 @@ BOOL WINAPI FreeLibrary(HMODULE handle) {
     --module->references;
     return TRUE;
 }
-
-// The headless executable carries no string table (the resources live in the Windows build's
-// resource script), so every string is missing: the caller gets an empty text and 0.
-int WINAPI LoadStringA(HINSTANCE, UINT, LPSTR buffer, int size) {
-    if (buffer != nullptr && size > 0)
-        buffer[0] = '\0';
-    return 0;
-}

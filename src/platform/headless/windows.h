@@ -211,7 +211,6 @@ typedef LONG(WINAPI *LPTOP_LEVEL_EXCEPTION_FILTER)(EXCEPTION_POINTERS *);
 #define ERROR_FILE_NOT_FOUND 2L
 #define ERROR_PATH_NOT_FOUND 3L
 #define ERROR_ACCESS_DENIED 5L
-#define ERROR_INVALID_HANDLE 6L
 #define ERROR_WRITE_PROTECT 19L
 #define ERROR_INVALID_PARAMETER 87L
 #define ERROR_DISK_FULL 112L
@@ -227,7 +226,6 @@ typedef LONG(WINAPI *LPTOP_LEVEL_EXCEPTION_FILTER)(EXCEPTION_POINTERS *);
 #define FORMAT_MESSAGE_FROM_SYSTEM 0x00001000
 #define MB_OK 0x00000000L
 #define MB_ICONERROR 0x00000010L
-#define REG_DWORD 4
 #define HKEY_CURRENT_USER ((HKEY)(ULONG_PTR)((LONG)0x80000001))
 
 // KERNEL32 and USER32's characters: process, version, time, modules, profile files, faults
@@ -235,7 +233,6 @@ typedef LONG(WINAPI *LPTOP_LEVEL_EXCEPTION_FILTER)(EXCEPTION_POINTERS *);
 LPSTR WINAPI GetCommandLineA();
 LPSTR WINAPI CharNextA(LPCSTR text);
 HMODULE WINAPI GetModuleHandleA(LPCSTR module_name);
-int WINAPI LoadStringA(HINSTANCE instance, UINT id, LPSTR buffer, int size);
 [[noreturn]] void WINAPI ExitProcess(UINT exit_code);
 BOOL WINAPI GetVersionExA(LPOSVERSIONINFOA info);
 DWORD WINAPI GetTickCount();
@@ -323,7 +320,8 @@ BOOL WINAPI BitBlt(HDC dest, int x, int y, int width, int height, HDC source, in
 BOOL WINAPI GdiFlush();
 COLORREF WINAPI GetPixel(HDC dc, int x, int y);
 
-// ADVAPI32 (registry.cpp).
+// ADVAPI32, and the string resources of USER32 (fakes.cpp).
+int WINAPI LoadStringA(HINSTANCE instance, UINT id, LPSTR buffer, int size);
 LONG WINAPI RegOpenKeyA(HKEY key, LPCSTR sub_key, PHKEY result);
 LONG WINAPI RegQueryValueExA(HKEY key, LPCSTR value_name, LPDWORD reserved, LPDWORD type,
                              LPBYTE data, LPDWORD data_size);
