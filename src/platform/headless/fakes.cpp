@@ -24,10 +24,10 @@ template <typename Result, typename Out, typename... Args>
 Result Fill(Out *out, size_t room, const char *function, const Args &...args) {
     state.log.push_back(headless::CallText(function, args...));
     const Answer &answer = state.answers[function];
-    if (out != nullptr) {
+    if (out != nullptr)
         std::memset(out, 0, room);
+    if (out != nullptr && !answer.out.empty())
         std::memcpy(out, answer.out.data(), std::min(room, answer.out.size()));
-    }
     if constexpr (std::is_pointer_v<Result>)
         return reinterpret_cast<Result>(answer.result);
     else
