@@ -245,6 +245,11 @@ TEST_F(Modes, FullScreenRun) {
             << row.what;
         EXPECT_EQ(headless::CallsTo("RegisterClassA").size(), row.running_already ? 0u : 1u)
             << row.what;
+        // Only the consumer platform asks for the autoplay query's number.
+        const Calls autoplay = {CallText("RegisterWindowMessageA", "QueryCancelAutoPlay")};
+        EXPECT_EQ(headless::CallsTo("RegisterWindowMessageA"),
+                  row.consumer && !row.running_already ? autoplay : Calls{})
+            << row.what;
     }
 }
 

@@ -1,0 +1,50 @@
+// What the dialog's procedure does when it opens, on the recorded calls; the dialog itself, on
+// the real dialog manager and up-downs, is tested under Wine (tests/wine).
+#include "settings/config_dialog.h"
+
+#include "support/saver_fixture.h"
+
+namespace {
+
+using headless::CallText;
+using saver_test::Calls;
+using saver_test::Handle;
+
+class ConfigDialogOpening : public saver_test::SaverTest {};
+
+// The ranges, then the stored values (the defaults, with no file), through the up-downs; the
+// dialog centred over the foreground window, or over the desktop when there is none; the focus
+// on OK.
+TEST_F(ConfigDialogOpening, SetsUpCentresAndFocusesOk) {
+    const HWND dialog = Handle(7), foreground = Handle(5), desktop = Handle(3), ok = Handle(9);
+    for (HWND over : {foreground, desktop}) {
+        SetUp();
+        headless::SetAnswer("GetForegroundWindow", over == foreground ? 5 : 0);
+        headless::SetAnswer("GetDesktopWindow", 3);
+        headless::SetAnswer("GetDlgItem", 9);
+        // The dialog is measured with the same call: 200 wide and 100 high, at (100, 50).
+        headless::SetAnswer("GetWindowRect", TRUE, RECT{100, 50, 300, 150});
+        EXPECT_EQ(ConfigDialogProc(dialog, WM_INITDIALOG, 0, 0), 0);
+        Calls expected = {CallText("InitCommonControls")};
+        const int updowns[] = {1002, 1004, 1008, 1006};
+        const DWORD ranges[] = {0x00010008, 0x00020008, 0x00010020, 0x00010014};
+        const DWORD values[] = {2, 4, 16, 10};
+        for (int i = 0; i < 4; ++i)
+            expected.push_back(CallText("SendDlgItemMessageA", dialog, updowns[i], UDM_SETRANGE, 0u,
+                                        LPARAM{ranges[i]}));
+        for (int i = 0; i < 4; ++i)
+            expected.push_back(CallText("SendDlgItemMessageA", dialog, updowns[i], UDM_SETPOS, 0u,
+                                        LPARAM{values[i]}));
+        expected.push_back(CallText("GetForegroundWindow"));
+        if (over == desktop)
+            expected.push_back(CallText("GetDesktopWindow"));
+        for (const std::string &call :
+             {CallText("GetWindowRect", over), CallText("GetWindowRect", dialog),
+              CallText("SetWindowPos", dialog, nullptr, 100, 50, 0, 0, 5u),
+              CallText("GetDlgItem", dialog, IDOK), CallText("SetFocus", ok)})
+            expected.push_back(call);
+        EXPECT_EQ(headless::CallLog(), expected) << (over == desktop ? "desktop" : "foreground");
+    }
+}
+
+} // namespace
