@@ -31,18 +31,16 @@ void ClearCallLog();
 // The log's lines for one function, in order.
 std::vector<std::string> CallsTo(const char *function);
 
-// How the log writes an argument: a text quoted, a resource number (below 0x10000) and every
-// other pointer or number in decimal.
-inline std::string ArgumentText(const char *text) {
-    if (reinterpret_cast<uintptr_t>(text) < 0x10000)
-        return std::to_string(reinterpret_cast<uintptr_t>(text));
-    return "\"" + std::string(text) + "\"";
-}
-inline std::string ArgumentText(std::nullptr_t) {
-    return "0";
-}
+// How the log writes an argument: a text quoted; a resource number (below 0x10000), every other
+// pointer and every number in decimal.
 template <typename T> std::string ArgumentText(T value) {
-    if constexpr (std::is_pointer_v<T>)
+    if constexpr (std::is_same_v<T, const char *> || std::is_same_v<T, char *>) {
+        if (reinterpret_cast<uintptr_t>(value) >= 0x10000)
+            return "\"" + std::string(value) + "\"";
+    }
+    if constexpr (std::is_null_pointer_v<T>)
+        return "0";
+    else if constexpr (std::is_pointer_v<T>)
         return std::to_string(reinterpret_cast<uintptr_t>(value));
     else
         return std::to_string(value);
