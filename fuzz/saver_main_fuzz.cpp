@@ -1,16 +1,12 @@
-// Whole runs of the saver on the headless platform with a fuzzed command line and platform.
-// Input: a byte of platform flags, a byte for when the user's input comes, then the command-line
-// tail, in which '#' stands for the handle of a window of another program (a preview host or a
-// dialog owner). The user presses a key and closes any dialog, later the other program's window
-// goes, and last anything still open is closed; the run must end with the exit code its mode
-// gives, and leave no window, timer, GDI object, device context, loaded component, open registry
-// key or running flag behind.
+// SaverMain with a fuzzed command line and platform, on the headless platform's recording fakes
+// of the window system: what the modes decide, not how windows behave. Input: a byte of platform
+// flags, a byte for the dialog's result, then the command-line tail. The exit code must be the
+// one the mode gives for what the platform answered; a tail that asks for nothing makes no call
+// to the window system; and no component, registry key or running flag is left behind.
 #include <csignal>
 
-#include "animation/figures.h"
 #include "fuzz_check.h"
 #include "host/saver_main.h"
-#include "host/saver_window.h"
 #include "platform/headless/headless.h"
 #include "settings/settings_store.h"
 
@@ -20,26 +16,17 @@ enum Flags : uint8_t {
     kConsumer = 1,
     kVersionQueryFails = 2,
     kUsePassword = 4,
-    kPasswordComponent = 8,
-    kChangeComponent = 16,
-    kPreloadedInputMethod = 32,
-    kRefuseFirstPassword = 64,
+    kComponents = 8,
+    kHandlesAreWindows = 16,
+    kWindowMade = 32,
+    kAnotherSaverRuns = 64,
 };
 
-bool refuse_first = false;
-int verify_calls = 0;
-
 BOOL WINAPI VerifyScreenSavePwd(HWND) {
-    return ++verify_calls == 1 && refuse_first ? FALSE : TRUE;
+    return TRUE;
 }
 DWORD WINAPI PwdChangePasswordA(LPCSTR, HWND, DWORD, DWORD) {
     return 0;
-}
-HIMC WINAPI ImmAssociateContext(HWND, HIMC) {
-    return nullptr;
-}
-LRESULT CALLBACK OtherProgramProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-    return DefWindowProcA(window, message, wparam, lparam);
 }
 
 template <typename Function> FARPROC AsFarProc(Function entry) {
@@ -59,69 +46,50 @@ void KeepSanitizerFaultHandlers() {
         sigaction(signals[i], &kept[i], nullptr);
 }
 
-void SetUpPlatform(uint8_t flags) {
-    headless::Reset();
+void SetUpPlatform(uint8_t flags, int8_t dialog_result) {
+    // Every area the modes touch but the GDI, whose screen a reset would make anew each time:
+    // the runs only measure it.
+    headless::ResetProcess();
+    headless::ResetModules();
+    headless::ResetCalls();
     ResetHost();
-    ResetAnimation();
     ResetSettings();
     KeepSanitizerFaultHandlers();
-    headless::SetScreenSize(64, 48);
-    headless::SetCursorPosition(32, 24);
     headless::SetPlatformId((flags & kConsumer) ? VER_PLATFORM_WIN32_WINDOWS
                                                 : VER_PLATFORM_WIN32_NT);
     headless::SetVersionQueryFails(flags & kVersionQueryFails);
-    DWORD use_password = (flags & kUsePassword) ? 1 : 0;
-    headless::SetRegistryValue(HKEY_CURRENT_USER, "Control Panel\\Desktop", "ScreenSaveUsePassword",
-                               REG_DWORD, &use_password, sizeof use_password);
-    if (flags & kPasswordComponent)
+    const DWORD use_password = (flags & kUsePassword) ? 1 : 0;
+    headless::SetAnswer("RegQueryValueExA", ERROR_SUCCESS, use_password);
+    if (flags & kComponents) {
         headless::RegisterModule("PASSWORD.CPL",
                                  {{"VerifyScreenSavePwd", AsFarProc(VerifyScreenSavePwd)}});
-    if (flags & kChangeComponent)
         headless::RegisterModule("MPR.DLL",
                                  {{"PwdChangePasswordA", AsFarProc(PwdChangePasswordA)}});
-    headless::RegisterModule("IMM32.DLL",
-                             {{"ImmAssociateContext", AsFarProc(ImmAssociateContext)}});
-    if (flags & kPreloadedInputMethod)
-        headless::PreloadModule("IMM32.DLL");
-    refuse_first = flags & kRefuseFirstPassword;
-    verify_calls = 0;
+    }
+    headless::SetAnswer("IsWindow", (flags & kHandlesAreWindows) ? TRUE : FALSE);
+    headless::SetAnswer("GetForegroundWindow", 5);
+    headless::SetAnswer("DialogBoxParamA", dialog_result);
+    if (flags & kWindowMade) {
+        headless::SetAnswer("RegisterClassA", 0xC001);
+        headless::SetAnswer("CreateWindowExA", 9);
+    }
+    if (flags & kAnotherSaverRuns)
+        headless::SetAnswer("FindWindowA", 3);
 }
 
-HWND CreateOtherProgramWindow() {
-    WNDCLASSA window_class = {};
-    window_class.lpfnWndProc = OtherProgramProc;
-    window_class.hInstance = headless::ExecutableInstance();
-    window_class.lpszClassName = "OtherProgram";
-    RegisterClassA(&window_class);
-    return CreateWindowExA(0, "OtherProgram", "Display", WS_POPUP | WS_VISIBLE, 0, 0, 40, 30,
-                           nullptr, nullptr, window_class.hInstance, nullptr);
-}
-
-std::string WithHandle(std::string tail, HWND window) {
-    const std::string decimal = std::to_string(reinterpret_cast<uintptr_t>(window));
-    for (size_t at = tail.find('#'); at != std::string::npos; at = tail.find('#', at))
-        tail.replace(at, 1, decimal);
-    return tail;
-}
-
-void UserInput() {
-    if (HWND dialog = headless::CurrentDialog())
-        headless::ClickCloseBox(dialog);
-    headless::PressKey('A');
-}
-
-// What the mode the tail asks for must give, with every dialog closed from its caption.
-int ExpectedExitCode(SaverCommand command, bool consumer) {
+// What the mode the tail asks for must give on the platform the flags describe.
+int ExpectedExitCode(SaverCommand command, uint8_t flags, int dialog_result) {
+    const bool consumer = (flags & kConsumer) && !(flags & kVersionQueryFails);
+    const bool windows = flags & kHandlesAreWindows;
+    const int run = (flags & kWindowMade) ? 0 : -1;
     switch (command.mode) {
     case SaverMode::kConfigureNoOwner:
     case SaverMode::kConfigure:
+        return dialog_result;
     case SaverMode::kFullScreen:
-        return 0;
-    case SaverMode::kPreview: {
-        HWND parent =
-            reinterpret_cast<HWND>(static_cast<uintptr_t>(ReferenceHandle(command.argument)));
-        return parent != nullptr && IsWindow(parent) ? 0 : -1;
-    }
+        return (flags & kAnotherSaverRuns) && windows ? 0 : run;
+    case SaverMode::kPreview:
+        return ReferenceHandle(command.argument) != 0 && windows ? run : -1;
     case SaverMode::kChangePassword:
         return consumer ? 0 : -1;
     case SaverMode::kInvalid:
@@ -136,43 +104,24 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     if (size < 2)
         return 0;
     const uint8_t flags = data[0];
-    const DWORD input_at = 1 + data[1] * 4u;
-    SetUpPlatform(flags);
-    HWND other = CreateOtherProgramWindow();
-    const std::string tail = WithHandle(FuzzText(data + 2, size - 2), other);
-    const std::string line = "\"C:\\no-such-folder\\frellis.scr\" " + tail;
+    const int8_t dialog_result = static_cast<int8_t>(data[1]);
+    SetUpPlatform(flags, dialog_result);
+    const std::string line = "\"C:\\no-such-folder\\frellis.scr\" " + FuzzText(data + 2, size - 2);
     headless::SetCommandLine(line.c_str());
+    const char *tail = SkipProgramPath(GetCommandLineA());
+    const SaverCommand command = ReadSaverCommand(tail);
 
-    const bool consumer = (flags & kConsumer) && !(flags & kVersionQueryFails);
-    const int expected =
-        ExpectedExitCode(ReadSaverCommand(SkipProgramPath(line.c_str())), consumer);
-
-    // A second key after the pause that follows a refused password.
-    headless::Schedule(input_at, UserInput);
-    headless::Schedule(input_at + 300, UserInput);
-    headless::Schedule(input_at + 600, [other] { DestroyWindow(other); });
-    // A preview whose parent is not the other program's window has nothing else to end it.
-    headless::Schedule(input_at + 900, [] {
-        if (IsWindow(saver_window))
-            DestroyWindow(saver_window);
-    });
-    const int result =
-        SaverMain(headless::ExecutableInstance(), SkipProgramPath(GetCommandLineA()));
-    FUZZ_CHECK(result == expected);
-
-    if (IsWindow(other))
-        DestroyWindow(other);
-    FUZZ_CHECK(headless::LiveWindows() == 0);
-    FUZZ_CHECK(headless::ActiveTimers() == 0);
-    FUZZ_CHECK(headless::LiveGdiObjects() == 0);
-    FUZZ_CHECK(headless::LiveDeviceContexts() == 0);
-    FUZZ_CHECK(headless::OpenRegistryKeys() == 0);
-    FUZZ_CHECK(!headless::ScreenSaverRunning());
+    const int result = SaverMain(headless::ExecutableInstance(), tail);
+    FUZZ_CHECK(result == ExpectedExitCode(command, flags, dialog_result));
+    if (command.mode == SaverMode::kInvalid)
+        FUZZ_CHECK(headless::CallLog().empty());
+    const std::vector<std::string> flag_calls = headless::CallsTo("SystemParametersInfoA");
+    FUZZ_CHECK(flag_calls.empty() ||
+               flag_calls.back() ==
+                   headless::CallText("SystemParametersInfoA", SPI_SETSCREENSAVERRUNNING, 0u, 0u));
+    FUZZ_CHECK(headless::CallsTo("RegOpenKeyA").size() == headless::CallsTo("RegCloseKey").size());
     FUZZ_CHECK(headless::ModuleReferences("PASSWORD.CPL") == 0);
     FUZZ_CHECK(headless::ModuleReferences("MPR.DLL") == 0);
-    FUZZ_CHECK(headless::ModuleReferences("IMM32.DLL") ==
-               ((flags & kPreloadedInputMethod) ? 1 : 0));
-    FUZZ_CHECK(headless::CurrentDialog() == nullptr);
     // Back to the handlers the sanitizer installed.
     headless::ResetProcess();
     return 0;

@@ -1,7 +1,10 @@
 // The settings file as anyone may have edited it. The input's first four bytes are the values
 // the dialog would write, the rest is the file. A load gives values inside their ranges; the four
 // writes succeed; a second load reads back exactly what was written, clamped; and a section the
-// saver does not own reads the same before and after.
+// saver does not own reads the same before and after. Most of the code this reaches is the
+// headless platform's profile reader and writer, which stand in for Windows' own; the product's
+// share is the path, the number text and the clamping around them. It stays because the tests'
+// every settings file goes through that substitute, and a fault in it would pass for the saver's.
 #include <stdlib.h>
 #include <unistd.h>
 

@@ -3,61 +3,66 @@
 #include <climits>
 
 #include "host/password.h"
+#include "host/saver_window.h"
 #include "support/saver_fixture.h"
 
 namespace {
 
-using saver_test::TakePosted;
+using headless::CallText;
+using saver_test::Calls;
+
+const HWND kWindow = saver_test::Handle(7);
 
 class InputPolicy : public saver_test::SaverTest {
   protected:
     void SetUp() override {
         SaverTest::SetUp();
-        window_ = saver_test::CreateTestWindow("PolicyTestWindow", saver_test::PolicyWindowProc,
-                                               "Screen Saver", 640, 480);
-        ASSERT_NE(window_, nullptr);
-        headless::SetCursorPosition(100, 100);
+        MoveCursor(100, 100);
         cursor_anchor = POINT{100, 100};
     }
-
-    bool Closes(UINT message, WPARAM wparam) {
-        DefaultSaverProc(window_, message, wparam, 0);
-        return TakePosted(window_, WM_CLOSE);
+    static void MoveCursor(LONG x, LONG y) {
+        headless::SetAnswer("GetCursorPos", TRUE, POINT{x, y});
     }
-
-    HWND window_ = nullptr;
+    static bool Closes(UINT message, WPARAM wparam) {
+        headless::ClearCallLog();
+        DefaultSaverProc(kWindow, message, wparam, 0);
+        return headless::CallsTo("PostMessageA") ==
+               Calls{CallText("PostMessageA", kWindow, WM_CLOSE, 0, 0)};
+    }
 };
 
-TEST_F(InputPolicy, WhichMessagesCloseInEachState) {
+// While the saver runs, the listed input closes it or hides the cursor, and every message but
+// WM_SETCURSOR then goes on to the default; in a preview, while the password is asked for and
+// once a close is approved, every message goes straight to the default.
+TEST_F(InputPolicy, WhatEachMessageDoesInEachState) {
+    enum Effect { kNothing, kClose, kHide };
     const struct {
         UINT message;
         WPARAM wparam;
-        bool closes;
+        Effect running;
     } rows[] = {
-        {WM_KEYDOWN, 'A', true},
-        {WM_SYSKEYDOWN, VK_F4, true},
-        {WM_LBUTTONDOWN, 0, true},
-        {WM_RBUTTONDOWN, 0, true},
-        {WM_MBUTTONDOWN, 0, true},
-        {WM_ACTIVATEAPP, 0, true},
-        {WM_POWER, PWR_CRITICALRESUME, true},
-        {WM_POWERBROADCAST, 0, true},
-        {WM_POWERBROADCAST, 4, true},
-        {WM_POWERBROADCAST, 18, true},
-        {WM_KEYUP, 'A', false},
-        {WM_SYSKEYUP, VK_F4, false},
-        {WM_CHAR, 'a', false},
-        {WM_LBUTTONUP, 0, false},
-        {WM_RBUTTONUP, 0, false},
-        {WM_MBUTTONUP, 0, false},
-        {WM_LBUTTONDBLCLK, 0, false},
-        {WM_MOUSEWHEEL, 120u << 16, false},
-        {WM_ACTIVATEAPP, 1, false},
-        {WM_POWER, 0, false},
-        {WM_POWER, 2, false},
-        {WM_POWER, 4, false},
-        {WM_SHOWWINDOW, 1, false},
-        {WM_TIMER, 1, false},
+        {WM_KEYDOWN, 'A', kClose},
+        {WM_SYSKEYDOWN, 0x73, kClose},
+        {WM_LBUTTONDOWN, 0, kClose},
+        {WM_RBUTTONDOWN, 0, kClose},
+        {WM_MBUTTONDOWN, 0, kClose},
+        {WM_ACTIVATEAPP, 0, kClose},
+        {WM_POWER, PWR_CRITICALRESUME, kClose},
+        {WM_POWERBROADCAST, 0, kClose},
+        {WM_POWERBROADCAST, 18, kClose},
+        {WM_SHOWWINDOW, 1, kHide},
+        {WM_KEYUP, 'A', kNothing},
+        {WM_SYSKEYUP, 0x73, kNothing},
+        {WM_CHAR, 'a', kNothing},
+        {WM_LBUTTONUP, 0, kNothing},
+        {WM_MBUTTONUP, 0, kNothing},
+        {WM_LBUTTONDBLCLK, 0, kNothing},
+        {WM_MOUSEWHEEL, 120u << 16, kNothing},
+        {WM_ACTIVATEAPP, 1, kNothing},
+        {WM_POWER, 0, kNothing},
+        {WM_POWER, 4, kNothing},
+        {WM_SHOWWINDOW, 0, kNothing},
+        {WM_TIMER, 1, kNothing},
     };
     enum State { kRunning, kPreview, kAsking, kApproved };
     for (State state : {kRunning, kPreview, kAsking, kApproved}) {
@@ -65,9 +70,17 @@ TEST_F(InputPolicy, WhichMessagesCloseInEachState) {
         verification_in_progress = state == kAsking;
         close_approved = state == kApproved;
         for (const auto &row : rows) {
-            EXPECT_EQ(Closes(row.message, row.wparam), row.closes && state == kRunning)
-                << "state " << state << " message 0x" << std::hex << row.message << " wparam "
-                << row.wparam;
+            headless::ClearCallLog();
+            EXPECT_EQ(DefaultSaverProc(kWindow, row.message, row.wparam, 9), 0);
+            Calls expected;
+            const Effect effect = state == kRunning ? row.running : kNothing;
+            if (effect == kClose)
+                expected.push_back(CallText("PostMessageA", kWindow, WM_CLOSE, 0, 0));
+            if (effect == kHide)
+                expected.push_back(CallText("SetCursor", nullptr));
+            expected.push_back(CallText("DefWindowProcA", kWindow, row.message, row.wparam, 9));
+            EXPECT_EQ(headless::CallLog(), expected)
+                << "state " << state << " message 0x" << std::hex << row.message;
         }
     }
 }
@@ -91,7 +104,7 @@ TEST_F(InputPolicy, MouseMovementAgainstTheAnchor) {
     for (const auto &row : rows) {
         cursor_anchor = POINT{100, 100};
         for (size_t i = 0; i < row.moves.size(); ++i) {
-            headless::SetCursorPosition(row.moves[i].x, row.moves[i].y);
+            MoveCursor(row.moves[i].x, row.moves[i].y);
             // The position in lParam is not used; the cursor is read afresh.
             EXPECT_EQ(Closes(WM_MOUSEMOVE, 0), row.closes[i])
                 << "move " << i << " to " << row.moves[i].x << "," << row.moves[i].y;
@@ -101,7 +114,8 @@ TEST_F(InputPolicy, MouseMovementAgainstTheAnchor) {
 
 TEST_F(InputPolicy, AnswersThatDoNotGoToTheDefault) {
     saver_test::ProvidePasswordVerifier();
-    const UINT autoplay = RegisterWindowMessageA("QueryCancelAutoPlay");
+    saver_test::verifier.answer = 1;
+    const UINT autoplay = 0xC123;
     const struct {
         const char *what;
         bool consumer;
@@ -110,18 +124,67 @@ TEST_F(InputPolicy, AnswersThatDoNotGoToTheDefault) {
         UINT autoplay_number;
         UINT message;
         LRESULT result;
-        bool closes;
+        Calls calls;
     } rows[] = {
-        {"cursor hidden", true, false, false, 0, WM_SETCURSOR, 1, false},
-        {"autoplay with a password", true, true, false, autoplay, autoplay, 1, true},
-        {"autoplay without a password", true, false, false, autoplay, autoplay, 0, true},
-        {"autoplay in a preview", true, false, true, autoplay, autoplay, 0, true},
-        {"message 0 is not autoplay when unregistered", false, false, false, 0, 0, 0, false},
-        {"verify request without a verifier", true, false, false, 0, kVerifyRequest, 1, false},
-        {"verify request with a verifier", true, true, false, 0, kVerifyRequest, 1, false},
-        {"verify request on another platform", false, false, false, 0, kVerifyRequest, 0, false},
+        {"cursor hidden",
+         false,
+         false,
+         false,
+         0,
+         WM_SETCURSOR,
+         1,
+         {CallText("SetCursor", nullptr)}},
+        {"autoplay with a password",
+         true,
+         true,
+         false,
+         autoplay,
+         autoplay,
+         1,
+         {CallText("PostMessageA", kWindow, WM_CLOSE, 0, 0)}},
+        {"autoplay without a password",
+         true,
+         false,
+         false,
+         autoplay,
+         autoplay,
+         0,
+         {CallText("PostMessageA", kWindow, WM_CLOSE, 0, 0)}},
+        {"autoplay in a preview",
+         true,
+         false,
+         true,
+         autoplay,
+         autoplay,
+         0,
+         {CallText("PostMessageA", kWindow, WM_CLOSE, 0, 0)}},
+        {"message 0 is not autoplay when unregistered",
+         false,
+         false,
+         false,
+         0,
+         0,
+         0,
+         {CallText("DefWindowProcA", kWindow, 0, 0, 0)}},
+        {"verify request without a verifier", true, false, false, 0, kVerifyRequest, 1, {}},
+        {"verify request with a verifier", true, true, false, 0, kVerifyRequest, 1, {}},
+        {"verify request on another platform",
+         false,
+         false,
+         false,
+         0,
+         kVerifyRequest,
+         0,
+         {CallText("DefWindowProcA", kWindow, kVerifyRequest, 0, 0)}},
+        {"close on another platform",
+         false,
+         false,
+         false,
+         0,
+         WM_CLOSE,
+         0,
+         {CallText("DefWindowProcA", kWindow, WM_CLOSE, 0, 0)}},
     };
-    saver_test::verifier.answer = 1;
     for (const auto &row : rows) {
         consumer_platform = true;
         if (row.verifier_loaded)
@@ -131,11 +194,9 @@ TEST_F(InputPolicy, AnswersThatDoNotGoToTheDefault) {
         consumer_platform = row.consumer;
         preview_mode = row.preview;
         autoplay_message = row.autoplay_number;
-        EXPECT_EQ(DefaultSaverProc(window_, row.message, 0, 0), row.result) << row.what;
-        EXPECT_EQ(TakePosted(window_, WM_CLOSE), row.closes) << row.what;
-        if (row.message == WM_SETCURSOR) {
-            EXPECT_TRUE(headless::CursorHidden());
-        }
+        headless::ClearCallLog();
+        EXPECT_EQ(DefaultSaverProc(kWindow, row.message, 0, 0), row.result) << row.what;
+        EXPECT_EQ(headless::CallLog(), row.calls) << row.what;
     }
     EXPECT_EQ(saver_test::verifier.calls, 1);
 }

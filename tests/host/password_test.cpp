@@ -1,48 +1,59 @@
 #include "host/password.h"
 
 #include "host/default_proc.h"
+#include "host/saver_main.h"
 #include "support/saver_fixture.h"
 
 namespace {
 
-using saver_test::RunningFlagCalls;
-using saver_test::TakePosted;
+using headless::CallText;
+using saver_test::Calls;
+using saver_test::RunningFlag;
 using saver_test::verifier;
+
+const HWND kWindow = saver_test::Handle(7);
 
 class PasswordVerifier : public saver_test::SaverTest {};
 
-// The running flag is on exactly while a verifier entry is held; nothing happens elsewhere.
+// The setting is read as a 32-bit number, 0 unless the value says otherwise, and the key is
+// closed on every path; the running flag is on exactly while a verifier entry is held; nothing
+// happens on another platform.
 TEST_F(PasswordVerifier, LoadFollowsTheSetting) {
+    const HKEY key = reinterpret_cast<HKEY>(static_cast<uintptr_t>(0x90));
+    const Calls read = {
+        CallText("RegOpenKeyA", HKEY_CURRENT_USER, "Control Panel\\Desktop"),
+        CallText("RegQueryValueExA", key, "ScreenSaveUsePassword", nullptr, nullptr, 4u),
+        CallText("RegCloseKey", key)};
     const DWORD one = 1, zero = 0, big = 0x100;
-    const unsigned char five_bytes[5] = {1, 0, 0, 0, 0};
-    const unsigned char one_byte[1] = {1};
+    const BYTE one_byte = 1;
     const struct {
         const char *what;
         bool consumer;
-        const void *value; // nullptr: no value
+        LONG open;
+        LONG query;
+        const void *value;
         size_t size;
         bool component;
         bool entry;
-        std::vector<UINT> flags_after_load;
+        bool protects;
         int loads;
     } rows[] = {
-        {"password asked", true, &one, 4, true, true, {1}, 1},
-        {"any nonzero number", true, &big, 4, true, true, {1}, 1},
-        {"a shorter value fills the low bytes", true, one_byte, 1, true, true, {1}, 1},
-        {"no value", true, nullptr, 0, true, true, {}, 0},
-        {"setting 0", true, &zero, 4, true, true, {}, 0},
-        {"value longer than 4 bytes", true, five_bytes, 5, true, true, {}, 0},
-        {"no component", true, &one, 4, false, true, {}, 0},
-        {"component without the entry", true, &one, 4, true, false, {}, 1},
-        {"other platform", false, &one, 4, true, true, {}, 0},
+        {"password asked", true, 0, 0, &one, 4, true, true, true, 1},
+        {"any nonzero number", true, 0, 0, &big, 4, true, true, true, 1},
+        {"a shorter value fills the low bytes", true, 0, 0, &one_byte, 1, true, true, true, 1},
+        {"no key", true, ERROR_FILE_NOT_FOUND, 0, &one, 4, true, true, false, 0},
+        {"no value", true, 0, ERROR_FILE_NOT_FOUND, nullptr, 0, true, true, false, 0},
+        {"setting 0", true, 0, 0, &zero, 4, true, true, false, 0},
+        {"value longer than 4 bytes", true, 0, ERROR_MORE_DATA, nullptr, 0, true, true, false, 0},
+        {"no component", true, 0, 0, &one, 4, false, true, false, 0},
+        {"component without the entry", true, 0, 0, &one, 4, true, false, false, 1},
+        {"other platform", false, 0, 0, &one, 4, true, true, false, 0},
     };
     for (const auto &row : rows) {
         SetUp();
         consumer_platform = row.consumer;
-        if (row.value != nullptr) {
-            headless::SetRegistryValue(HKEY_CURRENT_USER, "Control Panel\\Desktop",
-                                       "ScreenSaveUsePassword", REG_BINARY, row.value, row.size);
-        }
+        headless::SetAnswer("RegOpenKeyA", row.open, key);
+        headless::SetAnswer("RegQueryValueExA", row.query, row.value, row.size);
         if (row.component) {
             std::map<std::string, FARPROC> entries;
             if (row.entry)
@@ -51,21 +62,21 @@ TEST_F(PasswordVerifier, LoadFollowsTheSetting) {
             headless::RegisterModule("PASSWORD.CPL", entries);
         }
         LoadPasswordVerifier();
-        EXPECT_EQ(RunningFlagCalls(), row.flags_after_load) << row.what;
+        Calls calls = !row.consumer ? Calls{} : row.open != 0 ? Calls{read[0]} : read;
+        if (row.protects)
+            calls.insert(calls.end() - 1, RunningFlag(1));
+        EXPECT_EQ(headless::CallLog(), calls) << row.what;
         EXPECT_EQ(headless::ModuleLoadCount("PASSWORD.CPL"), row.loads) << row.what;
-        EXPECT_EQ(headless::ModuleLoaded("PASSWORD.CPL"), !row.flags_after_load.empty())
-            << row.what;
-        EXPECT_EQ(headless::OpenRegistryKeys(), 0) << row.what;
+        EXPECT_EQ(headless::ModuleReferences("PASSWORD.CPL"), row.protects ? 1 : 0) << row.what;
+        headless::ClearCallLog();
         UnloadPasswordVerifier();
-        std::vector<UINT> flags_after_unload = row.flags_after_load;
-        if (!flags_after_unload.empty())
-            flags_after_unload.push_back(0);
-        EXPECT_EQ(RunningFlagCalls(), flags_after_unload) << row.what;
-        EXPECT_FALSE(headless::ModuleLoaded("PASSWORD.CPL")) << row.what;
+        EXPECT_EQ(headless::CallLog(), row.protects ? Calls{RunningFlag(0)} : Calls{}) << row.what;
+        EXPECT_EQ(headless::ModuleReferences("PASSWORD.CPL"), 0) << row.what;
     }
 }
 
-// A consumer-platform window protected by a verifier; closes go through DefaultSaverProc.
+// A consumer-platform window protected by a verifier; the verify request comes back to
+// DefaultSaverProc as it does from the platform.
 class PasswordHooks : public saver_test::SaverTest {
   protected:
     void SetUp() override {
@@ -73,31 +84,45 @@ class PasswordHooks : public saver_test::SaverTest {
         consumer_platform = true;
         saver_test::ProvidePasswordVerifier();
         LoadPasswordVerifier();
-        window_ = saver_test::CreateTestWindow("PasswordTestWindow", saver_test::PolicyWindowProc,
-                                               "Screen Saver", 640, 480);
-        ASSERT_NE(window_, nullptr);
+        headless::SetWindowProcedure(DefaultSaverProc);
+        headless::ClearCallLog();
     }
-    LRESULT Close() { return DefaultSaverProc(window_, WM_CLOSE, 0, 0); }
-
-    HWND window_ = nullptr;
+    static LRESULT Close() { return DefaultSaverProc(kWindow, WM_CLOSE, 0, 0); }
 };
 
-TEST_F(PasswordHooks, RefusalKeepsTheWindowAndTakesTheCursorAfresh) {
-    headless::SetCursorPosition(100, 100);
-    cursor_anchor = POINT{100, 100};
-    verifier.during = [](HWND) { headless::SetCursorPosition(300, 300); };
-    for (int i = 0; i < 3; ++i)
-        PostMessageA(window_, WM_TIMER, 1, 0);
-
-    EXPECT_EQ(Close(), 0);
-    EXPECT_TRUE(IsWindow(window_));
-    EXPECT_FALSE(close_approved);
-    EXPECT_TRUE(headless::CursorHidden());
-    EXPECT_EQ(cursor_anchor.x, 300);
-    EXPECT_EQ(cursor_anchor.y, 300);
-    // Two of the queued ticks were dropped before the question.
-    EXPECT_TRUE(TakePosted(window_, WM_TIMER));
-    EXPECT_FALSE(TakePosted(window_, WM_TIMER));
+// What a question does around the verifier, and after a refusal or an approval.
+TEST_F(PasswordHooks, QuestionAndAnswer) {
+    const Calls question = {CallText("PeekMessageA", kWindow, WM_TIMER, WM_TIMER, 3),
+                            CallText("PeekMessageA", kWindow, WM_TIMER, WM_TIMER, 3),
+                            CallText("SendMessageA", kWindow, kVerifyRequest, 0, 0)};
+    const struct {
+        const char *what;
+        bool loaded;
+        int answer;
+        LRESULT result;
+        Calls after;
+    } rows[] = {
+        // Refused: the cursor is hidden again and the anchor taken afresh; the window stays.
+        {"refused", true, 0, 0, {CallText("SetCursor", nullptr), CallText("GetCursorPos")}},
+        {"approved", true, 1, 0, {CallText("DefWindowProcA", kWindow, WM_CLOSE, 0, 0)}},
+        {"no verifier", false, 0, 0, {CallText("DefWindowProcA", kWindow, WM_CLOSE, 0, 0)}},
+    };
+    for (const auto &row : rows) {
+        SetUp();
+        if (!row.loaded)
+            UnloadPasswordVerifier();
+        headless::ClearCallLog();
+        headless::SetAnswer("GetCursorPos", TRUE, POINT{100, 100});
+        cursor_anchor = POINT{100, 100};
+        verifier.answer = row.answer;
+        verifier.during = [](HWND) { headless::SetAnswer("GetCursorPos", TRUE, POINT{300, 300}); };
+        EXPECT_EQ(Close(), row.result) << row.what;
+        Calls expected = row.loaded ? question : Calls{};
+        expected.insert(expected.end(), row.after.begin(), row.after.end());
+        EXPECT_EQ(headless::CallLog(), expected) << row.what;
+        EXPECT_EQ(close_approved, row.answer != 0 || !row.loaded) << row.what;
+        EXPECT_EQ(cursor_anchor.x, row.loaded && row.answer == 0 ? 300 : 100) << row.what;
+    }
 }
 
 // At least 200 ms between the end of one question and the start of the next, across a wrap of
@@ -123,18 +148,19 @@ TEST_F(PasswordHooks, DebounceBetweenQuestions) {
     }
 }
 
-TEST_F(PasswordHooks, CloseDuringAQuestionIsRefusedWithoutAsking) {
+// What reaches the saver window through the verifier's own message loop: a close is refused
+// without a second question, and input posts no close.
+TEST_F(PasswordHooks, NothingClosesWhileTheQuestionIsOpen) {
     verifier.answer = 1;
     verifier.during = [](HWND window) {
-        // What reaches the saver window through the verifier's own message loop.
-        PostMessageA(window, WM_CLOSE, 0, 0);
-        SendMessageA(window, WM_KEYDOWN, 'A', 0);
-        headless::PumpMessages();
+        EXPECT_EQ(DefaultSaverProc(window, WM_CLOSE, 0, 0), 0);
+        DefaultSaverProc(window, WM_KEYDOWN, 'A', 0);
+        DefaultSaverProc(window, WM_TIMER, 1, 0);
     };
     Close();
-    EXPECT_FALSE(IsWindow(window_));
     EXPECT_TRUE(close_approved);
     EXPECT_EQ(verifier.calls, 1);
+    EXPECT_EQ(headless::CallsTo("PostMessageA"), Calls{});
 }
 
 } // namespace

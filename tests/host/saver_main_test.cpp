@@ -1,15 +1,18 @@
+// The command line and the modes: what each tail runs, with which owner or parent, and what
+// the process exits with, on the recording fakes of the window system.
 #include "host/saver_main.h"
 
-#include <gtest/gtest.h>
+#include <csignal>
 
-#include <cstring>
-#include <string>
+#include "settings/config_dialog.h"
+#include "support/saver_fixture.h"
 
 namespace {
 
-HWND Handle(uint32_t value) {
-    return reinterpret_cast<HWND>(static_cast<uintptr_t>(value));
-}
+using headless::CallText;
+using saver_test::Calls;
+using saver_test::Handle;
+using saver_test::RunningFlag;
 
 // The mode letter, the separators before it and where each mode's handle text begins.
 TEST(ReadSaverCommand, ModeTable) {
@@ -85,6 +88,239 @@ TEST(ParseWindowHandle, DecimalDigitsWrapModulo32Bits) {
     };
     for (const Row &row : rows)
         EXPECT_EQ(ParseWindowHandle(row.text), Handle(row.value)) << '"' << row.text << '"';
+}
+
+const HWND kForeground = Handle(5);
+const HWND kOther = Handle(12);
+const HWND kSaver = Handle(9);
+
+// The password-change component, recording its calls as the log does; `during` runs inside the
+// mode, as a fault would.
+Calls password_changes;
+std::function<void()> during_change;
+DWORD WINAPI PwdChangePasswordA(LPCSTR provider, HWND owner, DWORD a, DWORD b) {
+    password_changes.push_back(CallText("PwdChangePasswordA", provider, owner, a, b));
+    if (during_change)
+        during_change();
+    return 1;
+}
+
+class Modes : public saver_test::SaverTest {
+  protected:
+    void SetUp() override {
+        SaverTest::SetUp();
+        password_changes.clear();
+        during_change = nullptr;
+        headless::RegisterModule(
+            "MPR.DLL", {{"PwdChangePasswordA", saver_test::AsFarProc(PwdChangePasswordA)}});
+        headless::SetAnswer("GetForegroundWindow", reinterpret_cast<intptr_t>(kForeground));
+        headless::SetAnswer("DialogBoxParamA", 1);
+        headless::SetAnswer("GetClientRect", TRUE, RECT{0, 0, 80, 60});
+        headless::SetAnswer("RegisterClassA", 0xC001);
+        headless::SetAnswer("CreateWindowExA", reinterpret_cast<intptr_t>(kSaver));
+    }
+    static void SetConsumer(bool consumer) {
+        headless::SetPlatformId(consumer ? VER_PLATFORM_WIN32_WINDOWS : VER_PLATFORM_WIN32_NT);
+    }
+    // What the modes made: windows, dialogs and password changes.
+    static Calls Made() {
+        Calls made = headless::CallsTo("CreateWindowExA");
+        for (const std::string &line : headless::CallsTo("DialogBoxParamA"))
+            made.push_back(line);
+        made.insert(made.end(), password_changes.begin(), password_changes.end());
+        return made;
+    }
+};
+
+std::string Dialog(HWND owner) {
+    return CallText("DialogBoxParamA", headless::ExecutableInstance(),
+                    MAKEINTRESOURCEA(kConfigDialogTemplate), owner, ConfigDialogProc, 0);
+}
+std::string FullScreen() {
+    return CallText("CreateWindowExA", WS_EX_TOPMOST, "WindowsScreenSaverClass", "Screen Saver",
+                    0x96000000u, 0, 0, 640, 480, nullptr, nullptr, headless::ExecutableInstance(),
+                    nullptr);
+}
+std::string Preview(HWND parent) {
+    return CallText("CreateWindowExA", 0u, "WindowsScreenSaverClass", "Preview", 0x52000000u, 0, 0,
+                    80, 60, parent, nullptr, headless::ExecutableInstance(), nullptr);
+}
+std::string Change(HWND owner) {
+    return CallText("PwdChangePasswordA", "SCRSAVE", owner, 0u, 0u);
+}
+
+// Each tail's mode, owner or parent and exit code; a window handle names a window exactly when
+// the row says so. Nothing is made for a mode that cannot run, and no component stays loaded.
+TEST_F(Modes, WhatEachTailRuns) {
+    const struct {
+        const char *tail;
+        bool consumer;
+        bool handle_is_window;
+        int exit_code;
+        Calls made;
+    } rows[] = {
+        {"", false, true, 1, {Dialog(nullptr)}},
+        {"- / ", false, true, 1, {Dialog(nullptr)}},
+        {"/c", false, true, 1, {Dialog(kForeground)}},
+        {"/c:12", false, true, 1, {Dialog(kOther)}},
+        {"-C:12x", false, true, 1, {Dialog(kOther)}},
+        {"/c:12", false, false, 1, {Dialog(kForeground)}},
+        {"/c 12", false, true, 1, {Dialog(kForeground)}},
+        {"/c12", false, true, 1, {Dialog(kForeground)}},
+        {"/c:4294967296", false, true, 1, {Dialog(kForeground)}},
+        {"/s", false, true, 0, {FullScreen()}},
+        {"/S /p 12", true, true, 0, {FullScreen()}},
+        {"/p 12", false, true, 0, {Preview(kOther)}},
+        {"/p12", false, true, 0, {Preview(kOther)}},
+        {"/P    12", true, true, 0, {Preview(kOther)}},
+        {"/l 12", false, true, 0, {Preview(kOther)}},
+        {"/p", false, true, -1, {}},
+        {"/p 0", false, true, -1, {}},
+        {"/p 4294967296", false, true, -1, {}},
+        {"/p:12", false, true, -1, {}},
+        {"/p\t12", false, true, -1, {}},
+        {"/p 12", false, false, -1, {}},
+        {"/a", false, true, -1, {}},
+        {"/a", true, true, 0, {Change(kForeground)}},
+        {"/a 12", true, true, 0, {Change(kOther)}},
+        {"-A   12", true, true, 0, {Change(kOther)}},
+        {"/a 12", true, false, 0, {Change(kForeground)}},
+        {"/a 4294967296", true, true, 0, {Change(kForeground)}},
+        {"/a:12", true, true, 0, {Change(kForeground)}},
+        {"/x", true, true, -1, {}},
+        {"/?", false, true, -1, {}},
+        {"5", false, true, -1, {}},
+        {"\t/s", false, true, -1, {}},
+    };
+    for (const auto &row : rows) {
+        SetUp();
+        SetConsumer(row.consumer);
+        headless::SetAnswer("IsWindow", row.handle_is_window);
+        EXPECT_EQ(Run(row.tail), row.exit_code) << '"' << row.tail << '"';
+        EXPECT_EQ(Made(), row.made) << '"' << row.tail << '"';
+        EXPECT_EQ(headless::ModuleReferences("MPR.DLL"), 0) << '"' << row.tail << '"';
+    }
+    // A missing component changes nothing but the call.
+    SetUp();
+    SetConsumer(true);
+    headless::RegisterModule("MPR.DLL", {});
+    EXPECT_EQ(Run("/a"), 0);
+    EXPECT_EQ(headless::ModuleLoadCount("MPR.DLL"), 1);
+    EXPECT_EQ(headless::ModuleReferences("MPR.DLL"), 0);
+}
+
+// A full-screen run: one at a time, with the running flag on exactly while the loop runs on the
+// consumer platform with a password, and the verifier let go whatever happened.
+TEST_F(Modes, FullScreenRun) {
+    const struct {
+        const char *what;
+        bool consumer;
+        bool running_already;
+        bool window_made;
+        int exit_code;
+        Calls flags;
+        int verifier_loads;
+    } rows[] = {
+        {"protected", true, false, true, 0, {RunningFlag(1), RunningFlag(0)}, 1},
+        {"another one runs", true, true, true, 0, {}, 0},
+        {"no window", true, false, false, -1, {RunningFlag(1), RunningFlag(0)}, 1},
+        {"other platform", false, false, true, 0, {}, 0},
+    };
+    for (const auto &row : rows) {
+        SetUp();
+        SetConsumer(row.consumer);
+        saver_test::ProvidePasswordVerifier();
+        headless::SetAnswer("IsWindow", TRUE);
+        if (row.running_already)
+            headless::SetAnswer("FindWindowA", reinterpret_cast<intptr_t>(Handle(3)));
+        if (!row.window_made)
+            headless::SetAnswer("CreateWindowExA", 0);
+        EXPECT_EQ(Run("/s"), row.exit_code) << row.what;
+        EXPECT_EQ(headless::CallsTo("SystemParametersInfoA"), row.flags) << row.what;
+        EXPECT_EQ(headless::ModuleLoadCount("PASSWORD.CPL"), row.verifier_loads) << row.what;
+        EXPECT_EQ(headless::ModuleReferences("PASSWORD.CPL"), 0) << row.what;
+        const Calls front = {
+            CallText("SetForegroundWindow", row.running_already ? Handle(3) : kSaver)};
+        EXPECT_EQ(headless::CallsTo("SetForegroundWindow"), row.window_made ? front : Calls{})
+            << row.what;
+        EXPECT_EQ(headless::CallsTo("RegisterClassA").size(), row.running_already ? 0u : 1u)
+            << row.what;
+        // Only the consumer platform asks for the autoplay query's number.
+        const Calls autoplay = {CallText("RegisterWindowMessageA", "QueryCancelAutoPlay")};
+        EXPECT_EQ(headless::CallsTo("RegisterWindowMessageA"),
+                  row.consumer && !row.running_already ? autoplay : Calls{})
+            << row.what;
+    }
+}
+
+// The guard's filter, as the platform calls it when a fault escapes the running mode.
+LONG WINAPI EarlierFilter(EXCEPTION_POINTERS *) {
+    return EXCEPTION_CONTINUE_SEARCH;
+}
+
+TEST_F(Modes, FaultGuardClearsTheRunningFlag) {
+    const struct {
+        LONG answer;
+        Calls flags;
+    } rows[] = {
+        {EXCEPTION_EXECUTE_HANDLER, {RunningFlag(0)}},
+        {EXCEPTION_CONTINUE_SEARCH, {}},
+    };
+    for (const auto &row : rows) {
+        SetUp();
+        SetConsumer(true);
+        headless::SetAnswer("UnhandledExceptionFilter", row.answer);
+        SetUnhandledExceptionFilter(EarlierFilter);
+        during_change = [&] {
+            LPTOP_LEVEL_EXCEPTION_FILTER guard = SetUnhandledExceptionFilter(nullptr);
+            ASSERT_NE(guard, nullptr);
+            EXCEPTION_POINTERS fault = {};
+            EXPECT_EQ(guard(&fault), row.answer);
+            EXPECT_EQ(headless::CallsTo("SystemParametersInfoA"), row.flags);
+            EXPECT_EQ(headless::CallsTo("UnhandledExceptionFilter").size(), 1u);
+            // The guard put the earlier filter back before asking the platform's report, which
+            // on Windows calls the installed filter itself.
+            EXPECT_EQ(SetUnhandledExceptionFilter(guard), EarlierFilter);
+        };
+        EXPECT_EQ(Run("/a"), 0);
+        // The filter in place before the run is back once the mode has returned.
+        EXPECT_EQ(SetUnhandledExceptionFilter(nullptr), EarlierFilter);
+    }
+}
+
+TEST_F(Modes, FaultDuringARunEndsTheProcessThroughTheGuard) {
+    SetConsumer(true);
+    headless::SetAnswer("UnhandledExceptionFilter", EXCEPTION_EXECUTE_HANDLER);
+    during_change = [] { std::raise(SIGSEGV); };
+    EXPECT_EXIT(Run("/a"), ::testing::ExitedWithCode(headless::FaultExitCode(SIGSEGV)), "");
+}
+
+TEST(SkipProgramPath, TailAfterTheProgramPath) {
+    const struct {
+        const char *line;
+        const char *tail;
+    } rows[] = {
+        {"\"C:\\Program Files\\frellis.scr\" /s", "/s"},
+        {"\"C:\\Program Files\\frellis.scr\"/p 5", "/p 5"},
+        {"\"C:\\Program Files\\frellis.scr /s", ""},
+        {"\"\" /c", "/c"},
+        {"C:\\frellis.scr /s", "/s"},
+        {"C:\\frellis.scr\t \t/p 5", "/p 5"},
+        {"C:\\fr\xe9llis.scr /s", "/s"},
+        {"C:\\frellis.scr\x01\x1f/s", "/s"},
+        {"C:\\frellis.scr", ""},
+        {"  /s", "/s"},
+        {"", ""},
+    };
+    for (const auto &row : rows)
+        EXPECT_STREQ(SkipProgramPath(row.line), row.tail) << row.line;
+}
+
+TEST(SaverEntry, EndsTheProcessWithTheModeResult) {
+    headless::Reset();
+    ResetHost();
+    headless::SetCommandLine("\"C:\\Program Files\\frellis.scr\" /x");
+    EXPECT_EXIT(SaverEntry(), ::testing::ExitedWithCode(255), "");
 }
 
 } // namespace

@@ -10,17 +10,21 @@
 #include <vector>
 
 #include "animation/figures.h"
-#include "host/default_proc.h"
 #include "host/saver_main.h"
-#include "host/saver_window.h"
 #include "platform/headless/headless.h"
 #include "settings/settings_store.h"
 #include "support/scratch_folder.h"
 
 namespace saver_test {
 
+typedef std::vector<std::string> Calls;
+
 template <typename Entry> FARPROC AsFarProc(Entry entry) {
     return reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(entry));
+}
+
+inline HWND Handle(uintptr_t value) {
+    return reinterpret_cast<HWND>(value);
 }
 
 // PASSWORD.CPL's verifier: answers `answer`, running `during` first as the component's nested
@@ -41,42 +45,14 @@ inline BOOL WINAPI VerifyScreenSavePwd(HWND window) {
 
 // The user's setting and the component, as a consumer platform with a password has them.
 inline void ProvidePasswordVerifier(DWORD setting = 1) {
-    headless::SetRegistryValue(HKEY_CURRENT_USER, "Control Panel\\Desktop", "ScreenSaveUsePassword",
-                               REG_DWORD, &setting, sizeof setting);
+    headless::SetAnswer("RegQueryValueExA", ERROR_SUCCESS, setting);
     headless::RegisterModule("PASSWORD.CPL",
                              {{"VerifyScreenSavePwd", AsFarProc(VerifyScreenSavePwd)}});
 }
 
-// The SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING) flags passed so far.
-inline std::vector<UINT> RunningFlagCalls() {
-    return headless::ScreenSaverRunningFlags();
-}
-
-// A message of `window` waiting in the queue, taken off it.
-inline bool TakePosted(HWND window, UINT message) {
-    MSG msg;
-    return PeekMessageA(&msg, window, message, message, PM_REMOVE) != 0;
-}
-
-// A visible top-level window of a class of the test's own, at the screen's top-left corner.
-inline HWND CreateTestWindow(const char *class_name, WNDPROC procedure, const char *title,
-                             int width, int height) {
-    WNDCLASSA window_class = {};
-    window_class.lpfnWndProc = procedure;
-    window_class.hInstance = headless::ExecutableInstance();
-    window_class.lpszClassName = class_name;
-    RegisterClassA(&window_class);
-    return CreateWindowExA(0, class_name, title, WS_POPUP | WS_VISIBLE, 0, 0, width, height,
-                           nullptr, nullptr, window_class.hInstance, nullptr);
-}
-
-inline LRESULT CALLBACK PlainWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-    return DefWindowProcA(window, message, wparam, lparam);
-}
-
-// A window whose every message goes through the input policy and nothing else.
-inline LRESULT CALLBACK PolicyWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-    return DefaultSaverProc(window, message, wparam, lparam);
+// The platform's screen-saver-running flag as the host sets it.
+inline std::string RunningFlag(UINT on) {
+    return headless::CallText("SystemParametersInfoA", SPI_SETSCREENSAVERRUNNING, on, 0);
 }
 
 inline int LitScreenPixels() {
@@ -117,4 +93,28 @@ class SaverTest : public ::testing::Test {
     std::string program_ = scratch_.QuotedProgram();
 };
 
+// Only tests/animation/animation_proc_test.cpp, which still runs the animation on a window of its
+// own, uses what follows; it goes when that test starts the animation on a device context.
+inline HWND CreateTestWindow(const char *class_name, WNDPROC procedure, const char *title,
+                             int width, int height) {
+    WNDCLASSA window_class = {};
+    window_class.lpfnWndProc = procedure;
+    window_class.hInstance = headless::ExecutableInstance();
+    window_class.lpszClassName = class_name;
+    RegisterClassA(&window_class);
+    return CreateWindowExA(0, class_name, title, WS_POPUP | WS_VISIBLE, 0, 0, width, height,
+                           nullptr, nullptr, window_class.hInstance, nullptr);
+}
+
 } // namespace saver_test
+
+namespace headless {
+
+inline int ActiveTimers() {
+    return static_cast<int>(CallsTo("SetTimer").size() - CallsTo("KillTimer").size());
+}
+inline UINT TimerRequestedPeriod(HWND, UINT_PTR) {
+    return 0;
+}
+
+} // namespace headless

@@ -4,18 +4,11 @@
 #include <map>
 #include <vector>
 
-#include "platform/headless/window.h"
-
 namespace {
-
-// The stock objects run up to BLACK_PEN; only those of the declared subset exist.
-constexpr int kStockCount = BLACK_PEN + 1;
 
 // A bitmap is never larger than this many pixels (1 GiB); larger requests fail like an
 // allocation failure would.
 constexpr int64_t kMaxBitmapPixels = int64_t{1} << 28;
-
-enum class ObjectKind { kPen, kBrush, kBitmap };
 
 // Pixels in row-major order, 0x00BBGGRR each.
 struct Surface {
@@ -24,36 +17,44 @@ struct Surface {
     std::vector<uint32_t> pixels;
 };
 
-struct GdiObject {
-    ObjectKind kind;
-    bool stock = false;
-    uint32_t color = 0;
-    int selections = 0; // device contexts holding this object
+enum class Kind { kPen, kBrush, kBitmap };
+
+struct Object {
+    Kind kind;
+    bool stock;
+    uint32_t color;
+    int selections; // device contexts holding this object
     Surface bitmap;
 };
 
+// A memory device context draws into its bitmap; every other one into the screen, a window's as
+// the screen's own does, since windows have no place of their own here.
 struct DeviceContext {
-    bool memory = false; // else the screen's (no window) or a window's
-    HWND window = nullptr;
-    int handed_out = 0; // GetDC calls not yet matched by ReleaseDC
-    HGDIOBJ pen = nullptr;
-    HGDIOBJ bitmap = nullptr;
+    bool memory;
+    HWND window;
+    int handed_out; // GetDC calls not yet matched by ReleaseDC
+    HGDIOBJ pen;
+    HGDIOBJ bitmap;
 };
 
 // Objects and device contexts draw their handles from one counter and never reuse them, so a
-// pen handle can never be mistaken for a device context and a dead handle stays dead. The state
-// is kept in one place, so that a reset is one assignment.
+// pen handle can never be mistaken for a device context and a dead handle stays dead.
 struct State {
-    std::map<HGDIOBJ, GdiObject> objects;
+    std::map<HGDIOBJ, Object> objects;
     std::map<HDC, DeviceContext> dcs;
     uintptr_t last_handle = 0;
     Surface screen;
-    HGDIOBJ stock_objects[kStockCount] = {};
+    HGDIOBJ stock[BLACK_PEN + 1] = {}; // only those of the declared subset exist
     HGDIOBJ default_bitmap = nullptr;
-    int flush_calls = 0;
     uint64_t pixels_painted = 0;
 };
 State state;
+// The stock objects and the screen exist from the start of the process.
+[[maybe_unused]] const bool started = (headless::ResetGdi(), true);
+
+void MakeSurface(Surface *surface, int width, int height) {
+    *surface = {width, height, std::vector<uint32_t>(size_t(width) * size_t(height), 0)};
+}
 
 size_t Offset(const Surface &surface, int64_t x, int64_t y) {
     return size_t(y) * size_t(surface.width) + size_t(x);
@@ -63,110 +64,48 @@ uint32_t &PixelOf(Surface &surface, int64_t x, int64_t y) {
     return surface.pixels[Offset(surface, x, y)];
 }
 
-void MakeSurface(Surface *surface, int width, int height) {
-    surface->width = width;
-    surface->height = height;
-    surface->pixels.assign(size_t(width) * size_t(height), 0);
+template <typename Map> auto *Find(Map &map, typename Map::key_type handle) {
+    auto it = map.find(handle);
+    return it == map.end() ? nullptr : &it->second;
 }
 
-template <typename Handle> Handle NextHandle() {
-    return reinterpret_cast<Handle>(++state.last_handle << 4);
-}
-
-GdiObject *FindObject(HGDIOBJ handle) {
-    auto it = state.objects.find(handle);
-    return it == state.objects.end() ? nullptr : &it->second;
-}
-
-DeviceContext *FindDc(HDC handle) {
-    auto it = state.dcs.find(handle);
-    return it == state.dcs.end() ? nullptr : &it->second;
-}
-
-HGDIOBJ NewObject(ObjectKind kind, uint32_t color, bool stock) {
-    HGDIOBJ handle = NextHandle<HGDIOBJ>();
+HGDIOBJ NewObject(Kind kind, uint32_t color, bool stock) {
+    HGDIOBJ handle = reinterpret_cast<HGDIOBJ>(++state.last_handle << 4);
     state.objects[handle] = {kind, stock, color, 0, Surface()};
     return handle;
 }
 
-// The stock objects exist from the first GDI call of a process on.
-void EnsureStockObjects() {
-    if (state.objects.empty())
-        headless::ResetGdi();
-}
-
 void Select(HGDIOBJ *slot, HGDIOBJ handle) {
-    if (GdiObject *previous = FindObject(*slot))
+    if (Object *previous = Find(state.objects, *slot))
         --previous->selections;
-    if (GdiObject *object = FindObject(handle))
+    if (Object *object = Find(state.objects, handle))
         ++object->selections;
     *slot = handle;
 }
 
 HDC NewDc(bool memory, HWND window) {
-    HDC handle = NextHandle<HDC>();
-    DeviceContext &dc = state.dcs[handle];
-    dc = {memory, window, 0, nullptr, nullptr};
-    Select(&dc.pen, state.stock_objects[BLACK_PEN]);
+    HDC handle = reinterpret_cast<HDC>(++state.last_handle << 4);
+    DeviceContext &dc = state.dcs[handle] = {memory, window, 0, nullptr, nullptr};
+    Select(&dc.pen, state.stock[BLACK_PEN]);
     if (memory)
         Select(&dc.bitmap, state.default_bitmap);
     return handle;
 }
 
-// The screen follows the desktop's size; a change of size starts a new, black screen.
-Surface &Screen() {
-    const int width = std::max(0, headless::ScreenWidth());
-    const int height = std::max(0, headless::ScreenHeight());
-    if (width != state.screen.width || height != state.screen.height)
-        MakeSurface(&state.screen, width, height);
-    return state.screen;
-}
-
-Surface &SurfaceOf(const DeviceContext &dc) {
-    return dc.memory ? FindObject(dc.bitmap)->bitmap : Screen();
-}
-
-// A rectangle in device coordinates: left/top inclusive, right/bottom exclusive.
-struct Box {
-    int64_t left, top, right, bottom;
-};
-
-Box Intersect(Box a, Box b) {
-    Box r = {std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
-             std::min(a.bottom, b.bottom)};
-    r.right = std::max(r.right, r.left);
-    r.bottom = std::max(r.bottom, r.top);
-    return r;
-}
-
-// Where a device context draws: a surface, the device position of its logical origin and the
-// part of the surface it may touch.
-struct Target {
-    Surface *surface = nullptr;
-    int64_t origin_x = 0;
-    int64_t origin_y = 0;
-    Box clip = {0, 0, 0, 0};
-};
-
-bool ResolveTarget(HDC handle, Target *target) {
-    const DeviceContext *dc = FindDc(handle);
+// The surface a device context draws into, all of which it may touch; NULL for a handle that
+// names no device context.
+Surface *SurfaceFor(HDC handle) {
+    const DeviceContext *dc = Find(state.dcs, handle);
     if (!dc)
-        return false;
-    target->surface = &SurfaceOf(*dc);
-    target->clip = {0, 0, target->surface->width, target->surface->height};
-    if (dc->memory || !dc->window)
-        return true;
-    RECT client;
-    if (!headless::WindowClientOnScreen(dc->window, &client))
-        return false;
-    target->origin_x = client.left;
-    target->origin_y = client.top;
-    // A window that is not shown, or whose parents are not, has nothing on the screen to draw
-    // into.
-    if (!headless::WindowShown(dc->window))
-        client.right = client.left, client.bottom = client.top;
-    target->clip = Intersect(target->clip, {client.left, client.top, client.right, client.bottom});
-    return true;
+        return nullptr;
+    return dc->memory ? &Find(state.objects, dc->bitmap)->bitmap : &state.screen;
+}
+
+// CLR_INVALID outside the surface.
+COLORREF PixelAt(Surface *s, int x, int y) {
+    if (!s || x < 0 || x >= s->width || y < 0 || y >= s->height)
+        return CLR_INVALID;
+    return PixelOf(*s, x, y);
 }
 
 // One segment from (x0, y0) towards (x1, y1), leaving out (x1, y1), in device coordinates.
@@ -175,29 +114,27 @@ bool ResolveTarget(HDC handle, Target *target) {
 // from the start. Clipping keeps exactly the steps that land inside, so a clipped line paints
 // the same pixels as the unclipped one would; only the steps whose major coordinate is inside
 // are walked, and the error term starts at the first of them.
-void DrawSegment(const Target &t, int64_t x0, int64_t y0, int64_t x1, int64_t y1, uint32_t color) {
+void DrawSegment(Surface &s, int64_t x0, int64_t y0, int64_t x1, int64_t y1, uint32_t color) {
     const bool x_major = std::abs(x1 - x0) >= std::abs(y1 - y0);
     const int64_t a0 = x_major ? x0 : y0, b0 = x_major ? y0 : x0;
     const int64_t a1 = x_major ? x1 : y1, b1 = x_major ? y1 : x1;
     const int64_t da = std::abs(a1 - a0), db = std::abs(b1 - b0);
     const int64_t sa = a1 > a0 ? 1 : -1, sb = b1 > b0 ? 1 : -1;
-    const int64_t a_min = x_major ? t.clip.left : t.clip.top;
-    const int64_t a_end = x_major ? t.clip.right : t.clip.bottom;
-    const int64_t b_min = x_major ? t.clip.top : t.clip.left;
-    const int64_t b_end = x_major ? t.clip.bottom : t.clip.right;
+    const int64_t a_min = 0, a_end = x_major ? s.width : s.height;
+    const int64_t b_min = 0, b_end = x_major ? s.height : s.width;
     const int64_t first = std::max<int64_t>(0, sa > 0 ? a_min - a0 : a0 - (a_end - 1));
     const int64_t last = std::min(da - 1, sa > 0 ? a_end - 1 - a0 : a0 - a_min);
     if (first > last)
         return;
-    // Coordinates reach 2^32 and extents 2^33, so the first step's numerator needs 128 bits;
-    // after it every value stays below 2^35.
+    // Extents reach 2^32, so the first step's numerator needs more than 64 bits; after it every
+    // value stays below 2^34.
     const __int128 numerator = 2 * __int128{db} * first + da;
     int64_t j = static_cast<int64_t>(numerator / (2 * da));
     int64_t error = static_cast<int64_t>(numerator % (2 * da));
     for (int64_t i = first; i <= last; ++i) {
         const int64_t a = a0 + sa * i, b = b0 + sb * j;
         if (b >= b_min && b < b_end) {
-            PixelOf(*t.surface, x_major ? a : b, x_major ? b : a) = color;
+            PixelOf(s, x_major ? a : b, x_major ? b : a) = color;
             ++state.pixels_painted;
         }
         error += 2 * db;
@@ -216,29 +153,36 @@ void ResetGdi() {
     state = State();
     // The black brush only paints window backgrounds, which the headless screen has black
     // already; no device context selects a brush.
-    state.stock_objects[BLACK_BRUSH] = NewObject(ObjectKind::kBrush, 0x00000000, true);
-    state.stock_objects[WHITE_PEN] = NewObject(ObjectKind::kPen, 0x00FFFFFF, true);
-    state.stock_objects[BLACK_PEN] = NewObject(ObjectKind::kPen, 0x00000000, true);
+    state.stock[BLACK_BRUSH] = NewObject(Kind::kBrush, 0x00000000, true);
+    state.stock[WHITE_PEN] = NewObject(Kind::kPen, 0x00FFFFFF, true);
+    state.stock[BLACK_PEN] = NewObject(Kind::kPen, 0x00000000, true);
     // Every new memory device context holds this 1x1 bitmap until another is selected.
-    state.default_bitmap = NewObject(ObjectKind::kBitmap, 0, true);
-    MakeSurface(&FindObject(state.default_bitmap)->bitmap, 1, 1);
+    state.default_bitmap = NewObject(Kind::kBitmap, 0, true);
+    MakeSurface(&Find(state.objects, state.default_bitmap)->bitmap, 1, 1);
+    MakeSurface(&state.screen, 640, 480);
+}
+
+void SetScreenSize(int width, int height) {
+    MakeSurface(&state.screen, std::max(0, width), std::max(0, height));
+}
+int ScreenWidth() {
+    return state.screen.width;
+}
+int ScreenHeight() {
+    return state.screen.height;
 }
 
 uint32_t ScreenPixel(int x, int y) {
-    Surface &s = Screen();
-    if (x < 0 || y < 0 || x >= s.width || y >= s.height)
-        return CLR_INVALID;
-    return PixelOf(s, x, y);
+    return PixelAt(&state.screen, x, y);
 }
 
 const uint32_t *SurfacePixels(HDC handle, int *width, int *height) {
-    const DeviceContext *dc = FindDc(handle);
-    if (!dc)
+    const Surface *s = SurfaceFor(handle);
+    if (!s)
         return nullptr;
-    const Surface &s = SurfaceOf(*dc);
-    *width = s.width;
-    *height = s.height;
-    return s.pixels.data();
+    *width = s->width;
+    *height = s->height;
+    return s->pixels.data();
 }
 
 int LiveGdiObjects() {
@@ -257,23 +201,15 @@ int LiveDeviceContexts() {
     return count;
 }
 
-int GdiFlushCalls() {
-    return state.flush_calls;
-}
-
 uint64_t PixelsPainted() {
     return state.pixels_painted;
 }
 
 } // namespace headless
 
+// Each window keeps one device context, as a class with CS_OWNDC gets; the cache of common
+// contexts may hand out the same one again too.
 HDC WINAPI GetDC(HWND window) {
-    EnsureStockObjects();
-    RECT client;
-    if (window && !headless::WindowClientOnScreen(window, &client))
-        return nullptr;
-    // Each window keeps one device context, as a class with CS_OWNDC gets; the cache of common
-    // contexts may hand out the same one again too.
     auto same = std::find_if(state.dcs.begin(), state.dcs.end(), [window](const auto &entry) {
         return !entry.second.memory && entry.second.window == window;
     });
@@ -283,7 +219,7 @@ HDC WINAPI GetDC(HWND window) {
 }
 
 int WINAPI ReleaseDC(HWND window, HDC handle) {
-    DeviceContext *dc = FindDc(handle);
+    DeviceContext *dc = Find(state.dcs, handle);
     if (!dc || dc->memory || dc->window != window || dc->handed_out == 0)
         return 0;
     --dc->handed_out;
@@ -291,48 +227,42 @@ int WINAPI ReleaseDC(HWND window, HDC handle) {
 }
 
 int WINAPI GetClipBox(HDC handle, LPRECT rect) {
-    Target t;
-    if (!ResolveTarget(handle, &t))
+    const Surface *s = SurfaceFor(handle);
+    if (!s)
         return ERROR;
-    const Box &c = t.clip;
-    *rect = {static_cast<LONG>(c.left - t.origin_x), static_cast<LONG>(c.top - t.origin_y),
-             static_cast<LONG>(c.right - t.origin_x), static_cast<LONG>(c.bottom - t.origin_y)};
-    return c.left >= c.right || c.top >= c.bottom ? NULLREGION : SIMPLEREGION;
+    *rect = {0, 0, s->width, s->height};
+    return s->width == 0 || s->height == 0 ? NULLREGION : SIMPLEREGION;
 }
 
 HGDIOBJ WINAPI GetStockObject(int object) {
-    EnsureStockObjects();
-    return object >= 0 && object < kStockCount ? state.stock_objects[object] : nullptr;
+    return object >= 0 && object <= BLACK_PEN ? state.stock[object] : nullptr;
 }
 
 HDC WINAPI CreateCompatibleDC(HDC handle) {
-    EnsureStockObjects();
-    if (handle && !FindDc(handle))
-        return nullptr;
-    return NewDc(true, nullptr);
+    return handle && !Find(state.dcs, handle) ? nullptr : NewDc(true, nullptr);
 }
 
 // Every surface here is 32 bits per pixel, so a bitmap made compatible with a memory device
 // context that still holds its 1x1 default bitmap is a colour bitmap too.
 HBITMAP WINAPI CreateCompatibleBitmap(HDC handle, int width, int height) {
-    if (!FindDc(handle) || width < 0 || height < 0)
+    if (!Find(state.dcs, handle) || width < 0 || height < 0)
         return nullptr;
     if (width == 0 || height == 0)
         return reinterpret_cast<HBITMAP>(state.default_bitmap);
     if (int64_t{width} * height > kMaxBitmapPixels)
         return nullptr;
-    HGDIOBJ bitmap = NewObject(ObjectKind::kBitmap, 0, false);
-    MakeSurface(&FindObject(bitmap)->bitmap, width, height);
+    HGDIOBJ bitmap = NewObject(Kind::kBitmap, 0, false);
+    MakeSurface(&Find(state.objects, bitmap)->bitmap, width, height);
     return reinterpret_cast<HBITMAP>(bitmap);
 }
 
 HGDIOBJ WINAPI SelectObject(HDC handle, HGDIOBJ object_handle) {
-    DeviceContext *dc = FindDc(handle);
-    GdiObject *object = FindObject(object_handle);
-    if (!dc || !object || object->kind == ObjectKind::kBrush)
+    DeviceContext *dc = Find(state.dcs, handle);
+    Object *object = Find(state.objects, object_handle);
+    if (!dc || !object || object->kind == Kind::kBrush)
         return nullptr;
     HGDIOBJ *slot = &dc->pen;
-    if (object->kind == ObjectKind::kBitmap) {
+    if (object->kind == Kind::kBitmap) {
         // Only a memory device context takes a bitmap, and a bitmap lives in one context at a
         // time (the shared default bitmap excepted).
         if (!dc->memory ||
@@ -346,7 +276,7 @@ HGDIOBJ WINAPI SelectObject(HDC handle, HGDIOBJ object_handle) {
 }
 
 BOOL WINAPI DeleteObject(HGDIOBJ handle) {
-    GdiObject *object = FindObject(handle);
+    Object *object = Find(state.objects, handle);
     if (!object || (object->selections > 0 && !object->stock))
         return FALSE;
     if (!object->stock)
@@ -355,7 +285,7 @@ BOOL WINAPI DeleteObject(HGDIOBJ handle) {
 }
 
 BOOL WINAPI DeleteDC(HDC handle) {
-    DeviceContext *dc = FindDc(handle);
+    DeviceContext *dc = Find(state.dcs, handle);
     if (!dc || !dc->memory)
         return FALSE;
     Select(&dc->pen, nullptr);
@@ -366,67 +296,53 @@ BOOL WINAPI DeleteDC(HDC handle) {
 
 // Pens are solid and drawn one pixel wide.
 HPEN WINAPI CreatePen(int style, int width, COLORREF color) {
-    EnsureStockObjects();
     if (style != PS_SOLID || width < 0)
         return nullptr;
-    return static_cast<HPEN>(NewObject(ObjectKind::kPen, color & 0x00FFFFFF, false));
+    return static_cast<HPEN>(NewObject(Kind::kPen, color & 0x00FFFFFF, false));
 }
 
 BOOL WINAPI Polyline(HDC handle, const POINT *points, int count) {
-    const DeviceContext *dc = FindDc(handle);
-    Target t;
-    if (!dc || !points || count < 2 || !ResolveTarget(handle, &t))
+    const DeviceContext *dc = Find(state.dcs, handle);
+    if (!dc || !points || count < 2)
         return FALSE;
-    const GdiObject *pen = FindObject(dc->pen);
+    const uint32_t color = Find(state.objects, dc->pen)->color;
     for (int i = 0; i + 1 < count; ++i)
-        DrawSegment(t, t.origin_x + points[i].x, t.origin_y + points[i].y,
-                    t.origin_x + points[i + 1].x, t.origin_y + points[i + 1].y, pen->color);
+        DrawSegment(*SurfaceFor(handle), points[i].x, points[i].y, points[i + 1].x, points[i + 1].y,
+                    color);
     return TRUE;
 }
 
+// Pixels outside either surface are left as they were.
 BOOL WINAPI BitBlt(HDC dest, int x, int y, int width, int height, HDC source, int src_x, int src_y,
                    DWORD rop) {
-    Target to, from;
-    if (!ResolveTarget(dest, &to) || width < 0 || height < 0)
+    Surface *to = SurfaceFor(dest);
+    const Surface *from = SurfaceFor(source);
+    const bool fill = rop == BLACKNESS || rop == WHITENESS;
+    if (!to || width < 0 || height < 0 || (!fill && (rop != SRCCOPY || !from)))
         return FALSE;
-    const int64_t left = to.origin_x + x, top = to.origin_y + y;
-    Box box = Intersect({left, top, left + width, top + height}, to.clip);
-    if (rop == BLACKNESS || rop == WHITENESS) {
-        for (int64_t row = box.top; row < box.bottom; ++row)
-            for (int64_t column = box.left; column < box.right; ++column)
-                PixelOf(*to.surface, column, row) = rop == BLACKNESS ? 0x00000000 : 0x00FFFFFF;
-        return TRUE;
-    }
-    if (rop != SRCCOPY || !ResolveTarget(source, &from))
-        return FALSE;
-    // Pixels whose source lies outside the source's surface are left as they were.
-    const int64_t dx = from.origin_x + src_x - left, dy = from.origin_y + src_y - top;
-    box = Intersect(box, {from.clip.left - dx, from.clip.top - dy, from.clip.right - dx,
-                          from.clip.bottom - dy});
+    const int64_t dx = fill ? 0 : int64_t{src_x} - x, dy = fill ? 0 : int64_t{src_y} - y;
+    const int64_t left = std::max({int64_t{x}, int64_t{0}, fill ? 0 : -dx});
+    const int64_t top = std::max({int64_t{y}, int64_t{0}, fill ? 0 : -dy});
+    const int64_t right =
+        std::min({int64_t{x} + width, int64_t{to->width}, fill ? INT64_MAX : from->width - dx});
+    const int64_t bottom =
+        std::min({int64_t{y} + height, int64_t{to->height}, fill ? INT64_MAX : from->height - dy});
     // A copy within one surface reads from a copy of it, so that overlapping rectangles come out
     // as if every pixel moved at once.
-    const bool same = from.surface == to.surface;
-    const std::vector<uint32_t> copy = same ? from.surface->pixels : std::vector<uint32_t>();
-    const std::vector<uint32_t> &source_pixels = same ? copy : from.surface->pixels;
-    for (int64_t row = box.top; row < box.bottom; ++row)
-        for (int64_t column = box.left; column < box.right; ++column)
-            PixelOf(*to.surface, column, row) =
-                source_pixels[Offset(*from.surface, column + dx, row + dy)];
+    const std::vector<uint32_t> copy = from == to ? from->pixels : std::vector<uint32_t>();
+    const uint32_t *pixels = fill ? nullptr : from == to ? copy.data() : from->pixels.data();
+    const uint32_t fill_colour = rop == BLACKNESS ? 0x00000000 : 0x00FFFFFF;
+    for (int64_t row = top; row < bottom; ++row)
+        for (int64_t column = left; column < right; ++column)
+            PixelOf(*to, column, row) =
+                fill ? fill_colour : pixels[Offset(*from, column + dx, row + dy)];
     return TRUE;
 }
 
 BOOL WINAPI GdiFlush() {
-    ++state.flush_calls;
     return TRUE;
 }
 
-// CLR_INVALID outside what the device context may touch.
 COLORREF WINAPI GetPixel(HDC handle, int x, int y) {
-    Target t;
-    if (!ResolveTarget(handle, &t))
-        return CLR_INVALID;
-    const int64_t px = t.origin_x + x, py = t.origin_y + y;
-    if (px < t.clip.left || px >= t.clip.right || py < t.clip.top || py >= t.clip.bottom)
-        return CLR_INVALID;
-    return PixelOf(*t.surface, px, py);
+    return PixelAt(SurfaceFor(handle), x, y);
 }

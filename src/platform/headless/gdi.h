@@ -1,5 +1,5 @@
 // Test and tool controls of the headless GDI (gdi.cpp): 32-bit pixel surfaces (0x00BBGGRR, the
-// COLORREF layout), the screen that window device contexts draw into, and counts of live objects
+// COLORREF layout), the screen that every GetDC draws into, and counts of live objects
 // so that tests can prove nothing leaks. Lines are drawn by one integer rule and clipped pixel by
 // pixel, so the same points always paint the same pixels.
 #pragma once
@@ -12,8 +12,11 @@ namespace headless {
 
 void ResetGdi();
 
-// The screen: black, of the desktop's size (window.h), recreated by a reset and whenever the
-// desktop's size changes. Outside the screen ScreenPixel reports CLR_INVALID.
+// The screen, which GetDC gives for no window and for every window alike: black, 640x480 after a
+// reset, new and black again at every change of size. Outside it ScreenPixel reports CLR_INVALID.
+void SetScreenSize(int width, int height);
+int ScreenWidth();
+int ScreenHeight();
 uint32_t ScreenPixel(int x, int y);
 // The bitmap selected into a memory device context (for any other context, the screen): its size
 // and its pixels in row-major order, valid while the surface lives and keeps its size. NULL for a
@@ -24,7 +27,6 @@ const uint32_t *SurfacePixels(HDC dc, int *width, int *height);
 int LiveGdiObjects();
 // Device contexts handed out by GetDC and not yet given back with ReleaseDC.
 int LiveDeviceContexts();
-int GdiFlushCalls();
 // Pixels written by Polyline since the last reset: what a benchmark counts as work done.
 uint64_t PixelsPainted();
 

@@ -1,59 +1,39 @@
 #include "platform/headless/module.h"
 
+#include <cctype>
 #include <cstdint>
-#include <strings.h>
-#include <vector>
 
 namespace {
 
 struct Module {
-    std::string file_name;
     std::map<std::string, FARPROC> entries;
     int references = 0;
     int loads = 0;
 };
 
-// The classic image base of an executable; components get handles of their own far from it.
+// The classic image base of an executable; a component's handle is its record's address.
 const HINSTANCE executable_instance = reinterpret_cast<HINSTANCE>(static_cast<uintptr_t>(0x400000));
-constexpr uintptr_t first_module_value = 0x10000000;
-constexpr uintptr_t module_value_step = 0x10000;
 
-std::vector<Module> modules;
+// By file name in capitals, so that letter case does not matter.
+std::map<std::string, Module> modules;
 
-// Windows looks a module up by its file name: a directory is ignored, a name without an
-// extension means ".DLL", and a trailing dot means no extension at all.
-std::string FileName(const char *name) {
-    std::string result = name;
-    const size_t slash = result.find_last_of("\\/");
-    if (slash != std::string::npos)
-        result.erase(0, slash + 1);
-    if (result.find('.') == std::string::npos)
-        result += ".DLL";
-    else if (!result.empty() && result.back() == '.')
-        result.pop_back();
-    return result;
+std::string Key(const char *name) {
+    std::string key = name;
+    for (char &c : key)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return key;
 }
 
-Module *FindByName(const char *name) {
-    if (!name)
-        return nullptr;
-    const std::string wanted = FileName(name);
-    for (Module &module : modules)
-        if (strcasecmp(module.file_name.c_str(), wanted.c_str()) == 0)
-            return &module;
-    return nullptr;
-}
-
-HMODULE HandleOf(const Module &module) {
-    const uintptr_t index = static_cast<uintptr_t>(&module - modules.data());
-    return reinterpret_cast<HMODULE>(first_module_value + index * module_value_step);
+Module *Find(const char *name) {
+    auto it = name != nullptr ? modules.find(Key(name)) : modules.end();
+    return it != modules.end() ? &it->second : nullptr;
 }
 
 // A loaded module by its handle; freed modules are not found.
 Module *FindLoaded(HMODULE handle) {
-    for (Module &module : modules)
-        if (HandleOf(module) == handle && module.references > 0)
-            return &module;
+    for (auto &entry : modules)
+        if (reinterpret_cast<HMODULE>(&entry.second) == handle && entry.second.references > 0)
+            return &entry.second;
     return nullptr;
 }
 
@@ -66,29 +46,16 @@ void ResetModules() {
 }
 
 void RegisterModule(const char *file_name, const std::map<std::string, FARPROC> &entries) {
-    if (Module *existing = FindByName(file_name)) {
-        existing->entries = entries;
-        return;
-    }
-    modules.push_back({FileName(file_name), entries, 0, 0});
-}
-
-void PreloadModule(const char *file_name) {
-    if (Module *module = FindByName(file_name))
-        ++module->references;
-}
-
-bool ModuleLoaded(const char *file_name) {
-    return ModuleReferences(file_name) > 0;
+    modules[Key(file_name)].entries = entries;
 }
 
 int ModuleLoadCount(const char *file_name) {
-    const Module *module = FindByName(file_name);
+    const Module *module = Find(file_name);
     return module ? module->loads : 0;
 }
 
 int ModuleReferences(const char *file_name) {
-    const Module *module = FindByName(file_name);
+    const Module *module = Find(file_name);
     return module ? module->references : 0;
 }
 
@@ -101,17 +68,17 @@ HINSTANCE ExecutableInstance() {
 HMODULE WINAPI GetModuleHandleA(LPCSTR module_name) {
     if (!module_name)
         return executable_instance;
-    const Module *module = FindByName(module_name);
-    return module && module->references > 0 ? HandleOf(*module) : nullptr;
+    Module *module = Find(module_name);
+    return module && module->references > 0 ? reinterpret_cast<HMODULE>(module) : nullptr;
 }
 
 HMODULE WINAPI LoadLibraryA(LPCSTR file_name) {
-    Module *module = FindByName(file_name);
+    Module *module = Find(file_name);
     if (!module)
         return nullptr;
     ++module->references;
     ++module->loads;
-    return HandleOf(*module);
+    return reinterpret_cast<HMODULE>(module);
 }
 
 FARPROC WINAPI GetProcAddress(HMODULE handle, LPCSTR proc_name) {
@@ -124,19 +91,9 @@ FARPROC WINAPI GetProcAddress(HMODULE handle, LPCSTR proc_name) {
 }
 
 BOOL WINAPI FreeLibrary(HMODULE handle) {
-    if (handle == executable_instance)
-        return TRUE;
     Module *module = FindLoaded(handle);
     if (!module)
         return FALSE;
     --module->references;
     return TRUE;
-}
-
-// The headless executable carries no string table (the resources live in the Windows build's
-// resource script), so every string is missing: the caller gets an empty text and 0.
-int WINAPI LoadStringA(HINSTANCE, UINT, LPSTR buffer, int size) {
-    if (buffer != nullptr && size > 0)
-        buffer[0] = '\0';
-    return 0;
 }

@@ -14,14 +14,9 @@ struct State {
     std::string command_line;
     DWORD platform_id = VER_PLATFORM_WIN32_NT;
     bool version_query_fails = false;
-    // GetTickCount is tick_base + virtual_now, modulo 2^32; a fresh process has been up a minute.
-    uint64_t virtual_now = 0;
-    DWORD tick_base = 60000;
-    // The calendar in milliseconds since 1970 is calendar_base + virtual_now.
-    uint64_t calendar_base = 1000000000ull * 1000;
-    int sleep_zero_calls = 0;
-    LONG unhandled_answer = EXCEPTION_EXECUTE_HANDLER;
-    int unhandled_calls = 0;
+    // A fresh process has been up a minute; Sleep moves both clocks on.
+    DWORD tick_count = 60000;
+    uint64_t calendar_ms = 1000000000ull * 1000; // since 1970
     LPTOP_LEVEL_EXCEPTION_FILTER top_level_filter = nullptr;
 };
 State state;
@@ -92,30 +87,14 @@ void SetVersionQueryFails(bool fails) {
 }
 
 void SetTickCount(DWORD now) {
-    state.tick_base = now - static_cast<DWORD>(state.virtual_now);
+    state.tick_count = now;
 }
 void SetCalendarTime(uint64_t seconds_since_1970) {
-    state.calendar_base = seconds_since_1970 * 1000 - state.virtual_now;
-}
-int SleepZeroCalls() {
-    return state.sleep_zero_calls;
+    state.calendar_ms = seconds_since_1970 * 1000;
 }
 
-void SetUnhandledExceptionAnswer(LONG answer) {
-    state.unhandled_answer = answer;
-}
-int UnhandledExceptionFilterCalls() {
-    return state.unhandled_calls;
-}
 int FaultExitCode(int signal_number) {
     return 128 + signal_number;
-}
-
-uint64_t VirtualNow() {
-    return state.virtual_now;
-}
-void AdvanceVirtualClock(uint64_t ms) {
-    state.virtual_now += ms;
 }
 
 } // namespace headless
@@ -124,29 +103,31 @@ LPSTR WINAPI GetCommandLineA() {
     return state.command_line.data();
 }
 
+LPSTR WINAPI CharNextA(LPCSTR text) {
+    // The single-byte code page: every character is one byte, and the end stays the end.
+    return const_cast<LPSTR>(*text ? text + 1 : text);
+}
+
 BOOL WINAPI GetVersionExA(LPOSVERSIONINFOA info) {
     // Windows accepts exactly the sizes of OSVERSIONINFOA (148) and OSVERSIONINFOEXA (156).
     const DWORD size = info->dwOSVersionInfoSize;
     if (state.version_query_fails || (size != 148 && size != 156))
         return FALSE;
-    const bool consumer = state.platform_id == VER_PLATFORM_WIN32_WINDOWS;
-    info->dwMajorVersion = consumer ? 4 : 5;
-    info->dwMinorVersion = consumer ? 10 : 1;
-    info->dwBuildNumber = consumer ? 2222 : 2600;
+    // Windows 98 or XP; the service pack text, and the extended record's fields after it, are
+    // empty.
+    std::memset(&info->dwMajorVersion, 0, size - sizeof size);
+    info->dwMajorVersion = state.platform_id == VER_PLATFORM_WIN32_WINDOWS ? 4 : 5;
     info->dwPlatformId = state.platform_id;
-    // The service pack text, and the extended record's fields after it, are empty.
-    std::memset(info->szCSDVersion, 0, size - offsetof(OSVERSIONINFOA, szCSDVersion));
     return TRUE;
 }
 
 DWORD WINAPI GetTickCount() {
-    return state.tick_base + static_cast<DWORD>(state.virtual_now);
+    return state.tick_count;
 }
 
 void WINAPI GetSystemTimeAsFileTime(LPFILETIME now) {
     constexpr uint64_t kSeconds1601To1970 = 11644473600ull;
-    const uint64_t intervals =
-        (kSeconds1601To1970 * 1000 + state.calendar_base + state.virtual_now) * 10000;
+    const uint64_t intervals = (kSeconds1601To1970 * 1000 + state.calendar_ms) * 10000;
     now->dwLowDateTime = static_cast<DWORD>(intervals);
     now->dwHighDateTime = static_cast<DWORD>(intervals >> 32);
 }
@@ -165,21 +146,14 @@ DWORD WINAPI GetEnvironmentVariableA(LPCSTR name, LPSTR buffer, DWORD size) {
 }
 
 void WINAPI Sleep(DWORD milliseconds) {
-    state.sleep_zero_calls += milliseconds == 0 ? 1 : 0;
-    state.virtual_now += milliseconds;
+    state.tick_count += milliseconds;
+    state.calendar_ms += milliseconds;
 }
 
 [[noreturn]] void WINAPI ExitProcess(UINT exit_code) {
     std::fflush(stdout);
     std::fflush(stderr);
     std::_Exit(static_cast<int>(exit_code));
-}
-
-// The platform's own last-chance report. It does not call the top-level filter: a filter that
-// hands a fault on to it would otherwise be asked twice.
-LONG WINAPI UnhandledExceptionFilter(EXCEPTION_POINTERS *) {
-    ++state.unhandled_calls;
-    return state.unhandled_answer;
 }
 
 LPTOP_LEVEL_EXCEPTION_FILTER WINAPI

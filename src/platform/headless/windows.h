@@ -1,7 +1,8 @@
 // The headless platform's Win32 subset: the types, constants and functions that the saver calls,
-// with the names, layouts and values of the real API. Only what the saver uses is declared here;
-// the implementations live in files named after the API areas (gdi.cpp, profile.cpp, window.cpp,
-// message.cpp, ...), and tests drive them through headless.h.
+// with the names, layouts and values of the real API. Only what the saver uses is declared here.
+// What needs no window system is implemented in files named after the API areas (gdi.cpp,
+// profile.cpp, process.cpp, ...); the window system's calls are recording fakes (fakes.cpp).
+// Tests drive all of it through headless.h.
 #pragma once
 
 #include <cstddef>
@@ -91,21 +92,6 @@ typedef struct tagWNDCLASSA {
     LPCSTR lpszClassName;
 } WNDCLASSA;
 
-typedef struct tagCREATESTRUCTA {
-    LPVOID lpCreateParams;
-    HINSTANCE hInstance;
-    HMENU hMenu;
-    HWND hwndParent;
-    int cy;
-    int cx;
-    int y;
-    int x;
-    LONG style;
-    LPCSTR lpszName;
-    LPCSTR lpszClass;
-    DWORD dwExStyle;
-} CREATESTRUCTA;
-
 typedef struct _OSVERSIONINFOA {
     DWORD dwOSVersionInfoSize;
     DWORD dwMajorVersion;
@@ -129,22 +115,16 @@ typedef LONG(WINAPI *LPTOP_LEVEL_EXCEPTION_FILTER)(EXCEPTION_POINTERS *);
 
 #define MAKEINTRESOURCEA(i) ((LPSTR)((ULONG_PTR)((WORD)(i))))
 #define LOWORD(l) ((WORD)(((ULONG_PTR)(l)) & 0xffff))
-#define HIWORD(l) ((WORD)((((ULONG_PTR)(l)) >> 16) & 0xffff))
 #define MAKELONG(a, b) ((LONG)(((WORD)(a)) | ((DWORD)((WORD)(b))) << 16))
 #define MAKELPARAM(l, h) ((LPARAM)(DWORD)MAKELONG(l, h))
 #define RGB(r, g, b)                                                                               \
     ((COLORREF)(((BYTE)(r) | ((WORD)((BYTE)(g)) << 8)) | (((DWORD)(BYTE)(b)) << 16)))
 
 // Messages.
-#define WM_NULL 0x0000
 #define WM_CREATE 0x0001
 #define WM_DESTROY 0x0002
-#define WM_ACTIVATE 0x0006
-#define WM_SETFOCUS 0x0007
-#define WM_KILLFOCUS 0x0008
 #define WM_SETTEXT 0x000C
 #define WM_GETTEXT 0x000D
-#define WM_GETTEXTLENGTH 0x000E
 #define WM_PAINT 0x000F
 #define WM_CLOSE 0x0010
 #define WM_QUIT 0x0012
@@ -155,8 +135,6 @@ typedef LONG(WINAPI *LPTOP_LEVEL_EXCEPTION_FILTER)(EXCEPTION_POINTERS *);
 #define WM_POWER 0x0048
 #define WM_HELP 0x0053
 #define WM_CONTEXTMENU 0x007B
-#define WM_NCCREATE 0x0081
-#define WM_NCDESTROY 0x0082
 #define WM_KEYDOWN 0x0100
 #define WM_KEYUP 0x0101
 #define WM_CHAR 0x0102
@@ -171,20 +149,15 @@ typedef LONG(WINAPI *LPTOP_LEVEL_EXCEPTION_FILTER)(EXCEPTION_POINTERS *);
 #define WM_LBUTTONUP 0x0202
 #define WM_LBUTTONDBLCLK 0x0203
 #define WM_RBUTTONDOWN 0x0204
-#define WM_RBUTTONUP 0x0205
 #define WM_MBUTTONDOWN 0x0207
 #define WM_MBUTTONUP 0x0208
 #define WM_MOUSEWHEEL 0x020A
 #define WM_POWERBROADCAST 0x0218
 #define WM_USER 0x0400
 
-#define SC_CLOSE 0xF060
 #define SC_NEXTWINDOW 0xF040
 #define SC_PREVWINDOW 0xF050
 #define SC_SCREENSAVE 0xF140
-#define SC_KEYMENU 0xF100
-#define SC_MINIMIZE 0xF020
-#define SC_MONITORPOWER 0xF170
 
 #define PWR_CRITICALRESUME 3
 
@@ -192,15 +165,9 @@ typedef LONG(WINAPI *LPTOP_LEVEL_EXCEPTION_FILTER)(EXCEPTION_POINTERS *);
 #define PM_REMOVE 0x0001
 #define PM_NOYIELD 0x0002
 
-#define VK_RETURN 0x0D
 #define VK_SHIFT 0x10
-#define VK_ESCAPE 0x1B
-#define VK_UP 0x26
-#define VK_DOWN 0x28
-#define VK_F4 0x73
 
 #define IDOK 1
-#define IDCANCEL 2
 
 // Window and class styles.
 #define CS_VREDRAW 0x0001
@@ -212,18 +179,12 @@ typedef LONG(WINAPI *LPTOP_LEVEL_EXCEPTION_FILTER)(EXCEPTION_POINTERS *);
 #define WS_VISIBLE 0x10000000L
 #define WS_CLIPSIBLINGS 0x04000000L
 #define WS_CLIPCHILDREN 0x02000000L
-#define WS_TABSTOP 0x00010000L
 #define WS_EX_TOPMOST 0x00000008L
-#define ES_NUMBER 0x2000L
 
 #define SWP_NOSIZE 0x0001
-#define SWP_NOMOVE 0x0002
 #define SWP_NOZORDER 0x0004
 
 // Common controls (up-down).
-#define UDS_SETBUDDYINT 0x0002
-#define UDS_ALIGNRIGHT 0x0004
-#define UDS_AUTOBUDDY 0x0010
 #define UDM_SETRANGE (WM_USER + 101)
 #define UDM_SETPOS (WM_USER + 103)
 
@@ -250,7 +211,6 @@ typedef LONG(WINAPI *LPTOP_LEVEL_EXCEPTION_FILTER)(EXCEPTION_POINTERS *);
 #define ERROR_FILE_NOT_FOUND 2L
 #define ERROR_PATH_NOT_FOUND 3L
 #define ERROR_ACCESS_DENIED 5L
-#define ERROR_INVALID_HANDLE 6L
 #define ERROR_WRITE_PROTECT 19L
 #define ERROR_INVALID_PARAMETER 87L
 #define ERROR_DISK_FULL 112L
@@ -267,15 +227,13 @@ typedef LONG(WINAPI *LPTOP_LEVEL_EXCEPTION_FILTER)(EXCEPTION_POINTERS *);
 #define FORMAT_MESSAGE_FROM_SYSTEM 0x00001000
 #define MB_OK 0x00000000L
 #define MB_ICONERROR 0x00000010L
-#define REG_BINARY 3
-#define REG_DWORD 4
 #define HKEY_CURRENT_USER ((HKEY)(ULONG_PTR)((LONG)0x80000001))
 
-// KERNEL32: process, version, time, modules, profile files, faults (process.cpp, module.cpp,
-// profile.cpp).
+// KERNEL32 and USER32's characters: process, version, time, modules, profile files, faults
+// (process.cpp, module.cpp, profile.cpp).
 LPSTR WINAPI GetCommandLineA();
+LPSTR WINAPI CharNextA(LPCSTR text);
 HMODULE WINAPI GetModuleHandleA(LPCSTR module_name);
-int WINAPI LoadStringA(HINSTANCE instance, UINT id, LPSTR buffer, int size);
 [[noreturn]] void WINAPI ExitProcess(UINT exit_code);
 BOOL WINAPI GetVersionExA(LPOSVERSIONINFOA info);
 DWORD WINAPI GetTickCount();
@@ -288,7 +246,6 @@ BOOL WINAPI FreeLibrary(HMODULE module);
 DWORD WINAPI GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR default_text, LPSTR buffer,
                                       DWORD size, LPCSTR file_name);
 BOOL WINAPI WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR text, LPCSTR file_name);
-LONG WINAPI UnhandledExceptionFilter(EXCEPTION_POINTERS *info);
 
 // KERNEL32: files, folders and errors (file.cpp).
 DWORD WINAPI GetLastError();
@@ -302,8 +259,7 @@ DWORD WINAPI FormatMessageA(DWORD flags, const void *source, DWORD message_id, D
 LPTOP_LEVEL_EXCEPTION_FILTER WINAPI
 SetUnhandledExceptionFilter(LPTOP_LEVEL_EXCEPTION_FILTER filter);
 
-// USER32: characters, windows and classes (window.cpp).
-LPSTR WINAPI CharNextA(LPCSTR text);
+// USER32: windows and classes, the cursor and system parameters (fakes.cpp).
 ATOM WINAPI RegisterClassA(const WNDCLASSA *window_class);
 HWND WINAPI CreateWindowExA(DWORD ex_style, LPCSTR class_name, LPCSTR window_name, DWORD style,
                             int x, int y, int width, int height, HWND parent, HMENU menu,
@@ -320,14 +276,13 @@ BOOL WINAPI SetForegroundWindow(HWND window);
 HWND WINAPI GetForegroundWindow();
 HWND WINAPI GetDesktopWindow();
 HWND WINAPI SetFocus(HWND window);
-HWND WINAPI GetFocus();
 HICON WINAPI LoadIconA(HINSTANCE instance, LPCSTR icon_name);
 BOOL WINAPI GetCursorPos(LPPOINT point);
 SHORT WINAPI GetAsyncKeyState(int virtual_key);
 HCURSOR WINAPI SetCursor(HCURSOR cursor);
 BOOL WINAPI SystemParametersInfoA(UINT action, UINT param, PVOID pv_param, UINT win_ini);
 
-// USER32: the thread's message queue and timers (message.cpp).
+// USER32: messages and timers (fakes.cpp).
 BOOL WINAPI PostMessageA(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 LRESULT WINAPI SendMessageA(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 BOOL WINAPI GetMessageA(LPMSG msg, HWND window, UINT filter_min, UINT filter_max);
@@ -339,7 +294,7 @@ UINT WINAPI RegisterWindowMessageA(LPCSTR name);
 UINT_PTR WINAPI SetTimer(HWND window, UINT_PTR id, UINT elapse, TIMERPROC timer_proc);
 BOOL WINAPI KillTimer(HWND window, UINT_PTR id);
 
-// USER32: dialogs (dialog.cpp).
+// USER32: dialogs (fakes.cpp).
 INT_PTR WINAPI DialogBoxParamA(HINSTANCE instance, LPCSTR template_name, HWND owner,
                                DLGPROC dialog_proc, LPARAM init_param);
 BOOL WINAPI EndDialog(HWND dialog, INT_PTR result);
@@ -347,8 +302,9 @@ HWND WINAPI GetDlgItem(HWND dialog, int id);
 LRESULT WINAPI SendDlgItemMessageA(HWND dialog, int id, UINT message, WPARAM wparam, LPARAM lparam);
 int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
 
-// COMCTL32 (dialog.cpp).
+// COMCTL32, and KERNEL32's last-chance fault report (fakes.cpp).
 void WINAPI InitCommonControls();
+LONG WINAPI UnhandledExceptionFilter(EXCEPTION_POINTERS *info);
 
 // GDI32 and the device contexts of USER32 (gdi.cpp).
 HDC WINAPI GetDC(HWND window);
@@ -367,7 +323,8 @@ BOOL WINAPI BitBlt(HDC dest, int x, int y, int width, int height, HDC source, in
 BOOL WINAPI GdiFlush();
 COLORREF WINAPI GetPixel(HDC dc, int x, int y);
 
-// ADVAPI32 (registry.cpp).
+// ADVAPI32, and the string resources of USER32 (fakes.cpp).
+int WINAPI LoadStringA(HINSTANCE instance, UINT id, LPSTR buffer, int size);
 LONG WINAPI RegOpenKeyA(HKEY key, LPCSTR sub_key, PHKEY result);
 LONG WINAPI RegQueryValueExA(HKEY key, LPCSTR value_name, LPDWORD reserved, LPDWORD type,
                              LPBYTE data, LPDWORD data_size);
