@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <cstdio>
 #include <cstring>
 
@@ -70,61 +69,6 @@ TEST_F(HeadlessProcessDeathTest, ExitProcessEndsAtOnceWithTheCode) {
             ExitProcess(3);
         },
         ::testing::ExitedWithCode(3), "");
-}
-
-// A top-level filter as the saver's fault guard uses it: put the previous filter back, ask the
-// platform's last-chance report, and say what it said.
-LPTOP_LEVEL_EXCEPTION_FILTER previous_filter = nullptr;
-LONG WINAPI GuardFilter(EXCEPTION_POINTERS *info) {
-    SetUnhandledExceptionFilter(previous_filter);
-    std::fputs("guard saw the fault\n", stderr);
-    return UnhandledExceptionFilter(info);
-}
-
-// Deep enough to overflow any stack; the limit only keeps the compiler from calling it endless.
-volatile int recursion_limit = 1 << 30;
-int Recurse(int depth) {
-    if (depth >= recursion_limit)
-        return 0;
-    volatile char frame[1024];
-    frame[0] = static_cast<char>(depth);
-    return Recurse(depth + 1) + frame[0];
-}
-
-TEST_F(HeadlessProcessDeathTest, FaultGuard) {
-    GTEST_FLAG_SET(death_test_style, "threadsafe");
-    struct Row {
-        const char *what;
-        LONG answer;
-        void (*fault)();
-        int signal_number;
-    };
-    const Row rows[] = {
-        {"a segmentation fault, handled", EXCEPTION_EXECUTE_HANDLER, [] { std::raise(SIGSEGV); },
-         SIGSEGV},
-        {"an arithmetic fault, handled", EXCEPTION_EXECUTE_HANDLER, [] { std::raise(SIGFPE); },
-         SIGFPE},
-        {"a stack overflow, handled", EXCEPTION_EXECUTE_HANDLER, [] { Recurse(0); }, SIGSEGV},
-    };
-    for (const Row &row : rows) {
-        EXPECT_EXIT(
-            {
-                headless::SetAnswer("UnhandledExceptionFilter", row.answer);
-                previous_filter = SetUnhandledExceptionFilter(GuardFilter);
-                row.fault();
-            },
-            ::testing::ExitedWithCode(headless::FaultExitCode(row.signal_number)),
-            "guard saw the fault")
-            << row.what;
-    }
-    // A filter that lets the fault go on leaves the process to die of it.
-    EXPECT_EXIT(
-        {
-            headless::SetAnswer("UnhandledExceptionFilter", EXCEPTION_CONTINUE_SEARCH);
-            previous_filter = SetUnhandledExceptionFilter(GuardFilter);
-            std::raise(SIGSEGV);
-        },
-        ::testing::KilledBySignal(SIGSEGV), "guard saw the fault");
 }
 
 } // namespace

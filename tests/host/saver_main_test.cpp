@@ -2,8 +2,6 @@
 // the process exits with, on the recording fakes of the window system.
 #include "host/saver_main.h"
 
-#include <csignal>
-
 #include "settings/config_dialog.h"
 #include "support/saver_fixture.h"
 
@@ -286,13 +284,6 @@ TEST_F(Modes, FaultGuardClearsTheRunningFlag) {
         // The filter in place before the run is back once the mode has returned.
         EXPECT_EQ(SetUnhandledExceptionFilter(nullptr), EarlierFilter);
     }
-}
-
-TEST_F(Modes, FaultDuringARunEndsTheProcessThroughTheGuard) {
-    SetConsumer(true);
-    headless::SetAnswer("UnhandledExceptionFilter", EXCEPTION_EXECUTE_HANDLER);
-    during_change = [] { std::raise(SIGSEGV); };
-    EXPECT_EXIT(Run("/a"), ::testing::ExitedWithCode(headless::FaultExitCode(SIGSEGV)), "");
 }
 
 TEST(SkipProgramPath, TailAfterTheProgramPath) {

@@ -55,15 +55,6 @@ inline std::string RunningFlag(UINT on) {
     return headless::CallText("SystemParametersInfoA", SPI_SETSCREENSAVERRUNNING, on, 0);
 }
 
-inline int LitScreenPixels() {
-    int lit = 0;
-    for (int y = 0; y < headless::ScreenHeight(); ++y) {
-        for (int x = 0; x < headless::ScreenWidth(); ++x)
-            lit += headless::ScreenPixel(x, y) != 0;
-    }
-    return lit;
-}
-
 class SaverTest : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -93,28 +84,4 @@ class SaverTest : public ::testing::Test {
     std::string program_ = scratch_.QuotedProgram();
 };
 
-// Only tests/animation/animation_proc_test.cpp, which still runs the animation on a window of its
-// own, uses what follows; it goes when that test starts the animation on a device context.
-inline HWND CreateTestWindow(const char *class_name, WNDPROC procedure, const char *title,
-                             int width, int height) {
-    WNDCLASSA window_class = {};
-    window_class.lpfnWndProc = procedure;
-    window_class.hInstance = headless::ExecutableInstance();
-    window_class.lpszClassName = class_name;
-    RegisterClassA(&window_class);
-    return CreateWindowExA(0, class_name, title, WS_POPUP | WS_VISIBLE, 0, 0, width, height,
-                           nullptr, nullptr, window_class.hInstance, nullptr);
-}
-
 } // namespace saver_test
-
-namespace headless {
-
-inline int ActiveTimers() {
-    return static_cast<int>(CallsTo("SetTimer").size() - CallsTo("KillTimer").size());
-}
-inline UINT TimerRequestedPeriod(HWND, UINT_PTR) {
-    return 0;
-}
-
-} // namespace headless

@@ -86,10 +86,10 @@ std::vector<std::string> CallsTo(const char *function) {
 
 } // namespace headless
 
-// The fakes, one a line where one fits. Arguments that only carry results, and the pointer of
-// SystemParametersInfoA, are not recorded. (w, m, wp, lp: window, message, wParam, lParam.)
+// The fakes, one a line where one fits, else two. Arguments that only carry results, and the
+// pointer of SystemParametersInfoA, are not recorded. (w, m, wp, lp: window, message, wParam,
+// lParam.)
 // clang-format off
-BOOL WINAPI DestroyWindow(HWND w) { return Record<BOOL>("DestroyWindow", w); }
 BOOL WINAPI IsWindow(HWND w) { return Record<BOOL>("IsWindow", w); }
 HWND WINAPI GetParent(HWND w) { return Record<HWND>("GetParent", w); }
 BOOL WINAPI GetClientRect(HWND w, LPRECT r) { return RecordInto<BOOL>(r, "GetClientRect", w); }
@@ -107,64 +107,45 @@ BOOL WINAPI KillTimer(HWND w, UINT_PTR id) { return Record<BOOL>("KillTimer", w,
 BOOL WINAPI EndDialog(HWND w, INT_PTR result) { return Record<BOOL>("EndDialog", w, result); }
 HWND WINAPI GetDlgItem(HWND w, int id) { return Record<HWND>("GetDlgItem", w, id); }
 void WINAPI InitCommonControls() { Record<int>("InitCommonControls"); }
-// clang-format on
-
 HWND WINAPI CreateWindowExA(DWORD ex_style, LPCSTR name, LPCSTR title, DWORD style, int x, int y,
                             int width, int height, HWND parent, HMENU menu, HINSTANCE i, LPVOID p) {
     return Record<HWND>("CreateWindowExA", ex_style, name, title, style, x, y, width, height,
-                        parent, menu, i, p);
-}
+                        parent, menu, i, p); }
 LRESULT WINAPI DefWindowProcA(HWND w, UINT m, WPARAM wp, LPARAM lp) {
-    return Record<LRESULT>("DefWindowProcA", w, m, wp, lp);
-}
+    return Record<LRESULT>("DefWindowProcA", w, m, wp, lp); }
 BOOL WINAPI SetWindowPos(HWND w, HWND after, int x, int y, int cx, int cy, UINT flags) {
-    return Record<BOOL>("SetWindowPos", w, after, x, y, cx, cy, flags);
-}
+    return Record<BOOL>("SetWindowPos", w, after, x, y, cx, cy, flags); }
 BOOL WINAPI SystemParametersInfoA(UINT action, UINT param, PVOID, UINT win_ini) {
-    return Record<BOOL>("SystemParametersInfoA", action, param, win_ini);
-}
+    return Record<BOOL>("SystemParametersInfoA", action, param, win_ini); }
 BOOL WINAPI GetMessageA(LPMSG msg, HWND w, UINT min, UINT max) {
-    return RecordInto<BOOL>(msg, "GetMessageA", w, min, max);
-}
+    return RecordInto<BOOL>(msg, "GetMessageA", w, min, max); }
 BOOL WINAPI PeekMessageA(LPMSG msg, HWND w, UINT min, UINT max, UINT remove) {
-    return RecordInto<BOOL>(msg, "PeekMessageA", w, min, max, remove);
-}
+    return RecordInto<BOOL>(msg, "PeekMessageA", w, min, max, remove); }
 LRESULT WINAPI DispatchMessageA(const MSG *msg) {
-    return Deliver("DispatchMessageA", msg->hwnd, msg->message, msg->wParam, msg->lParam);
-}
+    return Deliver("DispatchMessageA", msg->hwnd, msg->message, msg->wParam, msg->lParam); }
 UINT_PTR WINAPI SetTimer(HWND w, UINT_PTR id, UINT elapse, TIMERPROC proc) {
-    return Record<UINT_PTR>("SetTimer", w, id, elapse, proc);
-}
+    return Record<UINT_PTR>("SetTimer", w, id, elapse, proc); }
 INT_PTR WINAPI DialogBoxParamA(HINSTANCE i, LPCSTR name, HWND owner, DLGPROC proc, LPARAM lp) {
-    return Record<INT_PTR>("DialogBoxParamA", i, name, owner, proc, lp);
-}
+    return Record<INT_PTR>("DialogBoxParamA", i, name, owner, proc, lp); }
 LRESULT WINAPI SendDlgItemMessageA(HWND w, int id, UINT m, WPARAM wp, LPARAM lp) {
-    return Record<LRESULT>("SendDlgItemMessageA", w, id, m, wp, lp);
-}
+    return Record<LRESULT>("SendDlgItemMessageA", w, id, m, wp, lp); }
 int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
-    return Record<int>("MessageBoxA", owner, text, caption, type);
-}
+    return Record<int>("MessageBoxA", owner, text, caption, type); }
 ATOM WINAPI RegisterClassA(const WNDCLASSA *c) {
-    return Record<ATOM>("RegisterClassA", c->style, c->lpszClassName);
-}
+    return Record<ATOM>("RegisterClassA", c->style, c->lpszClassName); }
 HWND WINAPI FindWindowA(LPCSTR name, LPCSTR title) {
-    return Record<HWND>("FindWindowA", name, title);
-}
+    return Record<HWND>("FindWindowA", name, title); }
 BOOL WINAPI PostMessageA(HWND w, UINT m, WPARAM wp, LPARAM lp) {
-    return Record<BOOL>("PostMessageA", w, m, wp, lp);
-}
+    return Record<BOOL>("PostMessageA", w, m, wp, lp); }
 LRESULT WINAPI SendMessageA(HWND w, UINT m, WPARAM wp, LPARAM lp) {
-    return Deliver("SendMessageA", w, m, wp, lp);
-}
+    return Deliver("SendMessageA", w, m, wp, lp); }
 BOOL WINAPI TranslateMessage(const MSG *msg) {
-    return Record<BOOL>("TranslateMessage", msg->hwnd, msg->message);
-}
+    return Record<BOOL>("TranslateMessage", msg->hwnd, msg->message); }
 UINT WINAPI RegisterWindowMessageA(LPCSTR name) {
-    return Record<UINT>("RegisterWindowMessageA", name);
-}
+    return Record<UINT>("RegisterWindowMessageA", name); }
 LONG WINAPI UnhandledExceptionFilter(EXCEPTION_POINTERS *) {
-    return Record<LONG>("UnhandledExceptionFilter");
-}
+    return Record<LONG>("UnhandledExceptionFilter"); }
+// clang-format on
 
 // KERNEL32 and ADVAPI32: the saver's one string and its one registry value. The value's bytes
 // fill as much of the caller's buffer as they cover.

@@ -32,7 +32,6 @@ struct Object {
 struct DeviceContext {
     bool memory;
     HWND window;
-    int handed_out; // GetDC calls not yet matched by ReleaseDC
     HGDIOBJ pen;
     HGDIOBJ bitmap;
 };
@@ -85,7 +84,7 @@ void Select(HGDIOBJ *slot, HGDIOBJ handle) {
 
 HDC NewDc(bool memory, HWND window) {
     HDC handle = reinterpret_cast<HDC>(++state.last_handle << 4);
-    DeviceContext &dc = state.dcs[handle] = {memory, window, 0, nullptr, nullptr};
+    DeviceContext &dc = state.dcs[handle] = {memory, window, nullptr, nullptr};
     Select(&dc.pen, state.stock[BLACK_PEN]);
     if (memory)
         Select(&dc.bitmap, state.default_bitmap);
@@ -165,12 +164,6 @@ void ResetGdi() {
 void SetScreenSize(int width, int height) {
     MakeSurface(&state.screen, std::max(0, width), std::max(0, height));
 }
-int ScreenWidth() {
-    return state.screen.width;
-}
-int ScreenHeight() {
-    return state.screen.height;
-}
 
 uint32_t ScreenPixel(int x, int y) {
     return PixelAt(&state.screen, x, y);
@@ -197,7 +190,7 @@ int LiveGdiObjects() {
 int LiveDeviceContexts() {
     int count = 0;
     for (const auto &entry : state.dcs)
-        count += entry.second.handed_out;
+        count += entry.second.memory ? 0 : 1;
     return count;
 }
 
@@ -207,22 +200,16 @@ uint64_t PixelsPainted() {
 
 } // namespace headless
 
-// Each window keeps one device context, as a class with CS_OWNDC gets; the cache of common
-// contexts may hand out the same one again too.
+// Every GetDC hands out a context of its own onto the screen, until ReleaseDC gives it back.
 HDC WINAPI GetDC(HWND window) {
-    auto same = std::find_if(state.dcs.begin(), state.dcs.end(), [window](const auto &entry) {
-        return !entry.second.memory && entry.second.window == window;
-    });
-    HDC handle = same != state.dcs.end() ? same->first : NewDc(false, window);
-    ++state.dcs[handle].handed_out;
-    return handle;
+    return NewDc(false, window);
 }
 
 int WINAPI ReleaseDC(HWND window, HDC handle) {
-    DeviceContext *dc = Find(state.dcs, handle);
-    if (!dc || dc->memory || dc->window != window || dc->handed_out == 0)
+    const DeviceContext *dc = Find(state.dcs, handle);
+    if (!dc || dc->memory || dc->window != window)
         return 0;
-    --dc->handed_out;
+    state.dcs.erase(handle);
     return 1;
 }
 

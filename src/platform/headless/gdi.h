@@ -15,8 +15,6 @@ void ResetGdi();
 // The screen, which GetDC gives for no window and for every window alike: black, 640x480 after a
 // reset, new and black again at every change of size. Outside it ScreenPixel reports CLR_INVALID.
 void SetScreenSize(int width, int height);
-int ScreenWidth();
-int ScreenHeight();
 uint32_t ScreenPixel(int x, int y);
 // The bitmap selected into a memory device context (for any other context, the screen): its size
 // and its pixels in row-major order, valid while the surface lives and keeps its size. NULL for a

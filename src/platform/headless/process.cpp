@@ -1,7 +1,5 @@
 #include "platform/headless/process.h"
 
-#include <csignal>
-#include <iterator>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -9,7 +7,7 @@
 
 namespace {
 
-// Everything the area keeps but the fault handlers, so that a reset is one assignment.
+// Everything the area keeps, so that a reset is one assignment.
 struct State {
     std::string command_line;
     DWORD platform_id = VER_PLATFORM_WIN32_NT;
@@ -21,59 +19,12 @@ struct State {
 };
 State state;
 
-// The signals that stand for the processor faults Windows reports as exceptions.
-const int fault_signals[] = {SIGSEGV, SIGBUS, SIGFPE, SIGILL};
-struct sigaction previous_actions[std::size(fault_signals)];
-bool handlers_installed = false;
-// A fault from a stack overflow leaves no stack to run the handler on.
-alignas(16) char fault_stack[64 * 1024];
-
-void OnFault(int signal_number, siginfo_t *info, void *context) {
-    EXCEPTION_POINTERS pointers = {info, context};
-    LPTOP_LEVEL_EXCEPTION_FILTER filter = state.top_level_filter;
-    if (filter && filter(&pointers) == EXCEPTION_EXECUTE_HANDLER) {
-        std::fflush(stdout);
-        std::fflush(stderr);
-        std::_Exit(headless::FaultExitCode(signal_number));
-    }
-    // Anything else goes on to the default handling, which ends the process as the fault would
-    // have (continuing would only fault again at the same instruction). The signal stays
-    // blocked until the handler returns, so the raised one kills the process right after.
-    std::signal(signal_number, SIG_DFL);
-    std::raise(signal_number);
-}
-
-void InstallFaultHandlers() {
-    if (handlers_installed)
-        return;
-    stack_t stack = {};
-    stack.ss_sp = fault_stack;
-    stack.ss_size = sizeof(fault_stack);
-    sigaltstack(&stack, nullptr);
-    struct sigaction action = {};
-    action.sa_sigaction = OnFault;
-    action.sa_flags = SA_SIGINFO | SA_ONSTACK;
-    sigemptyset(&action.sa_mask);
-    for (size_t i = 0; i < std::size(fault_signals); ++i)
-        sigaction(fault_signals[i], &action, &previous_actions[i]);
-    handlers_installed = true;
-}
-
-void RemoveFaultHandlers() {
-    if (!handlers_installed)
-        return;
-    for (size_t i = 0; i < std::size(fault_signals); ++i)
-        sigaction(fault_signals[i], &previous_actions[i], nullptr);
-    handlers_installed = false;
-}
-
 } // namespace
 
 namespace headless {
 
 void ResetProcess() {
     state = State();
-    RemoveFaultHandlers();
 }
 
 void SetCommandLine(const char *text) {
@@ -91,10 +42,6 @@ void SetTickCount(DWORD now) {
 }
 void SetCalendarTime(uint64_t seconds_since_1970) {
     state.calendar_ms = seconds_since_1970 * 1000;
-}
-
-int FaultExitCode(int signal_number) {
-    return 128 + signal_number;
 }
 
 } // namespace headless
@@ -160,6 +107,5 @@ LPTOP_LEVEL_EXCEPTION_FILTER WINAPI
 SetUnhandledExceptionFilter(LPTOP_LEVEL_EXCEPTION_FILTER filter) {
     LPTOP_LEVEL_EXCEPTION_FILTER previous = state.top_level_filter;
     state.top_level_filter = filter;
-    InstallFaultHandlers();
     return previous;
 }

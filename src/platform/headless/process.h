@@ -1,7 +1,7 @@
 // Test and tool controls of the headless process area (process.cpp): the command line and its
 // characters, the version query, the tick count and the calendar clock, which only Sleep moves,
-// process exit and the fault guard's mechanism (SetUnhandledExceptionFilter over POSIX signals;
-// the platform's last-chance report, UnhandledExceptionFilter, is one of the fakes).
+// process exit and the top-level fault filter, which is only kept: faults are the platform's own
+// to deliver (the last-chance report, UnhandledExceptionFilter, is one of the fakes).
 #pragma once
 
 #include <cstdint>
@@ -24,9 +24,5 @@ void SetTickCount(DWORD now);
 // The calendar clock behind GetSystemTimeAsFileTime, in whole seconds since 1970-01-01 00:00:00
 // UTC (1000000000, in 2001, after a reset).
 void SetCalendarTime(uint64_t seconds_since_1970);
-
-// The exit code of a process whose fault the top-level filter chose to handle: 128 plus the
-// signal number, as a shell reports a process killed by that signal.
-int FaultExitCode(int signal_number);
 
 } // namespace headless

@@ -161,7 +161,6 @@ typedef LONG(WINAPI *LPTOP_LEVEL_EXCEPTION_FILTER)(EXCEPTION_POINTERS *);
 
 #define PWR_CRITICALRESUME 3
 
-#define PM_NOREMOVE 0x0000
 #define PM_REMOVE 0x0001
 #define PM_NOYIELD 0x0002
 
@@ -265,7 +264,6 @@ HWND WINAPI CreateWindowExA(DWORD ex_style, LPCSTR class_name, LPCSTR window_nam
                             int x, int y, int width, int height, HWND parent, HMENU menu,
                             HINSTANCE instance, LPVOID param);
 LRESULT WINAPI DefWindowProcA(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
-BOOL WINAPI DestroyWindow(HWND window);
 HWND WINAPI FindWindowA(LPCSTR class_name, LPCSTR window_name);
 BOOL WINAPI IsWindow(HWND window);
 HWND WINAPI GetParent(HWND window);
