@@ -204,6 +204,7 @@ int CellRects(int64_t block_cost, RECT rects[kMaxChangedRects]) {
 } // namespace
 
 int ChangedRects(RECT rects[kMaxChangedRects]) {
+    const RECT whole = {0, 0, area.width, area.height};
     // Too many rectangles: accept ever more unchanged pixels per block copy saved. Once a block
     // copy costs more than the whole grid, each row is one run joined to the rectangle above it,
     // and they fit; only a surface near 2^31 on a side could run out of room first, and it then
@@ -212,15 +213,19 @@ int ChangedRects(RECT rects[kMaxChangedRects]) {
     int count;
     while ((count = CellRects(block_cost, rects)) > kMaxChangedRects && block_cost <= INT64_MAX / 4)
         block_cost *= 4;
+    if (count > kMaxChangedRects) {
+        rects[0] = whole;
+        return 1;
+    }
     // Blocks that cost more than the whole surface in one go give way to it; a pixel copied in
     // blocks costs about half as much again as one in a copy of whole rows (measured as above).
     // Summed only until it is reached: the blocks of a huge surface would overflow the total.
-    const int64_t enough = (2 * int64_t{area.width} * area.height + 2) / 3;
+    const int64_t enough = (2 * Area(whole) + 2) / 3;
     int64_t cost = 0;
-    for (int r = 0; r < count && r < kMaxChangedRects && cost < enough; ++r)
+    for (int r = 0; r < count && cost < enough; ++r)
         cost += Area(rects[r]) + kBlockCost;
-    if (count > kMaxChangedRects || (count > 1 && cost >= enough)) {
-        rects[0] = {0, 0, area.width, area.height};
+    if (count > 1 && cost >= enough) {
+        rects[0] = whole;
         return 1;
     }
     return count;
