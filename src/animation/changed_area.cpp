@@ -32,8 +32,19 @@ constexpr int64_t kBlockCost = 10000;
 // default settings, against one before every block.
 constexpr int64_t kHandOverCost = 30000;
 
+// Worked out wide: a side near 2^31 would overflow the rounding up.
 int32_t CellSide(int32_t extent) {
-    return std::max(kMinCellSide, (extent + kAreaCells - 1) / kAreaCells);
+    return static_cast<int32_t>(
+        std::max<int64_t>(kMinCellSide, (int64_t{extent} + kAreaCells - 1) / kAreaCells));
+}
+
+int CellCount(int32_t extent, int32_t side) {
+    return static_cast<int>((int64_t{extent} + side - 1) / side);
+}
+
+// Where cell `index` ends, or the surface's edge if that comes first.
+LONG CellEnd(int index, int32_t side, int32_t extent) {
+    return static_cast<LONG>(std::min<int64_t>(int64_t{index + 1} * side, extent));
 }
 
 // Bits first..last (inclusive, 0..63) set.
@@ -42,9 +53,14 @@ uint64_t CellBits(int first, int last) {
     return up_to_last & ~((uint64_t{1} << first) - 1);
 }
 
+// Left and top are never below 0, right and bottom never past the surface's last pixel. A band
+// whose crossing lies wholly off the surface comes with right short of left: it marks nothing
+// past the grid's edges (at most the first cell, as the division rounds towards 0).
 void MarkCells(uint64_t *cells, int64_t left, int64_t top, int64_t right, int64_t bottom) {
     const int first = static_cast<int>(left / area.cell_width);
     const int last = static_cast<int>(right / area.cell_width);
+    if (first > last)
+        return;
     for (int64_t row = top / area.cell_height; row <= bottom / area.cell_height; ++row)
         cells[row] |= CellBits(first, last);
 }
@@ -105,8 +121,8 @@ void RememberTrails(int32_t W, int32_t H) {
     area.height = std::max(H, 0);
     area.cell_width = CellSide(area.width);
     area.cell_height = CellSide(area.height);
-    area.columns = (area.width + area.cell_width - 1) / area.cell_width;
-    area.rows = (area.height + area.cell_height - 1) / area.cell_height;
+    area.columns = CellCount(area.width, area.cell_width);
+    area.rows = CellCount(area.height, area.cell_height);
     for (int f = 0; f < saver_settings.figure_count; ++f) {
         for (int i = 0; i < saver_settings.trail_length; ++i)
             OutlineCells(animation_state.corner_pos[f][i], saver_settings.corner_count,
@@ -151,7 +167,7 @@ int CellRects(int64_t block_cost, RECT rects[kMaxChangedRects]) {
     int count = 0;
     for (int row = 0; row < area.rows; ++row) {
         const LONG top = row * area.cell_height;
-        const LONG bottom = std::min((row + 1) * area.cell_height, area.height);
+        const LONG bottom = CellEnd(row, area.cell_height, area.height);
         uint64_t rest = area.row_cells[row];
         while (rest != 0) {
             const int first = __builtin_ctzll(rest);
@@ -164,7 +180,7 @@ int CellRects(int64_t block_cost, RECT rects[kMaxChangedRects]) {
             }
             rest &= ~CellBits(first, last);
             const RECT run = {first * area.cell_width, top,
-                              std::min((last + 1) * area.cell_width, area.width), bottom};
+                              CellEnd(last, area.cell_width, area.width), bottom};
             int best = -1;
             int64_t best_waste = block_cost;
             for (int r = 0; r < count; ++r) {
@@ -188,18 +204,28 @@ int CellRects(int64_t block_cost, RECT rects[kMaxChangedRects]) {
 } // namespace
 
 int ChangedRects(RECT rects[kMaxChangedRects]) {
-    // Too many rectangles: accept ever more unchanged pixels per block copy saved.
+    const RECT whole = {0, 0, area.width, area.height};
+    // Too many rectangles: accept ever more unchanged pixels per block copy saved. Once a block
+    // copy costs more than the whole grid, each row is one run joined to the rectangle above it,
+    // and they fit; only a surface near 2^31 on a side could run out of room first, and it then
+    // gets copied whole.
     int64_t block_cost = kBlockCost;
     int count;
-    while ((count = CellRects(block_cost, rects)) > kMaxChangedRects)
+    while ((count = CellRects(block_cost, rects)) > kMaxChangedRects && block_cost <= INT64_MAX / 4)
         block_cost *= 4;
+    if (count > kMaxChangedRects) {
+        rects[0] = whole;
+        return 1;
+    }
     // Blocks that cost more than the whole surface in one go give way to it; a pixel copied in
     // blocks costs about half as much again as one in a copy of whole rows (measured as above).
+    // Summed only until it is reached: the blocks of a huge surface would overflow the total.
+    const int64_t enough = (2 * Area(whole) + 2) / 3;
     int64_t cost = 0;
-    for (int r = 0; r < count; ++r)
+    for (int r = 0; r < count && cost < enough; ++r)
         cost += Area(rects[r]) + kBlockCost;
-    if (count > 1 && 3 * cost >= 2 * int64_t{area.width} * area.height) {
-        rects[0] = {0, 0, area.width, area.height};
+    if (count > 1 && cost >= enough) {
+        rects[0] = whole;
         return 1;
     }
     return count;
