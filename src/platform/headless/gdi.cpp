@@ -179,19 +179,15 @@ const uint32_t *SurfacePixels(HDC handle, int *width, int *height) {
 }
 
 int LiveGdiObjects() {
-    int count = 0;
-    for (const auto &entry : state.objects)
-        count += entry.second.stock ? 0 : 1;
-    for (const auto &entry : state.dcs)
-        count += entry.second.memory ? 1 : 0;
-    return count;
+    const auto own = [](const auto &entry) { return !entry.second.stock; };
+    const auto memory = [](const auto &entry) { return entry.second.memory; };
+    return static_cast<int>(std::count_if(state.objects.begin(), state.objects.end(), own) +
+                            std::count_if(state.dcs.begin(), state.dcs.end(), memory));
 }
 
 int LiveDeviceContexts() {
-    int count = 0;
-    for (const auto &entry : state.dcs)
-        count += entry.second.memory ? 0 : 1;
-    return count;
+    return static_cast<int>(std::count_if(state.dcs.begin(), state.dcs.end(),
+                                          [](const auto &entry) { return !entry.second.memory; }));
 }
 
 uint64_t PixelsPainted() {

@@ -1,6 +1,6 @@
 #include "platform/headless/module.h"
 
-#include <cctype>
+#include <strings.h>
 #include <cstdint>
 
 namespace {
@@ -14,18 +14,16 @@ struct Module {
 // The classic image base of an executable; a component's handle is its record's address.
 const HINSTANCE executable_instance = reinterpret_cast<HINSTANCE>(static_cast<uintptr_t>(0x400000));
 
-// By file name in capitals, so that letter case does not matter.
-std::map<std::string, Module> modules;
-
-std::string Key(const char *name) {
-    std::string key = name;
-    for (char &c : key)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return key;
-}
+// By file name, whatever its letter case.
+struct CaseInsensitive {
+    bool operator()(const std::string &a, const std::string &b) const {
+        return strcasecmp(a.c_str(), b.c_str()) < 0;
+    }
+};
+std::map<std::string, Module, CaseInsensitive> modules;
 
 Module *Find(const char *name) {
-    auto it = name != nullptr ? modules.find(Key(name)) : modules.end();
+    auto it = name != nullptr ? modules.find(name) : modules.end();
     return it != modules.end() ? &it->second : nullptr;
 }
 
@@ -46,7 +44,7 @@ void ResetModules() {
 }
 
 void RegisterModule(const char *file_name, const std::map<std::string, FARPROC> &entries) {
-    modules[Key(file_name)].entries = entries;
+    modules[file_name].entries = entries;
 }
 
 int ModuleLoadCount(const char *file_name) {

@@ -11,6 +11,8 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <strings.h>
 #include <vector>
@@ -18,16 +20,11 @@
 namespace {
 
 bool ReadFile(const std::string &path, std::string *contents) {
-    FILE *file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr)
-        return false;
-    char chunk[4096];
-    size_t got;
-    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0)
-        contents->append(chunk, got);
-    bool ok = !std::ferror(file);
-    std::fclose(file);
-    return ok;
+    std::ifstream file(path, std::ios::binary);
+    std::ostringstream text;
+    text << file.rdbuf();
+    *contents = text.str();
+    return file.is_open() && !file.bad();
 }
 
 struct Line {
