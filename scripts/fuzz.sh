@@ -10,7 +10,7 @@ cd "$(dirname "$0")/.."
 seconds=${1:-600}
 shift || true
 targets=("$@")
-[[ ${#targets[@]} -gt 0 ]] || targets=(command_line settings_path number_text settings_file saver_main)
+[[ ${#targets[@]} -gt 0 ]] || targets=(command_line settings_path number_text settings_file saver_main changed_area)
 
 scripts/install-deps.sh build fuzz
 cmake --preset fuzz >/dev/null

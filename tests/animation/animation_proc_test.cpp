@@ -157,4 +157,33 @@ TEST_F(AnimationCore, TheTargetHealsWithinASecond) {
     }
 }
 
+// The window layer, over the platform's recorded calls: the surface takes the window's size, the
+// timer runs at the speed's period, a timer message ticks whatever its number, and destruction
+// stops only a timer that started and gives back the window's context and everything made.
+TEST(AnimationWindowLayer, CreationTickAndTeardown) {
+    const HWND window = reinterpret_cast<HWND>(uintptr_t{0x40});
+    for (const UINT_PTR timer : {UINT_PTR{1}, UINT_PTR{0}}) {
+        headless::Reset();
+        ResetSettings();
+        ResetAnimation();
+        headless::SetAnswer("GetWindowRect", TRUE, RECT{10, 20, 330, 220});
+        headless::SetAnswer("SetTimer", static_cast<intptr_t>(timer));
+        AnimationProc(window, WM_CREATE, 0, 0);
+        EXPECT_EQ(animation_state.surface_width, 320);
+        EXPECT_EQ(animation_state.surface_height, 200);
+        EXPECT_EQ(headless::CallsTo("SetTimer"),
+                  std::vector<std::string>{headless::CallText("SetTimer", window, 1, 10, 0)});
+        int width = 0, height = 0;
+        const uint32_t *pixels =
+            headless::SurfacePixels(animation_state.memory_dc, &width, &height);
+        AnimationProc(window, WM_TIMER, 7, 0);
+        EXPECT_TRUE(std::any_of(pixels, pixels + width * height, [](uint32_t p) { return p != 0; }))
+            << "timer " << timer;
+        AnimationProc(window, WM_DESTROY, 0, 0);
+        EXPECT_EQ(headless::CallsTo("KillTimer").size(), timer != 0 ? 1u : 0u) << "timer " << timer;
+        EXPECT_EQ(headless::LiveGdiObjects(), 0);
+        EXPECT_EQ(headless::LiveDeviceContexts(), 0);
+    }
+}
+
 } // namespace
