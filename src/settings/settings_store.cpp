@@ -155,7 +155,7 @@ static void ReadKeyStates(const char *path, KeyState states[kSettingCount]) {
 // back, or goes again, and a file that was not there goes. False when it may still hold a mix.
 static bool PutBack(const char *path, bool existed, const KeyState before[kSettingCount]) {
     if (!existed)
-        return DeleteFileA(path) || GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES;
+        return DeleteFileA(path) || !IsFile(path);
     KeyState now[kSettingCount];
     ReadKeyStates(path, now);
     bool restored = true;

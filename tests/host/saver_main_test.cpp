@@ -123,8 +123,8 @@ class Modes : public saver_test::SaverTest {
     // What the modes made: windows, dialogs and password changes.
     static Calls Made() {
         Calls made = headless::CallsTo("CreateWindowExA");
-        for (const std::string &line : headless::CallsTo("DialogBoxParamA"))
-            made.push_back(line);
+        const Calls dialogs = headless::CallsTo("DialogBoxParamA");
+        made.insert(made.end(), dialogs.begin(), dialogs.end());
         made.insert(made.end(), password_changes.begin(), password_changes.end());
         return made;
     }
