@@ -34,6 +34,8 @@ LRESULT CALLBACK AnimationWindowProc(HWND window, UINT message, WPARAM wparam, L
 
 class AnimationWindow : public wine_test::WineTest {
   protected:
+    HWND window_ = nullptr;
+
     void SetUp() override {
         WineTest::SetUp();
         preview_mode = true;
@@ -49,16 +51,19 @@ class AnimationWindow : public wine_test::WineTest {
     }
 
     void TearDown() override {
+        // A row that failed half-way must not leave its window ticking into the next test.
+        if (IsWindow(window_))
+            DestroyWindow(window_);
         UnregisterClassA(kClass, module_instance);
         WineTest::TearDown();
     }
 
-    static HWND Create(int width, int height) {
-        HWND window = CreateWindowExA(WS_EX_TOPMOST, kClass, "Animation", WS_POPUP | WS_VISIBLE, 0,
-                                      0, width, height, nullptr, nullptr, module_instance, nullptr);
+    HWND Create(int width, int height) {
+        window_ = CreateWindowExA(WS_EX_TOPMOST, kClass, "Animation", WS_POPUP | WS_VISIBLE, 0, 0,
+                                  width, height, nullptr, nullptr, module_instance, nullptr);
         // The first paint and its erase come now, before any tick.
-        UpdateWindow(window);
-        return window;
+        UpdateWindow(window_);
+        return window_;
     }
 
     static std::vector<uint32_t> Surface() {
@@ -74,7 +79,9 @@ class AnimationWindow : public wine_test::WineTest {
 };
 
 // Black until the first tick; after every tick, whatever its timer number, the window shows
-// exactly the off-screen surface, also when an erase in the middle blacked it out.
+// exactly the off-screen surface, also when an erase in the middle blacked it out. A tick may
+// rightly show nothing (a figure whose corners all meet draws no pixel), so drawing is asked of
+// most ticks, not of each.
 TEST_F(AnimationWindow, ShowsTheSurfaceAfterEveryTick) {
     const struct {
         const char *settings;
@@ -95,6 +102,7 @@ TEST_F(AnimationWindow, ShowsTheSurfaceAfterEveryTick) {
         ASSERT_EQ(animation_state.surface_width, row.width);
         ASSERT_EQ(animation_state.surface_height, row.height);
         EXPECT_EQ(LitPixels(WindowPixels(window, row.width, row.height)), 0u);
+        int lit_ticks = 0;
         for (int tick = 0; tick < row.ticks; ++tick) {
             if (tick == row.ticks / 2) {
                 const std::vector<uint32_t> drawn = Surface();
@@ -105,9 +113,10 @@ TEST_F(AnimationWindow, ShowsTheSurfaceAfterEveryTick) {
             SendMessageA(window, WM_TIMER, tick % 2 == 0 ? kAnimationTimer : 7, 0);
             const std::vector<uint32_t> shown = WindowPixels(window, row.width, row.height);
             ASSERT_EQ(shown, Surface()) << "tick " << tick;
-            if (row.width * row.height > 1) {
-                ASSERT_GT(LitPixels(shown), 0u) << "tick " << tick;
-            }
+            lit_ticks += LitPixels(shown) > 0;
+        }
+        if (row.width * row.height > 1) {
+            EXPECT_GT(lit_ticks, row.ticks / 2);
         }
         DestroyWindow(window);
     }
