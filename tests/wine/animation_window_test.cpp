@@ -13,8 +13,8 @@
 
 namespace {
 
+using wine_test::AnimationSurface;
 using wine_test::LitPixels;
-using wine_test::Pixels;
 using wine_test::WindowPixels;
 
 constexpr char kClass[] = "AnimationTestWindow";
@@ -66,11 +66,6 @@ class AnimationWindow : public wine_test::WineTest {
         return window_;
     }
 
-    static std::vector<uint32_t> Surface() {
-        return Pixels(animation_state.memory_dc, animation_state.surface_width,
-                      animation_state.surface_height);
-    }
-
     static void Erase(HWND window) {
         HDC dc = GetDC(window);
         SendMessageA(window, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
@@ -105,14 +100,14 @@ TEST_F(AnimationWindow, ShowsTheSurfaceAfterEveryTick) {
         int lit_ticks = 0;
         for (int tick = 0; tick < row.ticks; ++tick) {
             if (tick == row.ticks / 2) {
-                const std::vector<uint32_t> drawn = Surface();
+                const std::vector<uint32_t> drawn = AnimationSurface();
                 Erase(window);
                 EXPECT_EQ(LitPixels(WindowPixels(window, row.width, row.height)), 0u);
-                EXPECT_EQ(Surface(), drawn) << "the erase leaves the surface alone";
+                EXPECT_EQ(AnimationSurface(), drawn) << "the erase leaves the surface alone";
             }
             SendMessageA(window, WM_TIMER, tick % 2 == 0 ? kAnimationTimer : 7, 0);
             const std::vector<uint32_t> shown = WindowPixels(window, row.width, row.height);
-            ASSERT_EQ(shown, Surface()) << "tick " << tick;
+            ASSERT_EQ(shown, AnimationSurface()) << "tick " << tick;
             lit_ticks += LitPixels(shown) > 0;
         }
         if (row.width * row.height > 1) {
@@ -128,11 +123,7 @@ TEST_F(AnimationWindow, ShowsTheSurfaceAfterEveryTick) {
 TEST_F(AnimationWindow, TeardownStopsTheTimerAndGivesEverythingBack) {
     wine_test::WriteSettingsFile("[Setting]\r\nSpeed=20\r\n");
     HWND window = Create(120, 90);
-    const DWORD end = GetTickCount() + 300;
-    while (GetTickCount() < end) {
-        wine_test::PumpMessages();
-        Sleep(5);
-    }
+    wine_test::PumpMessagesFor(300);
     EXPECT_GT(LitPixels(WindowPixels(window, 120, 90)), 0u) << "the timer's ticks drew";
     HDC memory_dc = animation_state.memory_dc;
     HGDIOBJ surface = GetCurrentObject(memory_dc, OBJ_BITMAP);
@@ -142,11 +133,7 @@ TEST_F(AnimationWindow, TeardownStopsTheTimerAndGivesEverythingBack) {
     torn_down = true;
     EXPECT_EQ(GetObjectType(memory_dc), 0u);
     EXPECT_EQ(GetObjectType(surface), 0u);
-    const DWORD quiet = GetTickCount() + 100;
-    while (GetTickCount() < quiet) {
-        wine_test::PumpMessages();
-        Sleep(5);
-    }
+    wine_test::PumpMessagesFor(100);
     EXPECT_EQ(late_ticks, 0);
     DestroyWindow(window);
 }

@@ -17,6 +17,7 @@
 
 namespace {
 
+using wine_test::AnimationSurface;
 using wine_test::PumpMessages;
 using wine_test::RunScripted;
 using wine_test::Step;
@@ -37,11 +38,6 @@ std::string Title(HWND window) {
     char text[64] = {};
     GetWindowTextA(window, text, sizeof text);
     return text;
-}
-
-std::vector<uint32_t> Surface() {
-    return wine_test::Pixels(animation_state.memory_dc, animation_state.surface_width,
-                             animation_state.surface_height);
 }
 
 class SaverWindow : public wine_test::WineTest {
@@ -200,7 +196,7 @@ TEST_F(SaverWindow, HostWorkByMode) {
                                    const std::string title = Title(window);
                                    close_approved = row.approved;
                                    SetCursor(arrow);
-                                   const std::vector<uint32_t> before = Surface();
+                                   const std::vector<uint32_t> before = AnimationSurface();
                                    const LPARAM lparam = row.message == WM_SETTEXT
                                                              ? reinterpret_cast<LPARAM>("Other")
                                                              : MAKELPARAM(3, 4);
@@ -212,7 +208,7 @@ TEST_F(SaverWindow, HostWorkByMode) {
                                    // A close command destroys the window before it returns.
                                    if (IsWindow(window)) {
                                        EXPECT_EQ(Title(window), title);
-                                       EXPECT_EQ(Surface() != before, row.draws);
+                                       EXPECT_EQ(AnimationSurface() != before, row.draws);
                                    }
                                    EXPECT_EQ(GetCursor() == nullptr, row.hides_cursor);
                                    PumpMessages();

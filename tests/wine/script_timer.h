@@ -72,4 +72,13 @@ inline void PumpMessages() {
     }
 }
 
+// Lets the window system deliver for the next `milliseconds`, as a loop of the thread's own would.
+inline void PumpMessagesFor(DWORD milliseconds) {
+    const DWORD start = GetTickCount();
+    while (GetTickCount() - start < milliseconds) {
+        PumpMessages();
+        Sleep(5);
+    }
+}
+
 } // namespace wine_test

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "animation/figures.h"
 #include "platform/win32.h"
 
 namespace wine_test {
@@ -43,6 +44,12 @@ inline std::vector<uint32_t> WindowPixels(HWND window, int width, int height) {
     std::vector<uint32_t> pixels = Pixels(dc, width, height);
     ReleaseDC(window, dc);
     return pixels;
+}
+
+// What the animation's off-screen surface holds.
+inline std::vector<uint32_t> AnimationSurface() {
+    return Pixels(animation_state.memory_dc, animation_state.surface_width,
+                  animation_state.surface_height);
 }
 
 inline size_t LitPixels(const std::vector<uint32_t> &pixels) {
