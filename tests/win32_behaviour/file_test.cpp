@@ -10,6 +10,14 @@
 
 namespace {
 
+// Opens the file for reading, or makes it, and lets it go again: whether that succeeded. Closing
+// leaves the last-error value of the open alone.
+bool Open(const std::string &path, DWORD disposition) {
+    const HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                    disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+    return file != INVALID_HANDLE_VALUE && CloseHandle(file);
+}
+
 TEST(Files, EachFailureSetsItsLastError) {
     const char *folder = ".\\frellis_file_test";
     const std::string file = std::string(folder) + "\\Frellis.ini";
@@ -21,7 +29,7 @@ TEST(Files, EachFailureSetsItsLastError) {
     const struct {
         const char *what;
         bool succeeded;
-        DWORD error; // checked only after a failure
+        DWORD error; // the last-error value after the call
         bool expected_success;
         DWORD expected_error;
     } rows[] = {
@@ -41,12 +49,17 @@ TEST(Files, EachFailureSetsItsLastError) {
          GetLastError(), false, ERROR_PATH_NOT_FOUND},
         {"deleting a missing file", DeleteFileA(file.c_str()) != FALSE, GetLastError(), false,
          ERROR_FILE_NOT_FOUND},
+        {"opening a missing file", Open(file, OPEN_EXISTING), GetLastError(), false,
+         ERROR_FILE_NOT_FOUND},
+        {"opening a folder as a file", Open(folder, OPEN_ALWAYS), GetLastError(), false,
+         ERROR_ACCESS_DENIED},
+        // Made, or found: a success either way, which the last-error value tells apart.
+        {"making a file", Open(file, OPEN_ALWAYS), GetLastError(), true, ERROR_SUCCESS},
+        {"finding it there", Open(file, OPEN_ALWAYS), GetLastError(), true, ERROR_ALREADY_EXISTS},
     };
     for (const auto &row : rows) {
         EXPECT_EQ(row.succeeded, row.expected_success) << row.what;
-        if (!row.succeeded) {
-            EXPECT_EQ(row.error, row.expected_error) << row.what;
-        }
+        EXPECT_EQ(row.error, row.expected_error) << row.what;
     }
 
     ASSERT_TRUE(WritePrivateProfileStringA("Setting", "Polygon", "3", file.c_str()));

@@ -130,6 +130,41 @@ TEST_F(Profile, WritingAfterAnyLastLineKeepsOneSection) {
     }
 }
 
+// A file another program holds open (a backup, a virus scanner) can be neither read nor written
+// unless that program shares it: a read then answers as for a missing key, and only the last-error
+// value tells the two apart. One that is only read, and shared for reading, reads as ever.
+TEST_F(Profile, AFileHeldOpenIsReadAndWrittenAsItsHolderShares) {
+    const char file[] = "[Setting]\r\nPolygon=5\r\n";
+    const struct {
+        DWORD share;
+        const char *text;
+        DWORD read_error; // 0: not looked at
+        DWORD write_error;
+    } rows[] = {
+        {0, "", ERROR_SHARING_VIOLATION, ERROR_SHARING_VIOLATION},
+        {FILE_SHARE_READ, "5", 0, ERROR_SHARING_VIOLATION},
+    };
+    Write(file);
+    for (const auto &row : rows) {
+        const HANDLE held = CreateFileA(profile_path, GENERIC_READ, row.share, nullptr,
+                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        ASSERT_NE(held, INVALID_HANDLE_VALUE) << row.share;
+        DWORD count = 0;
+        const std::string text = Read("Setting", "Polygon", 20, &count);
+        const DWORD read_error = GetLastError();
+        const BOOL wrote = WritePrivateProfileStringA("Setting", "Polygon", "8", profile_path);
+        const DWORD write_error = GetLastError();
+        EXPECT_TRUE(CloseHandle(held));
+        EXPECT_EQ(text, row.text) << row.share;
+        if (row.read_error != 0) {
+            EXPECT_EQ(read_error, row.read_error) << row.share;
+        }
+        EXPECT_FALSE(wrote) << row.share;
+        EXPECT_EQ(write_error, row.write_error) << row.share;
+    }
+    EXPECT_EQ(Contents(), file);
+}
+
 // Wine, where a process can ask for its version.
 bool UnderWine() {
     const HMODULE ntdll = GetModuleHandleA("ntdll.dll");

@@ -1,20 +1,36 @@
 // KERNEL32's files, folders and errors on the host's file system: GetFileAttributesA,
 // SetFileAttributesA (the read-only attribute is the host's write permission), CreateDirectoryA,
-// RemoveDirectoryA, DeleteFileA, the last-error value and FormatMessageA with the system's
-// English texts for the errors that these calls report.
+// RemoveDirectoryA, DeleteFileA, CreateFileA and CloseHandle (a handle reads and writes nothing
+// here; it only holds the file with its sharing), the last-error value and FormatMessageA with the
+// system's English texts for the errors that these calls report.
 #include "platform/headless/file.h"
 
+#include <fcntl.h>
+#include <limits.h>
+#include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <map>
 
 namespace {
 
 DWORD last_error = ERROR_SUCCESS;
 int writes_before_disk_full = -1, disk_full_writes = -1, disk_writes = 0;
+
+// A file held open: by a handle of this process, or by another program that lets go after
+// refusing a number of opens (negative for a handle, which holds until it is closed).
+struct OpenFile {
+    std::string file;
+    DWORD access;
+    DWORD share;
+    int refusals;
+};
+std::map<uintptr_t, OpenFile> open_files;
+uintptr_t next_handle = 1;
 
 // The errors the headless calls report: the host's errors that stand for each (-1: none) and the
 // text a Windows system in English gives. Any other host error is "access denied".
@@ -28,6 +44,9 @@ const struct {
     {ERROR_PATH_NOT_FOUND, {ENOENT, ENOTDIR}, "The system cannot find the path specified."},
     {ERROR_ACCESS_DENIED, {-1, -1}, "Access is denied."},
     {ERROR_WRITE_PROTECT, {EROFS, -1}, "The media is write protected."},
+    {ERROR_SHARING_VIOLATION,
+     {-1, -1},
+     "The process cannot access the file because it is being used by another process."},
     {ERROR_DISK_FULL, {ENOSPC, EDQUOT}, "There is not enough space on the disk."},
     {ERROR_ALREADY_EXISTS, {EEXIST, -1}, "Cannot create a file when that file already exists."},
     {ERROR_FILENAME_EXCED_RANGE, {ENAMETOOLONG, -1}, "The filename or extension is too long."},
@@ -68,6 +87,19 @@ BOOL Succeeded(const char *file_name, bool done) {
     return done ? TRUE : FALSE;
 }
 
+// The file a path names, however the path is written, so that the handles on it meet; empty
+// when there is no such file.
+std::string FileIdentity(const std::string &host_path) {
+    char resolved[PATH_MAX];
+    return realpath(host_path.c_str(), resolved) != nullptr ? resolved : std::string();
+}
+
+// An access that the other side's sharing does not allow.
+bool Refused(DWORD access, DWORD share) {
+    return ((access & GENERIC_READ) && !(share & FILE_SHARE_READ)) ||
+           ((access & GENERIC_WRITE) && !(share & FILE_SHARE_WRITE));
+}
+
 } // namespace
 
 namespace headless {
@@ -75,6 +107,24 @@ namespace headless {
 void ResetFiles() {
     last_error = ERROR_SUCCESS;
     SetWritesBeforeDiskFull(-1);
+    open_files.clear();
+}
+
+void HoldFileOpen(const char *windows_path, int refusals) {
+    open_files[next_handle++] = {FileIdentity(HostPath(windows_path)), GENERIC_READ, 0, refusals};
+}
+
+bool MayOpen(const std::string &host_path, DWORD access, DWORD share) {
+    const std::string file = FileIdentity(host_path);
+    for (auto open = open_files.begin(); open != open_files.end(); ++open) {
+        if (file.empty() || open->second.file != file ||
+            (!Refused(access, open->second.share) && !Refused(open->second.access, share)))
+            continue;
+        if (open->second.refusals > 0 && --open->second.refusals == 0)
+            open_files.erase(open);
+        return Failure(ERROR_SHARING_VIOLATION);
+    }
+    return true;
 }
 
 std::string HostPath(const char *windows_path) {
@@ -144,6 +194,45 @@ BOOL WINAPI RemoveDirectoryA(LPCSTR path) {
 
 BOOL WINAPI DeleteFileA(LPCSTR file_name) {
     return Succeeded(file_name, file_name && unlink(headless::HostPath(file_name).c_str()) == 0);
+}
+
+// Opens an existing file, or makes it (OPEN_ALWAYS), and tells which: ERROR_ALREADY_EXISTS when it
+// was there. A folder is no file, and a read-only file opens for reading only.
+HANDLE WINAPI CreateFileA(LPCSTR file_name, DWORD access, DWORD share, void *, DWORD disposition,
+                          DWORD, HANDLE) {
+    if (file_name == nullptr || (disposition != OPEN_EXISTING && disposition != OPEN_ALWAYS)) {
+        Failure(ERROR_INVALID_PARAMETER);
+        return INVALID_HANDLE_VALUE;
+    }
+    const std::string path = headless::HostPath(file_name);
+    struct stat info;
+    const bool existed = stat(path.c_str(), &info) == 0;
+    if (existed &&
+        (S_ISDIR(info.st_mode) || ((access & GENERIC_WRITE) && !(info.st_mode & 0222)))) {
+        Failure(ERROR_ACCESS_DENIED);
+        return INVALID_HANDLE_VALUE;
+    }
+    if (existed && !headless::MayOpen(path, access, share))
+        return INVALID_HANDLE_VALUE;
+    if (!existed) {
+        const int made =
+            disposition == OPEN_ALWAYS ? open(path.c_str(), O_CREAT | O_EXCL | O_WRONLY, 0666) : -1;
+        if (made < 0) {
+            last_error = FileError(file_name, disposition == OPEN_ALWAYS ? errno : ENOENT);
+            return INVALID_HANDLE_VALUE;
+        }
+        close(made);
+    }
+    const uintptr_t handle = next_handle++;
+    open_files[handle] = {FileIdentity(path), access, share, -1};
+    last_error = existed && disposition == OPEN_ALWAYS ? ERROR_ALREADY_EXISTS : ERROR_SUCCESS;
+    return reinterpret_cast<HANDLE>(handle);
+}
+
+BOOL WINAPI CloseHandle(HANDLE handle) {
+    return open_files.erase(reinterpret_cast<uintptr_t>(handle)) != 0
+               ? TRUE
+               : Failure(ERROR_INVALID_HANDLE);
 }
 
 // Only what the saver asks for: a system message by number, without inserts, into the

@@ -1,6 +1,7 @@
 // Test controls and shared helpers of the headless file area (file.cpp): the thread's last-error
-// value with its messages, the file and folder calls, Windows paths on the host's files, and the
-// copy into a caller's buffer that the calls answering with text share.
+// value with its messages, the file and folder calls, the handles open on files with their
+// sharing, Windows paths on the host's files, and the copy into a caller's buffer that the calls
+// answering with text share.
 #pragma once
 
 #include <string>
@@ -28,5 +29,13 @@ void SetLastErrorFromErrno(int error_number);
 void SetWritesBeforeDiskFull(int writes, int failing_writes = -1);
 // Asked by every writer before it writes: false (and ERROR_DISK_FULL) once the disk is full.
 bool TakeDiskWrite();
+
+// Another program (a backup, a virus scanner) holds the file open without sharing it, and lets
+// go once it has refused this process `refusals` opens of it (negative: not before a reset).
+void HoldFileOpen(const char *windows_path, int refusals);
+// Whether the file can be opened with this access and sharing beside the handles open on it (a
+// missing file always can); false, with ERROR_SHARING_VIOLATION, when not. The profile functions
+// ask it for their own opens, as the real ones open the file.
+bool MayOpen(const std::string &host_path, DWORD access, DWORD share);
 
 } // namespace headless

@@ -2,7 +2,8 @@
 // names match without letter case and without the blanks around them; values lose their
 // surrounding blanks and one pair of enclosing quotes, as the real functions do. A write replaces
 // the whole file atomically (a new file beside it, then rename), so a crash or a full disk never
-// leaves a half-written file, and every other line stays as it was. A read-only file is refused.
+// leaves a half-written file, and every other line stays as it was. A read-only file is refused,
+// and so is a file held open without sharing, which a read answers as for a missing key.
 #include "platform/headless/file.h"
 
 #include <errno.h>
@@ -147,7 +148,10 @@ bool ReplaceFile(const std::string &path, const std::string &contents, mode_t mo
 DWORD WINAPI GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR default_text, LPSTR buffer,
                                       DWORD size, LPCSTR file_name) {
     std::string contents;
+    // Opened for reading, sharing it with readers and writers, as the real functions open it.
     const bool read = section != nullptr && key != nullptr && file_name != nullptr &&
+                      headless::MayOpen(headless::HostPath(file_name), GENERIC_READ,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE) &&
                       ReadFile(headless::HostPath(file_name), &contents);
     const std::vector<Line> lines = SplitLines(contents);
     size_t header, end, index;
@@ -159,7 +163,7 @@ DWORD WINAPI GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR default
 }
 
 BOOL WINAPI WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR text, LPCSTR file_name) {
-    if (section == nullptr || file_name == nullptr)
+    if (section == nullptr || key == nullptr || file_name == nullptr)
         return FALSE;
     const std::string path = headless::HostPath(file_name);
     std::string contents;
@@ -169,6 +173,8 @@ BOOL WINAPI WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR text, 
         headless::SetLastErrorFromErrno(info.st_mode & 0222 ? errno : EACCES);
         return FALSE;
     }
+    if (!headless::MayOpen(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE))
+        return FALSE;
     std::vector<Line> lines = SplitLines(contents);
     // A last line without its line end gets one before anything is added after it; a lone CR
     // is no line end, or the next section's header would share its line.
@@ -177,12 +183,7 @@ BOOL WINAPI WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR text, 
     size_t header, end, index;
     std::string value;
     const bool has_section = FindSection(lines, section, &header, &end);
-    if (key == nullptr) {
-        // A null key deletes the whole section.
-        if (has_section)
-            lines.erase(lines.begin() + static_cast<long>(header),
-                        lines.begin() + static_cast<long>(end));
-    } else if (text == nullptr) {
+    if (text == nullptr) {
         // A null text deletes the key.
         if (has_section && FindKey(lines, header, end, key, &index, &value))
             lines.erase(lines.begin() + static_cast<long>(index));

@@ -49,6 +49,7 @@ typedef struct HMENU__ *HMENU;
 typedef struct HKEY__ *HKEY;
 typedef struct HIMC__ *HIMC;
 typedef void *HGDIOBJ;
+typedef void *HANDLE;
 typedef HINSTANCE HMODULE;
 typedef HICON HCURSOR;
 typedef HKEY *PHKEY;
@@ -210,7 +211,9 @@ typedef LONG(WINAPI *LPTOP_LEVEL_EXCEPTION_FILTER)(EXCEPTION_POINTERS *);
 #define ERROR_FILE_NOT_FOUND 2L
 #define ERROR_PATH_NOT_FOUND 3L
 #define ERROR_ACCESS_DENIED 5L
+#define ERROR_INVALID_HANDLE 6L
 #define ERROR_WRITE_PROTECT 19L
+#define ERROR_SHARING_VIOLATION 32L
 #define ERROR_INVALID_PARAMETER 87L
 #define ERROR_DISK_FULL 112L
 #define ERROR_INSUFFICIENT_BUFFER 122L
@@ -222,6 +225,13 @@ typedef LONG(WINAPI *LPTOP_LEVEL_EXCEPTION_FILTER)(EXCEPTION_POINTERS *);
 #define FILE_ATTRIBUTE_READONLY 0x00000001
 #define FILE_ATTRIBUTE_DIRECTORY 0x00000010
 #define FILE_ATTRIBUTE_NORMAL 0x00000080
+#define INVALID_HANDLE_VALUE ((HANDLE)(LONG_PTR)-1)
+#define GENERIC_READ 0x80000000
+#define GENERIC_WRITE 0x40000000
+#define FILE_SHARE_READ 0x00000001
+#define FILE_SHARE_WRITE 0x00000002
+#define OPEN_EXISTING 3
+#define OPEN_ALWAYS 4
 #define FORMAT_MESSAGE_IGNORE_INSERTS 0x00000200
 #define FORMAT_MESSAGE_FROM_SYSTEM 0x00001000
 #define MB_OK 0x00000000L
@@ -253,6 +263,9 @@ BOOL WINAPI SetFileAttributesA(LPCSTR file_name, DWORD attributes);
 BOOL WINAPI CreateDirectoryA(LPCSTR path, void *security);
 BOOL WINAPI RemoveDirectoryA(LPCSTR path);
 BOOL WINAPI DeleteFileA(LPCSTR file_name);
+HANDLE WINAPI CreateFileA(LPCSTR file_name, DWORD access, DWORD share, void *security,
+                          DWORD disposition, DWORD flags, HANDLE template_file);
+BOOL WINAPI CloseHandle(HANDLE handle);
 DWORD WINAPI FormatMessageA(DWORD flags, const void *source, DWORD message_id, DWORD language_id,
                             LPSTR buffer, DWORD size, void *arguments);
 LPTOP_LEVEL_EXCEPTION_FILTER WINAPI
