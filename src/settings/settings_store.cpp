@@ -1,6 +1,7 @@
 #include "settings/settings_store.h"
 
 #include <cstring>
+#include <string>
 
 #include "platform/win32.h"
 
@@ -11,7 +12,7 @@ const SettingKey setting_keys[kSettingCount] = {
     {"Speed", 1, 20, 10, &SaverSettings::speed},
 };
 const char kSettingsSection[] = "Setting";
-const char kSettingsFileName[] = "Frellis.ini";
+static const char kSettingsFileName[] = "Frellis.ini";
 
 // The key table's defaults, so that they are written down once.
 static SaverSettings DefaultSettings() {
@@ -25,6 +26,17 @@ SaverSettings saver_settings = DefaultSettings();
 char settings_path[kSettingsPathSize];
 char user_settings_path[kSettingsPathSize];
 char number_text[kNumberTextSize];
+
+// The INI layer: the platform's profile functions, read with an empty default.
+static uint32_t IniReadValue(const char *section, const char *key, char *buffer, uint32_t size,
+                             const char *path) {
+    return GetPrivateProfileStringA(section, key, "", buffer, size, path);
+}
+
+static bool IniWriteValue(const char *section, const char *key, const char *text,
+                          const char *path) {
+    return WritePrivateProfileStringA(section, key, text, path) != FALSE;
+}
 
 // Below APPDATA: the folder that the user's own file lives in, and the file.
 static const char kUserSettingsTail[] = "\\Frellis\\Frellis.ini";
@@ -82,6 +94,14 @@ static void BuildExecutableSettingsPath(char *path) {
     std::memcpy(path + directory_length, kSettingsFileName, sizeof kSettingsFileName);
 }
 
+// \\server\share: two backslashes, a server name, a backslash and a share name.
+static bool NamesShare(const char *folder) {
+    if (folder[0] != '\\' || folder[1] != '\\' || folder[2] == '\\' || folder[2] == '\0')
+        return false;
+    const char *share = std::strchr(folder + 2, '\\');
+    return share != nullptr && share[1] != '\0' && share[1] != '\\';
+}
+
 char *BuildUserSettingsPath(char *buffer) {
     if (buffer == nullptr)
         return nullptr;
@@ -95,10 +115,9 @@ char *BuildUserSettingsPath(char *buffer) {
     // character, and a doubled one (C:\\Frellis) names the same folder.
     if (length + sizeof kUserSettingsTail > static_cast<size_t>(kSettingsPathSize))
         return buffer;
-    // A lone backslash, or two without a server name after them, would make the path begin with
-    // two backslashes: a network share that APPDATA never named, looked up on every load.
-    const bool names_share = length > 2 && folder[1] == '\\' && folder[2] != '\\';
-    if (folder[0] == '\\' && (length == 1 || folder[1] == '\\') && !names_share)
+    // A lone backslash, or two without both a server and a share name after them, would make the
+    // path begin with a network share that APPDATA never named, looked up on every load.
+    if (folder[0] == '\\' && (length == 1 || folder[1] == '\\') && !NamesShare(folder))
         return buffer;
     std::memcpy(buffer, folder, length);
     std::memcpy(buffer + length, kUserSettingsTail, sizeof kUserSettingsTail);
@@ -123,47 +142,71 @@ void LoadSettings() {
     }
 }
 
-// Stops at the first key that cannot be written, with its last-error value.
-static bool WriteAllSettings(const char *path) {
-    for (const SettingKey &row : setting_keys) {
-        if (!WriteSetting(path, kSettingsSection, row.key, saver_settings.*row.field))
-            return false;
-    }
-    return true;
+// How many keys went in: all four, or those before the first that could not be written, which
+// leaves its last-error value.
+static int WriteAllSettings(const char *path) {
+    int written = 0;
+    while (written < kSettingCount &&
+           WriteSetting(path, kSettingsSection, setting_keys[written].key,
+                        saver_settings.*setting_keys[written].field))
+        ++written;
+    return written;
 }
 
-// A key as a file holds it: its text, or not there at all. Read with two different defaults, a
-// key that is there gives the same text both times, even an empty one. A value longer than the
-// text holds loads the same from its first characters.
+// A key as a file holds it: its whole text, or not there at all.
 struct KeyState {
     bool present;
-    char text[64];
+    std::string text;
 };
 
+// Read while the caller holds the file open (OpenToRead), so that no other program can take the
+// file for itself half-way: the profile functions would answer as for a missing key.
 static void ReadKeyStates(const char *path, KeyState states[kSettingCount]) {
     for (int i = 0; i < kSettingCount; ++i) {
-        char other[sizeof states[i].text];
-        GetPrivateProfileStringA(kSettingsSection, setting_keys[i].key, "0", states[i].text,
-                                 sizeof states[i].text, path);
-        GetPrivateProfileStringA(kSettingsSection, setting_keys[i].key, "1", other, sizeof other,
-                                 path);
-        states[i].present = std::strcmp(states[i].text, other) == 0;
+        std::string &text = states[i].text;
+        DWORD count = 0;
+        // A value that fills the buffer may have been cut: read again with twice the room.
+        for (text.assign(64, '\0');; text.assign(text.size() * 2, '\0')) {
+            count = GetPrivateProfileStringA(kSettingsSection, setting_keys[i].key, "", &text[0],
+                                             static_cast<DWORD>(text.size()), path);
+            if (count + 1 < text.size())
+                break;
+        }
+        text.resize(count);
+        // Nothing read is an empty value, or no key: only a missing key gives the default back.
+        char probe[2];
+        states[i].present =
+            count > 0 || GetPrivateProfileStringA(kSettingsSection, setting_keys[i].key, "0", probe,
+                                                  sizeof probe, path) == 0;
     }
 }
 
-// Gives a file that a save failed on what it held before: each key that differs gets its old text
-// back, or goes again, and a file that was not there goes. False when it may still hold a mix.
-static bool PutBack(const char *path, bool existed, const KeyState before[kSettingCount]) {
-    if (!existed)
-        return DeleteFileA(path) || !IsFile(path);
+// The file held open for reading while its keys are read: others may read it meanwhile, none
+// may write it or take it for itself. OPEN_ALWAYS makes the file when it is missing.
+static HANDLE OpenToRead(const char *path, DWORD disposition) {
+    return CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, disposition,
+                       FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+// Gives a file that a save failed on what it held before: a file the save made goes again;
+// otherwise each key the save wrote or tried to write gets its old text back, or goes again,
+// where it differs. False when the file may still hold a mix.
+static bool PutBack(const char *path, bool created, const KeyState before[kSettingCount],
+                    int tried) {
+    if (created)
+        return DeleteFileA(path) != FALSE;
+    const HANDLE file = OpenToRead(path, OPEN_EXISTING);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
     KeyState now[kSettingCount];
     ReadKeyStates(path, now);
+    CloseHandle(file);
     bool restored = true;
-    for (int i = 0; i < kSettingCount; ++i) {
-        if (now[i].present == before[i].present && std::strcmp(now[i].text, before[i].text) == 0)
+    for (int i = 0; i < tried; ++i) {
+        if (now[i].present == before[i].present && now[i].text == before[i].text)
             continue;
         restored &= IniWriteValue(kSettingsSection, setting_keys[i].key,
-                                  before[i].present ? before[i].text : nullptr, path);
+                                  before[i].present ? before[i].text.c_str() : nullptr, path);
     }
     return restored;
 }
@@ -176,8 +219,9 @@ static FileFailure *NoteFailure(SaveFailure *failure, const char *path) {
     return file;
 }
 
-// All four keys into one file, or none: the user's file gets its folder made when it is gone
-// (and removed again, if still empty, when the save fails there).
+// All four keys into one file, or none: a file is written only when what it held could be read
+// first, so that a failure can put exactly that back. The user's file gets its folder made when
+// it is gone (and removed again, if still empty, when the save fails there).
 static bool SaveTo(const char *path, SaveFailure *failure) {
     char folder[kSettingsPathSize] = {};
     bool made_folder = false;
@@ -190,13 +234,20 @@ static bool SaveTo(const char *path, SaveFailure *failure) {
             return false;
         }
     }
-    const bool existed = IsFile(path);
-    KeyState before[kSettingCount];
-    ReadKeyStates(path, before);
-    if (WriteAllSettings(path))
-        return true;
-    FileFailure *file = NoteFailure(failure, path);
-    file->mixed = !PutBack(path, existed, before);
+    const HANDLE file = OpenToRead(path, OPEN_ALWAYS);
+    if (file == INVALID_HANDLE_VALUE) {
+        NoteFailure(failure, path);
+    } else {
+        const bool created = GetLastError() != ERROR_ALREADY_EXISTS;
+        KeyState before[kSettingCount];
+        ReadKeyStates(path, before);
+        CloseHandle(file);
+        const int written = WriteAllSettings(path);
+        if (written == kSettingCount)
+            return true;
+        FileFailure *noted = NoteFailure(failure, path);
+        noted->mixed = !PutBack(path, created, before, written + 1);
+    }
     if (made_folder)
         RemoveDirectoryA(folder);
     return false;
@@ -261,15 +312,6 @@ int32_t ParseDecimal(const char *text) {
         value = value * 10u + static_cast<uint32_t>(*p - '0');
     }
     return static_cast<int32_t>(negative ? 0u - value : value);
-}
-
-uint32_t IniReadValue(const char *section, const char *key, char *buffer, uint32_t size,
-                      const char *path) {
-    return GetPrivateProfileStringA(section, key, "", buffer, size, path);
-}
-
-bool IniWriteValue(const char *section, const char *key, const char *text, const char *path) {
-    return WritePrivateProfileStringA(section, key, text, path) != FALSE;
 }
 
 void ResetSettings() {

@@ -31,7 +31,6 @@ constexpr int kNumberTextSize = 12;
 
 extern const SettingKey setting_keys[kSettingCount];
 extern const char kSettingsSection[];
-extern const char kSettingsFileName[];
 
 extern SaverSettings saver_settings;
 // The file the last load read: the user's own file when it exists, else the one beside the
@@ -60,19 +59,16 @@ struct SaveFailure {
     FileFailure files[2];
 };
 // Writes all four settings to the file the last load read or, when that fails, to the user's
-// own file (its folder made on demand), so that the next load reads them. A file that fails
-// part-way gets back what it held, and a folder made for it goes again. 1 when one file took
-// all four; 0 otherwise, with the failures filled in.
+// own file (its folder made on demand), so that the next load reads them. A file is written only
+// when what it held could be read first; one that fails part-way gets back exactly the keys the
+// save wrote or tried, or goes again when the save made it, and so does a folder made for it. 1
+// when one file took all four; 0 otherwise, with the failures filled in.
 int SaveSettings(SaveFailure *failure);
 int32_t ReadSetting(const char *path, const char *section, const char *key, int32_t minimum,
                     int32_t maximum, int32_t default_value);
 int WriteSetting(const char *path, const char *section, const char *key, int32_t value);
 const char *FormatDecimal(int32_t value);
 int32_t ParseDecimal(const char *text);
-
-uint32_t IniReadValue(const char *section, const char *key, char *buffer, uint32_t size,
-                      const char *path);
-bool IniWriteValue(const char *section, const char *key, const char *text, const char *path);
 
 // Back to the state of a fresh process: defaults, empty path.
 void ResetSettings();

@@ -235,6 +235,8 @@ TEST_F(SettingsStore, UserSettingsPathFromAppData) {
         {"set", "C:\\" + too_long, ""},
         // A share where APPDATA names one; none where only joining the tail would make one.
         {"set", "\\\\server\\users", "\\\\server\\users\\Frellis\\Frellis.ini"},
+        {"set", "\\\\server", ""},
+        {"set", "\\\\server\\", ""},
         {"set", "\\Roaming", "\\Roaming\\Frellis\\Frellis.ini"},
         {"set", "\\", ""},
         {"set", "\\\\", ""},
@@ -300,7 +302,9 @@ class SettingsFiles : public SettingsStore {
             told += file.error == ERROR_PATH_NOT_FOUND  ? ": path not found"
                     : file.error == ERROR_ACCESS_DENIED ? ": access denied"
                     : file.error == ERROR_DISK_FULL     ? ": disk full"
-                                                        : ": error " + std::to_string(file.error);
+                    : file.error == ERROR_SHARING_VIOLATION
+                        ? ": held open"
+                        : ": error " + std::to_string(file.error);
             told += file.mixed ? ", mixed" : "";
         }
         return told;
@@ -311,6 +315,7 @@ class SettingsFiles : public SettingsStore {
 };
 
 TEST_F(SettingsFiles, TheUsersOwnFileWinsOverTheOneBesideTheExecutable) {
+    static const char kFolder[] = "(a folder)";
     const struct {
         bool with_appdata;
         const char *user_file; // null: none
@@ -322,13 +327,18 @@ TEST_F(SettingsFiles, TheUsersOwnFileWinsOverTheOneBesideTheExecutable) {
         // A user's file without the key gives the default, not the administrator's value.
         {true, "[Other]\r\n", 2, true},
         {false, "[Setting]\r\nPolygon=3\r\n", 5, false},
+        // A folder of that name is no file of the user's.
+        {true, kFolder, 5, false},
     };
     for (const auto &row : rows) {
         Place(kWritable, kWritable);
         Write(ExecutableIni(), "[Setting]\r\nPolygon=5\r\n");
         if (row.user_file) {
             mkdir((appdata_dir_ + "/Frellis").c_str(), 0777);
-            Write(UserIni(), row.user_file);
+            if (row.user_file == kFolder)
+                mkdir(UserIni().c_str(), 0777);
+            else
+                Write(UserIni(), row.user_file);
         }
         if (!row.with_appdata)
             unsetenv("APPDATA");
@@ -342,10 +352,21 @@ TEST_F(SettingsFiles, TheUsersOwnFileWinsOverTheOneBesideTheExecutable) {
 // A save lands whole in one file, or every file it tried is put back and named with its reason.
 TEST_F(SettingsFiles, ASaveLandsWholeOrIsReported) {
     const std::string all_four = "[Setting]\r\nPolygon=7\r\nPoint=3\r\nLine=9\r\nSpeed=20\r\n";
-    const std::string admin = "[Setting]\r\nPolygon=1\r\n";
-    const std::string mix = "[Setting]\r\nPolygon=7\r\nPoint=3\r\n";
+    // A value longer than any the saver writes, and a key the saver never writes.
+    const std::string admin = "[Setting]\r\nPolygon=" + std::string(100, '1') + "\r\nOther=x\r\n";
+    const std::string mix = "[Setting]\r\nPolygon=7\r\nOther=x\r\nPoint=3\r\n";
+    const std::string admin_saved =
+        "[Setting]\r\nPolygon=7\r\nOther=x\r\nPoint=3\r\nLine=9\r\nSpeed=20\r\n";
     const std::string none = "(none)";
-    enum Before { kNothing, kUserFile, kUserFolderGoneAfterLoad, kEmptyUserFolder, kReadOnly };
+    enum Before {
+        kNothing,
+        kUserFile,
+        kUserFolderGoneAfterLoad,
+        kEmptyUserFolder,
+        kReadOnly,
+        kHeldOpen, // another program holds the executable's file as the save begins
+        kHeldOpenThroughout,
+    };
     const struct {
         const char *what;
         Folder executable, appdata;
@@ -356,8 +377,8 @@ TEST_F(SettingsFiles, ASaveLandsWholeOrIsReported) {
         bool saved;
         const char *failures; // the files that failed on the way, as Failures() tells them
     } rows[] = {
-        {"beside the executable, as always", kWritable, kWritable, true, kNothing, -1, -1, all_four,
-         none, true, ""},
+        {"beside the executable, as always", kWritable, kWritable, true, kNothing, -1, -1,
+         admin_saved, none, true, ""},
         {"unwritable folder: the user's own file", kMissing, kWritable, true, kNothing, -1, -1,
          none, all_four, true, "executable: path not found"},
         {"a read-only file: the user's own file", kWritable, kWritable, true, kReadOnly, -1, -1,
@@ -379,7 +400,12 @@ TEST_F(SettingsFiles, ASaveLandsWholeOrIsReported) {
          kWritable, true, kNothing, 2, -1, none, none, false,
          "executable: path not found; user: disk full"},
         {"a user's folder that was there stays", kMissing, kWritable, true, kEmptyUserFolder, 0, -1,
-         none, none, false, "executable: disk full; user: disk full"},
+         none, none, false, "executable: path not found; user: disk full"},
+        {"a file held open is not written: the user's file takes them", kWritable, kWritable, true,
+         kHeldOpenThroughout, -1, -1, admin, all_four, true, "executable: held open"},
+        {"a file held open for a moment, a disk full after one key: each file keeps what it held",
+         kWritable, kWritable, true, kHeldOpen, 1, 1, admin, none, false,
+         "executable: held open; user: disk full"},
     };
     for (const auto &row : rows) {
         SCOPED_TRACE(row.what);
@@ -389,7 +415,8 @@ TEST_F(SettingsFiles, ASaveLandsWholeOrIsReported) {
             Write(ExecutableIni(), admin);
         if (row.before == kReadOnly)
             SetFileAttributesA(WindowsPath(ExecutableIni()).c_str(), FILE_ATTRIBUTE_READONLY);
-        if (row.before != kNothing && row.before != kReadOnly)
+        if (row.before == kUserFile || row.before == kUserFolderGoneAfterLoad ||
+            row.before == kEmptyUserFolder)
             mkdir(user_folder.c_str(), 0777);
         if (row.before == kUserFile || row.before == kUserFolderGoneAfterLoad)
             Write(UserIni(), "[Setting]\r\nPolygon=4\r\n");
@@ -399,10 +426,14 @@ TEST_F(SettingsFiles, ASaveLandsWholeOrIsReported) {
         if (row.before == kUserFolderGoneAfterLoad)
             std::system(("rm -r '" + user_folder + "'").c_str());
         saver_settings = {7, 9, 3, 20};
+        if (row.before == kHeldOpen || row.before == kHeldOpenThroughout)
+            headless::HoldFileOpen(WindowsPath(ExecutableIni()).c_str(),
+                                   row.before == kHeldOpen ? 1 : -1);
         headless::SetWritesBeforeDiskFull(row.writes_before_disk_full, row.failing_writes);
         SaveFailure failure = {};
         EXPECT_EQ(SaveSettings(&failure), row.saved ? 1 : 0);
-        headless::SetWritesBeforeDiskFull(-1);
+        // Room on the disk again, and no program holding a file.
+        headless::ResetFiles();
         EXPECT_EQ(Read(ExecutableIni()), row.executable_ini);
         EXPECT_EQ(Read(UserIni()), row.user_ini);
         EXPECT_EQ(Failures(failure), row.failures);
