@@ -2,6 +2,9 @@
 // the real dialog manager and up-downs, is tested under Wine (tests/wine).
 #include "settings/config_dialog.h"
 
+#include <stdlib.h>
+#include <sys/stat.h>
+
 #include "support/saver_fixture.h"
 
 namespace {
@@ -11,6 +14,7 @@ using saver_test::Calls;
 using saver_test::Handle;
 
 class ConfigDialogOpening : public saver_test::SaverTest {};
+class ConfigDialogOk : public saver_test::SaverTest {};
 
 // The ranges, then the stored values (the defaults, with no file), through the up-downs; the
 // dialog centred over the foreground window, or over the desktop when there is none; the focus
@@ -44,6 +48,44 @@ TEST_F(ConfigDialogOpening, SetsUpCentresAndFocusesOk) {
               CallText("GetDlgItem", dialog, IDOK), CallText("SetFocus", ok)})
             expected.push_back(call);
         EXPECT_EQ(headless::CallLog(), expected) << (over == desktop ? "desktop" : "foreground");
+    }
+}
+
+// OK closes the dialog once a file took the settings, and says so when a file it could not write
+// may now hold a mix, even where the user's own file took them: other users read the first.
+// (Which file a save reaches, and what it puts back, is the store's table.)
+TEST_F(ConfigDialogOk, ClosesWhenSavedAndTellsOfAMix) {
+    const HWND dialog = Handle(7);
+    const std::string beside = ScratchFolder::WindowsPath(scratch_.IniPath());
+    const struct {
+        const char *what;
+        int failing_writes;  // after the first two keys, the third failing
+        std::string message; // empty: no message box
+    } rows[] = {
+        {"put back whole: the user's file takes them", 1, ""},
+        {"put back in part: the user's file takes them, and the mix is told", 3,
+         "The settings could not be saved to\r\n" + beside +
+             "\r\n\r\nThere is not enough space on the disk.\r\n"
+             "This file may now hold a mix of old and new settings.\r\n"},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.what);
+        SetUp();
+        WriteSettings("[Setting]\r\nPolygon=5\r\n");
+        // A user's folder of its own, without the file that an earlier row saved.
+        const std::string roaming = scratch_.path + "/roaming" + std::to_string(&row - rows);
+        mkdir(roaming.c_str(), 0777);
+        setenv("APPDATA", ScratchFolder::WindowsPath(roaming).c_str(), 1);
+        LoadSettings();
+        headless::SetWritesBeforeDiskFull(2, row.failing_writes);
+        EXPECT_EQ(ConfigDialogProc(dialog, WM_COMMAND, IDOK, 0), 1);
+        unsetenv("APPDATA");
+        EXPECT_EQ(headless::CallsTo("MessageBoxA"),
+                  row.message.empty() ? Calls()
+                                      : Calls{CallText("MessageBoxA", dialog, row.message.c_str(),
+                                                       "Frellis", MB_OK | MB_ICONERROR)});
+        EXPECT_EQ(headless::CallsTo("PostMessageA"),
+                  Calls{CallText("PostMessageA", dialog, WM_CLOSE, 1u, 0)});
     }
 }
 
