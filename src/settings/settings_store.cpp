@@ -164,11 +164,11 @@ struct KeyState {
 static void ReadKeyStates(const char *path, KeyState states[kSettingCount]) {
     for (int i = 0; i < kSettingCount; ++i) {
         std::string &text = states[i].text;
-        DWORD count = 0;
+        uint32_t count = 0;
         // A value that fills the buffer may have been cut: read again with twice the room.
         for (text.assign(64, '\0');; text.assign(text.size() * 2, '\0')) {
-            count = GetPrivateProfileStringA(kSettingsSection, setting_keys[i].key, "", &text[0],
-                                             static_cast<DWORD>(text.size()), path);
+            count = IniReadValue(kSettingsSection, setting_keys[i].key, &text[0],
+                                 static_cast<uint32_t>(text.size()), path);
             if (count + 1 < text.size())
                 break;
         }
