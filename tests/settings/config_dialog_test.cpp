@@ -59,7 +59,7 @@ TEST_F(ConfigDialogOk, ClosesWhenSavedAndTellsOfAMix) {
     const std::string beside = ScratchFolder::WindowsPath(scratch_.IniPath());
     const struct {
         const char *what;
-        int failing_writes;  // after the first two keys, the third failing
+        int failing_writes;  // once two keys are in: the third key's, then those putting back
         std::string message; // empty: no message box
     } rows[] = {
         {"put back whole: the user's file takes them", 1, ""},
