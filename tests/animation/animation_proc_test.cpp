@@ -101,7 +101,7 @@ TEST_F(AnimationCore, TargetShowsTheSurfaceAfterEveryTick) {
         {"2,4,16", 2100, 90, 9, 40}, // wider than the grid at its smallest cells
         {"2,4,16", 1280, 720, 11, 60},
         {"3,3,5", 1024, 768, 99, 100},
-        // One segment on a wide surface: the copies dimmed since the last whole copy each tick.
+        // One segment on a wide surface: every copy dimmed since the last whole copy reaches it.
         {"1,2,32", 1280, 720, 5, 30},
     };
     for (const auto &row : rows) {

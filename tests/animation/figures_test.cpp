@@ -149,7 +149,7 @@ TEST_F(Figures, BouncesOnEveryEdge) {
 
 TEST_F(Figures, StartingHuesSpreadAroundTheWheel) {
     // n = 3: figures 1 and 2 start 512 and 1024 steps after figure 0, each shifted by a draw of
-    // -32..+32, both signs and both ends of the range.
+    // -32..+32: both signs, out to -32 and +31.
     const struct {
         uint32_t seed;
         int shifts[2];
