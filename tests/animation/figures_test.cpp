@@ -148,17 +148,22 @@ TEST_F(Figures, BouncesOnEveryEdge) {
 }
 
 TEST_F(Figures, StartingHuesSpreadAroundTheWheel) {
-    // n = 3 with hue[0] forced to 0: figures 1 and 2 start at 512 - 32 + s1 and 1024 - 32 + s2.
-    for (uint32_t seed : {1u, 7u, 12345u}) {
-        SeedRandom(seed);
+    // n = 3: figures 1 and 2 start 512 and 1024 steps after figure 0, each shifted by a draw of
+    // -32..+32: both signs, out to -32 and +31.
+    const struct {
+        uint32_t seed;
+        int shifts[2];
+    } rows[] = {{1, {-8, 1}}, {7, {-7, -10}}, {26, {20, -32}}, {33, {-21, 31}}};
+    for (const auto &row : rows) {
+        SeedRandom(row.seed);
         InitFigures(3, 2, 1, 640, 480);
         const uint32_t hue0 = animation_state.hue[0];
         EXPECT_LE(hue0, 1536u);
         for (int f = 1; f < 3; ++f) {
             const uint32_t base = (static_cast<uint32_t>(f * 512) + hue0 % 1536) % 1536;
-            const uint32_t offset = (animation_state.hue[f] + 1536 - base) % 1536;
-            // The random shift lies in -32..+32.
-            EXPECT_TRUE(offset <= 32 || offset >= 1536 - 32) << seed << " figure " << f;
+            const int offset = static_cast<int>((animation_state.hue[f] + 1536 - base) % 1536);
+            EXPECT_EQ(offset > 768 ? offset - 1536 : offset, row.shifts[f - 1])
+                << row.seed << " figure " << f;
         }
     }
 }

@@ -133,28 +133,31 @@ TEST(RenderFrame, IncrementalSurfaceEqualsAFreshDrawing) {
     }
 }
 
+// The first frame shows the starting hue plus one, the newest copy at full colour. The wheel has
+// 1536 steps: 1534 steps to 1535, 1535 to 0, and figure 0's rarest start, 1536, to 1.
 TEST(RenderFrame, FirstFrameShowsEveryCopyInItsColour) {
-    headless::Reset();
-    ResetAnimation();
-    saver_settings = SaverSettings{1, 3, 2, 10};
-    HDC screen = GetDC(nullptr);
-    Surface s = MakeSurface(screen, 100, 100);
-    animation_state.surface_width = 100;
-    animation_state.surface_height = 100;
-    SeedRandom(1);
-    InitFigures(1, 2, 3, 100, 100);
-    const uint32_t start_hue = animation_state.hue[0];
-    RenderFrame(s.dc);
-    // The first frame shows the starting hue plus one, the newest copy at full colour.
-    EXPECT_EQ(animation_state.hue[0], (start_hue + 1) % 1536);
-    const CornerPos newest = animation_state.corner_pos[0][2][0];
-    int width = 0, height = 0;
-    const uint32_t *pixels = headless::SurfacePixels(s.dc, &width, &height);
-    if (newest.x >= 0 && newest.x < 100 && newest.y >= 0 && newest.y < 100) {
-        EXPECT_EQ(pixels[newest.y * width + newest.x], HueToColorRef(animation_state.hue[0]));
+    const struct { uint32_t start, shown; } rows[] = {{1534, 1535}, {1535, 0}, {1536, 1}};
+    for (const auto &row : rows) {
+        headless::Reset();
+        ResetAnimation();
+        saver_settings = SaverSettings{1, 3, 2, 10};
+        HDC screen = GetDC(nullptr);
+        Surface s = MakeSurface(screen, 100, 100);
+        animation_state.surface_width = 100;
+        animation_state.surface_height = 100;
+        SeedRandom(1);
+        InitFigures(1, 2, 3, 100, 100);
+        animation_state.hue[0] = row.start;
+        RenderFrame(s.dc);
+        EXPECT_EQ(animation_state.hue[0], row.shown) << row.start;
+        const CornerPos newest = animation_state.corner_pos[0][2][0];
+        int width = 0, height = 0;
+        const uint32_t *pixels = headless::SurfacePixels(s.dc, &width, &height);
+        ASSERT_TRUE(newest.x >= 0 && newest.x < 100 && newest.y >= 0 && newest.y < 100);
+        EXPECT_EQ(pixels[newest.y * width + newest.x], HueToColorRef(row.shown)) << row.start;
+        FreeSurface(s);
+        ReleaseDC(nullptr, screen);
     }
-    FreeSurface(s);
-    ReleaseDC(nullptr, screen);
 }
 
 } // namespace

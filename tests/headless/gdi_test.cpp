@@ -247,6 +247,10 @@ TEST_F(HeadlessGdi, ScreenDeviceContextDrawsIntoTheScreen) {
     EXPECT_EQ(headless::ScreenPixel(639, 478), 0u);
     EXPECT_EQ(headless::ScreenPixel(640, 479), CLR_INVALID);
     EXPECT_EQ(headless::PixelsPainted(), 640u);
+    // A monitor left of and above the primary one moves where the screen's clip box starts.
+    headless::SetScreenOrigin(-320, -100);
+    GetClipBox(screen, &box);
+    EXPECT_TRUE(box.left == -320 && box.top == -100 && box.right == 320 && box.bottom == 380);
     ReleaseDC(nullptr, screen);
 }
 

@@ -2,6 +2,7 @@
 // the process exits with, on the recording fakes of the window system.
 #include "host/saver_main.h"
 
+#include "host/saver_window.h"
 #include "settings/config_dialog.h"
 #include "support/saver_fixture.h"
 
@@ -120,12 +121,15 @@ class Modes : public saver_test::SaverTest {
     static void SetConsumer(bool consumer) {
         headless::SetPlatformId(consumer ? VER_PLATFORM_WIN32_WINDOWS : VER_PLATFORM_WIN32_NT);
     }
-    // What the modes made: windows, dialogs and password changes.
+    // What the modes made: windows, dialogs and password changes, then the windows brought to
+    // the front.
     static Calls Made() {
         Calls made = headless::CallsTo("CreateWindowExA");
         const Calls dialogs = headless::CallsTo("DialogBoxParamA");
         made.insert(made.end(), dialogs.begin(), dialogs.end());
         made.insert(made.end(), password_changes.begin(), password_changes.end());
+        const Calls fronts = headless::CallsTo("SetForegroundWindow");
+        made.insert(made.end(), fronts.begin(), fronts.end());
         return made;
     }
 };
@@ -134,10 +138,14 @@ std::string Dialog(HWND owner) {
     return CallText("DialogBoxParamA", headless::ExecutableInstance(),
                     MAKEINTRESOURCEA(kConfigDialogTemplate), owner, ConfigDialogProc, 0);
 }
-std::string FullScreen() {
+// Over the 640x480 screen, whose clip box starts at left, top.
+std::string FullScreen(int left = 0, int top = 0) {
     return CallText("CreateWindowExA", WS_EX_TOPMOST, "WindowsScreenSaverClass", "Screen Saver",
-                    0x96000000u, 0, 0, 640, 480, nullptr, nullptr, headless::ExecutableInstance(),
-                    nullptr);
+                    0x96000000u, left, top, 640, 480, nullptr, nullptr,
+                    headless::ExecutableInstance(), nullptr);
+}
+std::string Front(HWND window) {
+    return CallText("SetForegroundWindow", window);
 }
 std::string Preview(HWND parent) {
     return CallText("CreateWindowExA", 0u, "WindowsScreenSaverClass", "Preview", 0x52000000u, 0, 0,
@@ -149,6 +157,7 @@ std::string Change(HWND owner) {
 
 // Each tail's mode, owner or parent and exit code; a window handle names a window exactly when
 // the row says so. Nothing is made for a mode that cannot run, and no component stays loaded.
+// Only a full-screen saver takes the foreground; a preview leaves it to the display settings.
 TEST_F(Modes, WhatEachTailRuns) {
     const struct {
         const char *tail;
@@ -156,6 +165,7 @@ TEST_F(Modes, WhatEachTailRuns) {
         bool handle_is_window;
         int exit_code;
         Calls made;
+        POINT screen_origin = {0, 0};
     } rows[] = {
         {"", false, true, 1, {Dialog(nullptr)}},
         {"- / ", false, true, 1, {Dialog(nullptr)}},
@@ -166,8 +176,10 @@ TEST_F(Modes, WhatEachTailRuns) {
         {"/c 12", false, true, 1, {Dialog(kForeground)}},
         {"/c12", false, true, 1, {Dialog(kForeground)}},
         {"/c:4294967296", false, true, 1, {Dialog(kForeground)}},
-        {"/s", false, true, 0, {FullScreen()}},
-        {"/S /p 12", true, true, 0, {FullScreen()}},
+        {"/s", false, true, 0, {FullScreen(), Front(kSaver)}},
+        {"/S /p 12", true, true, 0, {FullScreen(), Front(kSaver)}},
+        // A monitor left of and above the primary one: the whole screen, from its clip box's start.
+        {"/s", false, true, 0, {FullScreen(-320, -100), Front(kSaver)}, {-320, -100}},
         {"/p 12", false, true, 0, {Preview(kOther)}},
         {"/p12", false, true, 0, {Preview(kOther)}},
         {"/P    12", true, true, 0, {Preview(kOther)}},
@@ -194,6 +206,7 @@ TEST_F(Modes, WhatEachTailRuns) {
         SetUp();
         SetConsumer(row.consumer);
         headless::SetAnswer("IsWindow", row.handle_is_window);
+        headless::SetScreenOrigin(row.screen_origin.x, row.screen_origin.y);
         EXPECT_EQ(Run(row.tail), row.exit_code) << '"' << row.tail << '"';
         EXPECT_EQ(Made(), row.made) << '"' << row.tail << '"';
         EXPECT_EQ(headless::ModuleReferences("MPR.DLL"), 0) << '"' << row.tail << '"';
@@ -243,11 +256,25 @@ TEST_F(Modes, FullScreenRun) {
             << row.what;
         EXPECT_EQ(headless::CallsTo("RegisterClassA").size(), row.running_already ? 0u : 1u)
             << row.what;
+        // Only a window titled "Screen Saver" is another run: a running preview does not count.
+        const Calls find = {CallText("FindWindowA", "WindowsScreenSaverClass", "Screen Saver")};
+        EXPECT_EQ(headless::CallsTo("FindWindowA"), find) << row.what;
         // Only the consumer platform asks for the autoplay query's number.
         const Calls autoplay = {CallText("RegisterWindowMessageA", "QueryCancelAutoPlay")};
         EXPECT_EQ(headless::CallsTo("RegisterWindowMessageA"),
                   row.consumer && !row.running_already ? autoplay : Calls{})
             << row.what;
+    }
+}
+
+// In full screen a second start of the saver stops at the saver window, as task switches do: the
+// platform's default handling, which would start one, never sees it. A preview passes it on.
+TEST_F(Modes, FullScreenSwallowsASecondStart) {
+    for (const bool preview : {false, true}) {
+        preview_mode = preview;
+        headless::ClearCallLog();
+        EXPECT_EQ(SaverWindowProc(kSaver, WM_SYSCOMMAND, SC_SCREENSAVE, 0), 0);
+        EXPECT_EQ(headless::CallsTo("DefWindowProcA").size(), preview ? 1u : 0u) << preview;
     }
 }
 

@@ -43,6 +43,7 @@ struct State {
     std::map<HDC, DeviceContext> dcs;
     uintptr_t last_handle = 0;
     Surface screen;
+    POINT screen_origin = {0, 0};
     HGDIOBJ stock[BLACK_PEN + 1] = {}; // only those of the declared subset exist
     HGDIOBJ default_bitmap = nullptr;
     uint64_t pixels_painted = 0;
@@ -165,6 +166,10 @@ void SetScreenSize(int width, int height) {
     MakeSurface(&state.screen, std::max(0, width), std::max(0, height));
 }
 
+void SetScreenOrigin(int left, int top) {
+    state.screen_origin = {left, top};
+}
+
 uint32_t ScreenPixel(int x, int y) {
     return PixelAt(&state.screen, x, y);
 }
@@ -213,7 +218,9 @@ int WINAPI GetClipBox(HDC handle, LPRECT rect) {
     const Surface *s = SurfaceFor(handle);
     if (!s)
         return ERROR;
-    *rect = {0, 0, s->width, s->height};
+    const DeviceContext *dc = Find(state.dcs, handle);
+    const POINT origin = !dc->memory && !dc->window ? state.screen_origin : POINT{0, 0};
+    *rect = {origin.x, origin.y, origin.x + s->width, origin.y + s->height};
     return s->width == 0 || s->height == 0 ? NULLREGION : SIMPLEREGION;
 }
 

@@ -15,6 +15,10 @@ void ResetGdi();
 // The screen, which GetDC gives for no window and for every window alike: black, 640x480 after a
 // reset, new and black again at every change of size. Outside it ScreenPixel reports CLR_INVALID.
 void SetScreenSize(int width, int height);
+// Where the screen's clip box starts, (0, 0) after a reset: left of or above (0, 0) on a desktop
+// whose monitors reach past the primary one's left or top edge. Only GetClipBox of the screen's
+// own device context (GetDC with no window) moves; pixels keep their places.
+void SetScreenOrigin(int left, int top);
 uint32_t ScreenPixel(int x, int y);
 // The bitmap selected into a memory device context (for any other context, the screen): its size
 // and its pixels in row-major order, valid while the surface lives and keeps its size. NULL for a
