@@ -111,6 +111,12 @@ class Installer:
         with open(os.path.join(self.s.prefix, "system.reg"), errors="replace") as f:
             return f.read().count('\n"DisplayName"="Frellis"\n')
 
+    def pending_replacements(self):
+        """How many replacements of frellis.scr wait for the restart."""
+        operations = (self.registry("system", SESSION_MANAGER) or {}).get(
+            "PendingFileRenameOperations", "")
+        return operations.count("frellis.scr.new")
+
     def installed_bytes(self, name="frellis.scr"):
         path = os.path.join(self.system, name)
         return open(path, "rb").read() if os.path.exists(path) else None
@@ -161,8 +167,9 @@ def end_on_key(s, saver):
     return s.wait(saver, 5)
 
 
-def install(checks):
-    with harness.Scenario("installer_install") as s:
+def install_uninstall(checks):
+    """The silent install, then the silent uninstall of what it installed."""
+    with harness.Scenario("installer_install_uninstall") as s:
         setup = Installer(s)
         system, shunned, program_files, shunned_key = LAYOUTS[harness.BUILD]
         checks.expect(setup.install() == 0, "the silent setup exits with 0")
@@ -197,7 +204,25 @@ def install(checks):
             checks.expect(saver, "the installed saver runs full screen")
             checks.expect(saver and end_on_key(s, saver) == 0,
                           "and ends on a key press with status 0")
-        checks.expect(setup.uninstall() == 0, "the uninstaller exits with 0")
+
+        # Settings beside the saver, the uninstalling user's own and another user's.
+        other_user = os.path.join(s.prefix, "drive_c", "users", "other")
+        other = os.path.join(other_user, "AppData", "Roaming", "Frellis")
+        for folder in (setup.system, user_settings.user_folder(s), other):
+            os.makedirs(folder, exist_ok=True)
+            with open(os.path.join(folder, "Frellis.ini"), "wb") as f:
+                f.write(SETTINGS)
+        try:
+            checks.expect(setup.uninstall() == 0, "the silent uninstaller exits with 0")
+            expect_values(checks, "after the uninstall the user's",
+                          setup.registry("user", DESKTOP), [("SCRNSAVE.EXE", None)])
+            checks.expect(setup.registry("system", ENTRY) is None, "the entry is gone")
+            left = [path for path in setup.left() if not path.startswith(other_user)]
+            checks.expect(left == [], "nothing else of Frellis is left: %r" % left)
+            checks.expect(os.path.isfile(os.path.join(other, "Frellis.ini")),
+                          "another user's settings stay")
+        finally:
+            subprocess.run(["rm", "-rf", other_user])
 
 
 def upgrade(checks):
@@ -218,6 +243,7 @@ def upgrade(checks):
             ("the saver, full screen", REBOOT_REQUIRED, older, setup.saver),
         ]
         for running, status, now, pending in rows:
+            replacements = setup.pending_replacements()
             with open(os.path.join(setup.system, "frellis.scr"), "wb") as f:
                 f.write(older)
             saver = start_installed(s) if pending else None
@@ -237,9 +263,7 @@ def upgrade(checks):
             checks.expect(setup.installed_bytes("frellis.scr.new") == pending,
                           "%s: the new file %s" % (running, "waits for the restart" if pending
                                                    else "is not left aside"))
-            renames = (setup.registry("system", SESSION_MANAGER) or {}).get(
-                "PendingFileRenameOperations", "")
-            checks.expect(("frellis.scr.new" in renames) == bool(pending),
+            checks.expect(setup.pending_replacements() - replacements == (1 if pending else 0),
                           "%s: a replacement at the restart is %sregistered" %
                           (running, "" if pending else "not "))
             for path in (ini, user_ini):
@@ -249,29 +273,6 @@ def upgrade(checks):
         checks.expect(setup.uninstall() == 0, "the uninstaller exits with 0")
 
 
-def uninstall(checks):
-    with harness.Scenario("installer_uninstall") as s:
-        setup = Installer(s)
-        checks.expect(setup.install() == 0, "the setup exits with 0")
-        own = user_settings.user_folder(s)
-        other_user = os.path.join(s.prefix, "drive_c", "users", "other")
-        other = os.path.join(other_user, "AppData", "Roaming", "Frellis")
-        for folder in (setup.system, own, other):
-            os.makedirs(folder, exist_ok=True)
-            open(os.path.join(folder, "Frellis.ini"), "w").write("[Setting]\n")
-        try:
-            checks.expect(setup.uninstall() == 0, "the silent uninstaller exits with 0")
-            expect_values(checks, "the user's", setup.registry("user", DESKTOP),
-                          [("SCRNSAVE.EXE", None)])
-            checks.expect(setup.registry("system", ENTRY) is None, "the entry is gone")
-            left = [path for path in setup.left() if not path.startswith(other_user)]
-            checks.expect(left == [], "nothing else of Frellis is left: %r" % left)
-            checks.expect(os.path.isfile(os.path.join(other, "Frellis.ini")),
-                          "another user's settings stay")
-        finally:
-            subprocess.run(["rm", "-rf", other_user])
-
-
 if __name__ == "__main__":
-    harness.run({"installer_install": install, "installer_upgrade": upgrade,
-                 "installer_uninstall": uninstall})
+    harness.run({"installer_install_uninstall": install_uninstall,
+                 "installer_upgrade": upgrade})
