@@ -87,6 +87,8 @@ class Installer:
         return self.run(os.path.join(self.folder, "uninstall.exe"), "/S")
 
     def settle(self):
+        """Waits for Wine's server to stop: every process of the step has ended and the
+        registry is in the prefix's files."""
         subprocess.run([self.s.wineserver, "-w"], env=self.s.env(), capture_output=True,
                        timeout=60 * harness.PATIENCE)
 

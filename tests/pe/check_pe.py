@@ -6,8 +6,8 @@ usage: check_pe.py --exe PATH --arch x86|amd64 CHECK
 
 build (re)builds the executable (or another target, such as the package) in DIR from the source
 tree with the toolchain file; package checks the zip and the setup that the package target made in
-DIR and runs every check on the frellis.scr inside the zip. Exit status 0 when the check holds, 1 when it does not,
-77 (skipped) when the checker itself cannot run here.
+DIR and runs every check on the frellis.scr inside the zip. Exit status 0 when the check holds, 1
+when it does not, 77 (skipped) when the checker itself cannot run here.
 """
 import argparse
 import hashlib
