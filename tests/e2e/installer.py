@@ -12,6 +12,7 @@ prefix's .reg files, which Wine writes when its server stops."""
 import glob
 import os
 import re
+import shutil
 import subprocess
 import zipfile
 
@@ -46,9 +47,20 @@ def package():
               PACKAGE_DIR)
         raise SystemExit(harness.SKIP)
     with zipfile.ZipFile(zips[0]) as archive:
-        saver = archive.read("frellis.scr")
+        saver = unstamped(archive.read("frellis.scr"))
     version = re.match(r"frellis-(.*)-setup\.exe$", os.path.basename(setups[0])).group(1)
     return setups[0], saver, version
+
+
+def unstamped(program):
+    """A program's bytes without its PE time stamp and checksum, which strip sets anew each time
+    CPack stages the saver (once for the zip, once for the setup)."""
+    if program is None:
+        return None
+    header = int.from_bytes(program[0x3C:0x40], "little")
+    stamp, checksum = header + 8, header + 24 + 64
+    return (program[:stamp] + bytes(4) + program[stamp + 4:checksum] + bytes(4) +
+            program[checksum + 4:])
 
 
 class Installer:
@@ -121,7 +133,7 @@ class Installer:
 
     def installed_bytes(self, name="frellis.scr"):
         path = os.path.join(self.system, name)
-        return open(path, "rb").read() if os.path.exists(path) else None
+        return unstamped(open(path, "rb").read()) if os.path.exists(path) else None
 
     def left(self):
         """Every file or folder named after Frellis in the prefix's Windows and program folders,
@@ -227,6 +239,40 @@ def install_uninstall(checks):
             subprocess.run(["rm", "-rf", other_user])
 
 
+def interactive(checks):
+    """The setup run by hand: Enter through its pages. Wine has no desk.cpl, so a stand-in for the
+    native control.exe records what the last page's offer, checked, asks to open."""
+    with harness.Scenario("installer_interactive") as s:
+        setup = Installer(s)
+        control = setup.windows_path("system32", "control.exe")
+        record = setup.windows_path("system32", "control_panel.txt")
+        wine_control = os.path.join(s.scratch, "wine_control.exe")
+        shutil.copy(control, wine_control)
+        source = os.path.join(os.path.dirname(os.path.abspath(__file__)), "standins",
+                              "control_panel.c")
+        subprocess.run([harness.CROSS_CC, "-O2", "-s", "-o", control, source], check=True)
+        try:
+            title = "Frellis %s Setup " % setup.version
+            # Wine prefers its builtin programs to files in system32 unless told otherwise.
+            overrides = harness.wine_env("", "")["WINEDLLOVERRIDES"] + ";control.exe=n"
+            process = s.start(setup.setup, extra_env=dict(setup.env, WINEDLLOVERRIDES=overrides))
+            checks.expect(s.wait_for_window(title, 60), "the setup shows its window")
+            s.activate(title)
+            # Enter installs from the first page and closes the last; while the files go in it
+            # does nothing.
+            harness.wait_until(lambda: os.path.exists(record) or s.key("Return"), 120, 2)
+            command = open(record).read() if os.path.exists(record) else None
+            checks.expect(command and command.endswith(" desk.cpl,,@screensaver\n"),
+                          "Finish opens the Screen Saver settings (%r)" % command)
+            checks.expect(s.wait(process, 30) == 0, "the setup exits with 0")
+            setup.settle()
+        finally:
+            shutil.copy(wine_control, control)
+            if os.path.exists(record):
+                os.remove(record)
+        checks.expect(setup.uninstall() == 0, "the uninstaller exits with 0")
+
+
 def upgrade(checks):
     with harness.Scenario("installer_upgrade") as s:
         setup = Installer(s)
@@ -277,4 +323,4 @@ def upgrade(checks):
 
 if __name__ == "__main__":
     harness.run({"installer_install_uninstall": install_uninstall,
-                 "installer_upgrade": upgrade})
+                 "installer_interactive": interactive, "installer_upgrade": upgrade})
