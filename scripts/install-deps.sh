@@ -1,14 +1,14 @@
 #!/usr/bin/env bash
 # Installs the Debian packages a group of tasks needs, only those that are missing.
-# Groups: build (native build, tests, tools), windows (cross compilers, executable checks),
-# wine (running frellis.scr under Wine on a private X display), wine32 (running the 32-bit
-# frellis.scr under 32-bit Wine, emulated by qemu-i386: this machine runs no 32-bit code), fuzz
-# (clang with libFuzzer).
+# Groups: build (native build, tests, tools), windows (cross compilers, executable checks,
+# makensis for the setup), wine (running frellis.scr under Wine on a private X display), wine32
+# (running the 32-bit frellis.scr under 32-bit Wine, emulated by qemu-i386: this machine runs no
+# 32-bit code), fuzz (clang with libFuzzer).
 set -euo pipefail
 
 declare -A packages=(
   [build]="cmake ninja-build g++ googletest libgtest-dev libbenchmark-dev libgif-dev libpng-dev pkg-config"
-  [windows]="g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686 binutils-mingw-w64-x86-64 python3-pefile"
+  [windows]="g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686 binutils-mingw-w64-x86-64 python3-pefile nsis"
   [wine]="wine wine64 xvfb openbox xdotool imagemagick fonts-ipafont-gothic x11-utils"
   [wine32]="wine32:i386 qemu-user"
   [fuzz]="clang-14 libclang-rt-14-dev"

@@ -1,15 +1,17 @@
 #!/usr/bin/env bash
-# Runs the 32-bit Wine loader with the given arguments. This machine runs no 32-bit code, so
-# inside a private user and mount namespace a binfmt_misc instance of its own hands every i386
-# program (the loader, and each Windows program it starts) to qemu-i386. Never machine-wide:
-# that would send the 32-bit steps of every 64-bit Wine prefix on the machine through qemu too.
+# Runs the 32-bit Wine loader with the given arguments, or the loader FRELLIS_WINE_LOADER names:
+# /usr/lib/wine/wine64 runs a 32-bit program (the setup) WoW64-style in a 64-bit prefix, and its
+# 32-bit half needs the same emulation. This machine runs no 32-bit code, so inside a private
+# user and mount namespace a binfmt_misc instance of its own hands every i386 program (the
+# loader, and each Windows program it starts) to qemu-i386. Never machine-wide: that would send
+# the 32-bit steps of every 64-bit Wine prefix on the machine through qemu too.
 # Mounting and registering needs root in the namespace; Wine itself then runs in a nested one
 # as the caller's own user again (its server socket is per user id), and the nested namespace
 # finds the registration in its parent's binfmt_misc.
 set -euo pipefail
 
 qemu=/usr/bin/qemu-i386
-wine=/usr/lib/wine/wine
+wine=${FRELLIS_WINE_LOADER:-/usr/lib/wine/wine}
 binfmt=/proc/sys/fs/binfmt_misc
 
 if [[ -z "${FRELLIS_WINE32_IDS:-}" ]]; then

@@ -5,9 +5,9 @@ usage: check_pe.py --exe PATH --arch x86|amd64 CHECK
        check_pe.py --build DIR --arch x86 package
 
 build (re)builds the executable (or another target, such as the package) in DIR from the source
-tree with the toolchain file; package checks the zip that the package target made in DIR and runs
-every check on the frellis.scr inside it. Exit status 0 when the check holds, 1 when it does not,
-77 (skipped) when the checker itself cannot run here.
+tree with the toolchain file; package checks the zip and the setup that the package target made in
+DIR and runs every check on the frellis.scr inside the zip. Exit status 0 when the check holds, 1
+when it does not, 77 (skipped) when the checker itself cannot run here.
 """
 import argparse
 import hashlib
@@ -315,6 +315,17 @@ README_TOPICS = ["INSTALL", "Install", "System32", "WHERE THE SETTINGS LIVE", "F
                  "%APPDATA%\\Frellis\\Frellis.ini", "UNINSTALL"]
 
 
+def expect_setup(path):
+    """The setup beside the zip is a 32-bit program, so that it runs wherever the saver does, and
+    Windows asks for an administrator before it starts."""
+    expect("setup %s exists" % path, os.path.exists(path), True)
+    setup = pefile.PE(path)
+    expect("setup machine", setup.FILE_HEADER.Machine, ARCHES["x86"][0])
+    manifests = [data for _, _, data in resources(setup, 24)]
+    expect("setup asks for an administrator",
+           [b'level="requireAdministrator"' in data for data in manifests], [True])
+
+
 def expect_package(build_dir, arch):
     """The zip holds frellis.scr and README.txt at its top, named after the executable's version,
     and the frellis.scr in it passes every check."""
@@ -332,6 +343,7 @@ def expect_package(build_dir, arch):
         version = "%d.%d.%d" % (fixed.FileVersionMS >> 16, fixed.FileVersionMS & 0xFFFF,
                                 fixed.FileVersionLS >> 16)
         expect("zip name", os.path.basename(zips[0]), "frellis-%s-windows.zip" % version)
+        expect_setup(os.path.join(build_dir, "frellis-%s-setup.exe" % version))
         for name, check in sorted(CHECKS.items()):
             check(pe, arch)
             print("the packaged frellis.scr: %s holds" % name)

@@ -1,0 +1,326 @@
+"""The Windows setup (frellis-<version>-setup.exe, which the 32-bit build's package target makes)
+run silently, as an administrator deploys it: where it puts the saver and its Apps & features
+entry, the installing user's screen saver, an upgrade over an installed copy, and the uninstall.
+On the 64-bit build's prefix the 32-bit setup runs WoW64-style, wine64 with qemu-i386 for its
+32-bit half (scripts/wine32.sh), which shows whether the saver reaches the native system32.
+
+Each scenario ends with Frellis uninstalled, so the prefix is as the scenario found it but for
+what Windows would do at its next start (the uninstaller's copy of itself deleted, a file
+replaced that is gone by then), which Wine never does here. The registry is read from the
+prefix's .reg files, which Wine writes when its server stops."""
+
+import glob
+import os
+import re
+import shutil
+import subprocess
+import zipfile
+
+import harness
+import user_settings
+
+PACKAGE_DIR = os.environ.get("FRELLIS_PACKAGE_DIR",
+                             os.path.join(harness.SOURCE_DIR, "build", "win32"))
+ENTRY = r"Software\Microsoft\Windows\CurrentVersion\Uninstall\Frellis"
+DESKTOP = r"Control Panel\Desktop"
+SESSION_MANAGER = r"System\CurrentControlSet\Control\Session Manager"
+INSTALLED = r"C:\windows\system32\frellis.scr"
+# The shell sees the low byte of ERROR_SUCCESS_REBOOT_REQUIRED (3010).
+REBOOT_REQUIRED = 3010 & 0xFF
+SETTINGS = b"[Setting]\r\nPolygon=5\r\n"
+
+# Per prefix: the folder that must receive the saver, the one that must not, where the
+# uninstaller goes and the registry key that must not hold the entry.
+LAYOUTS = {
+    "win32": ("system32", None, "Program Files", None),
+    "win64": ("system32", "syswow64", "Program Files (x86)",
+              r"Software\Wow6432Node\Microsoft\Windows\CurrentVersion\Uninstall\Frellis"),
+}
+
+
+def package():
+    """The setup and the frellis.scr it carries (the zip's, the same stripped file)."""
+    setups = glob.glob(os.path.join(PACKAGE_DIR, "frellis-*-setup.exe"))
+    zips = glob.glob(os.path.join(PACKAGE_DIR, "frellis-*-windows.zip"))
+    if len(setups) != 1 or len(zips) != 1:
+        print("skipped: no single setup and zip in %s (the package target did not run)" %
+              PACKAGE_DIR)
+        raise SystemExit(harness.SKIP)
+    with zipfile.ZipFile(zips[0]) as archive:
+        saver = unstamped(archive.read("frellis.scr"))
+    version = re.match(r"frellis-(.*)-setup\.exe$", os.path.basename(setups[0])).group(1)
+    return setups[0], saver, version
+
+
+def unstamped(program):
+    """A program's bytes without its PE time stamp and checksum, which strip sets anew each time
+    CPack stages the saver (once for the zip, once for the setup)."""
+    if program is None:
+        return None
+    header = int.from_bytes(program[0x3C:0x40], "little")
+    stamp, checksum = header + 8, header + 24 + 64
+    return (program[:stamp] + bytes(4) + program[stamp + 4:checksum] + bytes(4) +
+            program[checksum + 4:])
+
+
+class Installer:
+    """Runs the setup and the uninstaller in a scenario's prefix and reads what they left."""
+
+    def __init__(self, s):
+        self.s = s
+        self.setup, self.saver, self.version = package()
+        self.env = {}
+        if harness.BUILD == "win64":
+            if not all(os.access(p, os.X_OK) for p in ("/usr/lib/wine/wine", "/usr/bin/qemu-i386")):
+                print("skipped: the 32-bit setup needs wine32 and qemu-i386 in a 64-bit prefix")
+                raise SystemExit(harness.SKIP)
+            s.wine = os.path.join(harness.SOURCE_DIR, "scripts", "wine32.sh")
+            self.env = {"FRELLIS_WINE_LOADER": harness.find_wine()}
+        system, _, program_files, _ = LAYOUTS[harness.BUILD]
+        self.system = self.windows_path(system)
+        self.folder = os.path.join(s.prefix, "drive_c", program_files, "Frellis")
+
+    def windows_path(self, *parts):
+        return os.path.join(self.s.prefix, "drive_c", "windows", *parts)
+
+    def run(self, program, *args):
+        """Runs the setup or the uninstaller to its end, with every Wine process it started;
+        returns the exit status."""
+        status, _ = self.s.run_wine([program] + list(args), timeout=60, extra_env=self.env)
+        self.settle()
+        return status
+
+    def install(self):
+        return self.run(self.setup, "/S")
+
+    def uninstall(self):
+        # The uninstaller copies itself to the temporary folder and returns at once: run() waits
+        # for the copy too.
+        return self.run(os.path.join(self.folder, "uninstall.exe"), "/S")
+
+    def settle(self):
+        """Waits for Wine's server to stop: every process of the step has ended and the
+        registry is in the prefix's files."""
+        subprocess.run([self.s.wineserver, "-w"], env=self.s.env(), capture_output=True,
+                       timeout=60 * harness.PATIENCE)
+
+    def registry(self, hive, key):
+        """The values of a key in the stopped prefix's system or user hive, or None."""
+        wanted = "[%s]" % key.lower().replace("\\", "\\\\")
+        values = None
+        with open(os.path.join(self.s.prefix, hive + ".reg"), errors="replace") as f:
+            for line in f:
+                if line.startswith("["):
+                    if values is not None:
+                        break
+                    if line.lower().split("]")[0] + "]" == wanted:
+                        values = {}
+                elif values is not None and line.startswith('"'):
+                    name, value = re.match(r'"((?:[^"\\]|\\.)*)"=(.*)$', line.rstrip("\n")).groups()
+                    values[unescape(name)] = decode(value)
+        return values
+
+    def entries(self):
+        """How many Apps & features entries show Frellis, in any view."""
+        with open(os.path.join(self.s.prefix, "system.reg"), errors="replace") as f:
+            return f.read().count('\n"DisplayName"="Frellis"\n')
+
+    def pending_replacements(self):
+        """How many replacements of frellis.scr wait for the restart."""
+        operations = (self.registry("system", SESSION_MANAGER) or {}).get(
+            "PendingFileRenameOperations", "")
+        return operations.count("frellis.scr.new")
+
+    def installed_bytes(self, name="frellis.scr"):
+        path = os.path.join(self.system, name)
+        return unstamped(open(path, "rb").read()) if os.path.exists(path) else None
+
+    def left(self):
+        """Every file or folder named after Frellis in the prefix's Windows and program folders,
+        and every registry line that names it."""
+        drive = os.path.join(self.s.prefix, "drive_c")
+        found = [path for top in ("windows", "Program Files", "Program Files (x86)", "users")
+                 for path in glob.glob(os.path.join(drive, top, "**", "*rellis*"), recursive=True)]
+        for hive in ("system", "user"):
+            with open(os.path.join(self.s.prefix, hive + ".reg"), errors="replace") as f:
+                found += ["%s.reg: %s" % (hive, line.strip()) for line in f
+                          if "rellis" in line.lower()]
+        return found
+
+
+def unescape(text):
+    return re.sub(r"\\(.)", r"\1", text)
+
+
+def decode(value):
+    if value.startswith("dword:"):
+        return int(value[6:], 16)
+    if value.startswith('"'):
+        return unescape(value[1:-1])
+    return value
+
+
+def expect_values(checks, what, values, expected):
+    for name, wanted in expected:
+        actual = (values or {}).get(name)
+        ok = wanted(actual) if callable(wanted) else actual == wanted
+        checks.expect(ok, "%s %s is %r" % (what, name, actual))
+
+
+def start_installed(s):
+    """Starts the installed saver full screen; None when its window does not appear."""
+    saver = s.start(INSTALLED, ["/s"])
+    return saver if s.wait_for_window("Screen Saver") else None
+
+
+def end_on_key(s, saver):
+    """Presses a key until the saver ends (a key typed while it still starts up may go to the
+    window before); returns its exit status."""
+    s.activate("Screen Saver")
+    harness.wait_until(lambda: s.key("space") or saver.poll() is not None, 10, 1)
+    return s.wait(saver, 5)
+
+
+def install_uninstall(checks):
+    """The silent install, then the silent uninstall of what it installed."""
+    with harness.Scenario("installer_install_uninstall") as s:
+        setup = Installer(s)
+        system, shunned, program_files, shunned_key = LAYOUTS[harness.BUILD]
+        checks.expect(setup.install() == 0, "the silent setup exits with 0")
+        checks.expect(setup.installed_bytes() == setup.saver,
+                      "frellis.scr is the packaged one, in %s" % system)
+        if shunned:
+            checks.expect(not os.path.exists(setup.windows_path(shunned, "frellis.scr")),
+                          "and not in %s" % shunned)
+        checks.expect(os.path.isfile(os.path.join(setup.folder, "uninstall.exe")),
+                      "the uninstaller is in %s\\Frellis" % program_files)
+        uninstaller = "C:\\%s\\Frellis\\uninstall.exe" % program_files
+        expect_values(checks, "the entry's", setup.registry("system", ENTRY), [
+            ("DisplayName", "Frellis"),
+            ("DisplayVersion", setup.version),
+            ("Publisher", bool),
+            ("DisplayIcon", uninstaller + ",0"),
+            ("UninstallString", '"%s"' % uninstaller),
+            ("QuietUninstallString", '"%s" /S' % uninstaller),
+            ("EstimatedSize", lambda size: size and size * 1024 >= len(setup.saver)),
+            ("NoModify", 1),
+            ("NoRepair", 1),
+        ])
+        if shunned_key:
+            checks.expect(setup.registry("system", shunned_key) is None,
+                          "no entry in the 32-bit registry view")
+        # Wine's short name of an 8.3 file is the file's own.
+        expect_values(checks, "the user's", setup.registry("user", DESKTOP), [
+            ("SCRNSAVE.EXE", INSTALLED), ("ScreenSaveActive", "1")])
+
+        if harness.BUILD == "win32":
+            saver = start_installed(s)
+            checks.expect(saver, "the installed saver runs full screen")
+            checks.expect(saver and end_on_key(s, saver) == 0,
+                          "and ends on a key press with status 0")
+
+        # Settings beside the saver, the uninstalling user's own and another user's.
+        other_user = os.path.join(s.prefix, "drive_c", "users", "other")
+        other = os.path.join(other_user, "AppData", "Roaming", "Frellis")
+        for folder in (setup.system, user_settings.user_folder(s), other):
+            os.makedirs(folder, exist_ok=True)
+            with open(os.path.join(folder, "Frellis.ini"), "wb") as f:
+                f.write(SETTINGS)
+        try:
+            checks.expect(setup.uninstall() == 0, "the silent uninstaller exits with 0")
+            expect_values(checks, "after the uninstall the user's",
+                          setup.registry("user", DESKTOP), [("SCRNSAVE.EXE", None)])
+            checks.expect(setup.registry("system", ENTRY) is None, "the entry is gone")
+            left = [path for path in setup.left() if not path.startswith(other_user)]
+            checks.expect(left == [], "nothing else of Frellis is left: %r" % left)
+            checks.expect(os.path.isfile(os.path.join(other, "Frellis.ini")),
+                          "another user's settings stay")
+        finally:
+            subprocess.run(["rm", "-rf", other_user])
+
+
+def interactive(checks):
+    """The setup run by hand: Enter through its pages. Wine has no desk.cpl, so a stand-in for the
+    native control.exe records what the last page's offer, checked, asks to open."""
+    with harness.Scenario("installer_interactive") as s:
+        setup = Installer(s)
+        control = setup.windows_path("system32", "control.exe")
+        record = setup.windows_path("system32", "control_panel.txt")
+        wine_control = os.path.join(s.scratch, "wine_control.exe")
+        shutil.copy(control, wine_control)
+        source = os.path.join(os.path.dirname(os.path.abspath(__file__)), "standins",
+                              "control_panel.c")
+        subprocess.run([harness.CROSS_CC, "-O2", "-s", "-o", control, source], check=True)
+        try:
+            title = "Frellis %s Setup " % setup.version
+            # Wine prefers its builtin programs to files in system32 unless told otherwise.
+            overrides = harness.wine_env("", "")["WINEDLLOVERRIDES"] + ";control.exe=n"
+            process = s.start(setup.setup, extra_env=dict(setup.env, WINEDLLOVERRIDES=overrides))
+            checks.expect(s.wait_for_window(title, 60), "the setup shows its window")
+            s.activate(title)
+            # Enter installs from the first page and closes the last; while the files go in it
+            # does nothing.
+            harness.wait_until(lambda: os.path.exists(record) or s.key("Return"), 120, 2)
+            command = open(record).read() if os.path.exists(record) else None
+            checks.expect(command and command.endswith(" desk.cpl,,@screensaver\n"),
+                          "Finish opens the Screen Saver settings (%r)" % command)
+            checks.expect(s.wait(process, 30) == 0, "the setup exits with 0")
+            setup.settle()
+        finally:
+            shutil.copy(wine_control, control)
+            if os.path.exists(record):
+                os.remove(record)
+        checks.expect(setup.uninstall() == 0, "the uninstaller exits with 0")
+
+
+def upgrade(checks):
+    with harness.Scenario("installer_upgrade") as s:
+        setup = Installer(s)
+        checks.expect(setup.install() == 0, "the first setup exits with 0")
+        ini = os.path.join(setup.system, "Frellis.ini")
+        user_ini = os.path.join(user_settings.user_folder(s), "Frellis.ini")
+        os.makedirs(os.path.dirname(user_ini), exist_ok=True)
+        for path in (ini, user_ini):
+            with open(path, "wb") as f:
+                f.write(SETTINGS)
+        older = setup.saver + b"older"
+        # Rows: what runs while the setup runs over an older copy; its exit status; what
+        # frellis.scr is right after it; what waits in frellis.scr.new for the restart.
+        rows = [
+            ("nothing", 0, setup.saver, None),
+            ("the saver, full screen", REBOOT_REQUIRED, older, setup.saver),
+        ]
+        for running, status, now, pending in rows:
+            replacements = setup.pending_replacements()
+            with open(os.path.join(setup.system, "frellis.scr"), "wb") as f:
+                f.write(older)
+            saver = start_installed(s) if pending else None
+            if pending:
+                checks.expect(saver, "the saver runs")
+            # Not run(): that waits for every Wine process, the saver included.
+            exit_status = s.run_wine([setup.setup, "/S"], timeout=60, extra_env=setup.env)[0]
+            if saver:
+                end_on_key(s, saver)
+            setup.settle()
+            checks.expect(exit_status == status,
+                          "with %s running the setup exits with %r (%r)" %
+                          (running, status, exit_status))
+            checks.expect(setup.installed_bytes() == now,
+                          "%s: frellis.scr is the %s one" % (running, "new" if now == setup.saver
+                                                             else "old"))
+            checks.expect(setup.installed_bytes("frellis.scr.new") == pending,
+                          "%s: the new file %s" % (running, "waits for the restart" if pending
+                                                   else "is not left aside"))
+            checks.expect(setup.pending_replacements() - replacements == (1 if pending else 0),
+                          "%s: a replacement at the restart is %sregistered" %
+                          (running, "" if pending else "not "))
+            for path in (ini, user_ini):
+                checks.expect(open(path, "rb").read() == SETTINGS,
+                              "%s: %s is kept" % (running, os.path.relpath(path, s.prefix)))
+            checks.expect(setup.entries() == 1, "%s: one Apps & features entry" % running)
+        checks.expect(setup.uninstall() == 0, "the uninstaller exits with 0")
+
+
+if __name__ == "__main__":
+    harness.run({"installer_install_uninstall": install_uninstall,
+                 "installer_interactive": interactive, "installer_upgrade": upgrade})
