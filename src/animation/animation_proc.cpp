@@ -123,7 +123,7 @@ void StopAnimation() {
     s.running = false;
 }
 
-void CreateAnimation(HWND window) {
+static void CreateAnimation(HWND window) {
     LoadSettings();
     const uint32_t seed = CreationSeed();
     // The saver window has no frame, so its outer rectangle is the area drawn in.
@@ -135,11 +135,11 @@ void CreateAnimation(HWND window) {
         SetTimer(window, kAnimationTimer, AnimationTimerPeriod(saver_settings.speed), nullptr));
 }
 
-void AnimationTick(HWND) {
+static void AnimationTick(HWND) {
     StepAnimation();
 }
 
-void DestroyAnimation(HWND window) {
+static void DestroyAnimation(HWND window) {
     if (animation_run.timer_id != 0)
         KillTimer(window, animation_run.timer_id);
     StopAnimation();

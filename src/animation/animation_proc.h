@@ -40,9 +40,6 @@ struct AnimationRun {
 extern AnimationRun animation_run;
 
 LRESULT AnimationProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
-void CreateAnimation(HWND window);
-void AnimationTick(HWND window);
-void DestroyAnimation(HWND window);
 
 // The tick timer's period for a speed of 1..20: 100 / speed ms.
 UINT AnimationTimerPeriod(int32_t speed);

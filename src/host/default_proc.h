@@ -5,12 +5,7 @@
 // the password.
 #pragma once
 
-#include <cstdint>
-
 #include "platform/win32.h"
-
-// The largest cursor movement (|dx| + |dy| from the anchor) that does not close the saver.
-constexpr uint32_t kMouseThreshold = 4;
 
 extern POINT cursor_anchor;
 
