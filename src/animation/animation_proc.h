@@ -1,10 +1,7 @@
 // The animation's lifecycle: owns animation_run, the target, surface and timer of the running
-// animation. Its core draws on any device context: StartAnimation makes an
-// off-screen surface for a target of W x H, StepAnimation draws a frame there and copies what it
-// changed to the target, StopAnimation gives the surface back. AnimationProc, to which
-// SaverWindowProc forwards every message it does not finish, runs the core on the window: started
-// at creation, stepped on each WM_TIMER, stopped at destruction. Every message ends in
-// DefaultSaverProc, whose result is returned. The render tool and the benchmark run the core alone.
+// animation. StartAnimation, StepAnimation and StopAnimation draw the figures on any target device
+// context (the render tool and the benchmark give them a memory one). AnimationProc, the middle of
+// the saver window's message chain (README.md, "How it fits together"), runs them on the window.
 #pragma once
 
 #include <cstdint>

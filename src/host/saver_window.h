@@ -1,7 +1,7 @@
 // The saver window: owns saver_window, preview_mode, autoplay_message and the input-method state.
 // SaverMain runs full-screen and preview modes through RunSaverWindow, which returns only when the
-// window is gone; SaverWindowProc sees every message first and forwards what it does not finish to
-// AnimationProc.
+// window is gone. SaverWindowProc, the window's procedure, starts the message chain that README.md
+// describes ("How it fits together").
 #pragma once
 
 #include "platform/win32.h"
