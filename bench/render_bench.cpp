@@ -3,6 +3,7 @@
 // of the surface a tick changed adds to it.
 #include <benchmark/benchmark.h>
 
+#include "animation/animation_proc.h"
 #include "animation/changed_area.h"
 #include "animation/figures.h"
 #include "animation/render.h"
@@ -65,7 +66,7 @@ void BM_ChangedArea(benchmark::State &state) {
     for (auto _ : state) {
         // The tick's drawing alone: a whole tick would find its changed part itself.
         state.PauseTiming();
-        RenderFrame(animation_state.memory_dc);
+        RenderFrame(animation_run.memory_dc);
         state.ResumeTiming();
         MarkTick();
         RECT rects[kMaxChangedRects] = {};

@@ -54,6 +54,30 @@ target_include_directories(frellis PRIVATE src)
 target_link_options(frellis PRIVATE -static -static-libgcc -static-libstdc++)
 target_link_libraries(frellis PRIVATE frellis_core ${COMCTL32_IMPLIB} user32 gdi32 advapi32 kernel32)
 
+# The resets that tests call (void Reset...() in the product's headers) stay out of the shipped
+# executable: linked as one program, it keeps only the functions it calls. (Sections of their own
+# are not enough: the linker keeps every function's unwind data, and with it the function.) The
+# product's objects carry both forms, so wine_tests.exe links them as usual. The link then fails
+# should a reset still be in frellis.scr, whose symbols (stripped only in the package) show what
+# went in; SaverWindowProc, whose address the window class takes, shows that they can be read.
+target_compile_options(frellis_core PRIVATE -flto -ffat-lto-objects)
+target_compile_options(frellis PRIVATE -flto)
+target_link_options(frellis PRIVATE -flto)
+file(GLOB FRELLIS_PRODUCT_HEADERS CONFIGURE_DEPENDS src/settings/*.h src/animation/*.h src/host/*.h)
+set(FRELLIS_TEST_RESETS "")
+foreach(header ${FRELLIS_PRODUCT_HEADERS})
+  file(STRINGS ${header} declarations REGEX "^void Reset[A-Za-z]*\\(\\);")
+  foreach(declaration ${declarations})
+    string(REGEX REPLACE "^void (Reset[A-Za-z]*).*" "\\1" name "${declaration}")
+    list(APPEND FRELLIS_TEST_RESETS ${name})
+  endforeach()
+endforeach()
+add_custom_command(TARGET frellis POST_BUILD
+  COMMAND ${CMAKE_COMMAND} -DNM=${CMAKE_NM} -DEXECUTABLE=$<TARGET_FILE:frellis>
+          "-DABSENT=${FRELLIS_TEST_RESETS}" -DPRESENT=SaverWindowProc
+          -P ${CMAKE_CURRENT_SOURCE_DIR}/cmake/check_symbols.cmake
+  VERBATIM)
+
 if(CMAKE_SIZEOF_VOID_P EQUAL 4)
   include(cmake/windows_package.cmake)
 endif()

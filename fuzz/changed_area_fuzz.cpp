@@ -9,6 +9,7 @@
 #include <climits>
 #include <vector>
 
+#include "animation/animation_proc.h"
 #include "animation/changed_area.h"
 #include "animation/figures.h"
 #include "fuzz_check.h"

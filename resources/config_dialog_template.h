@@ -1,6 +1,6 @@
 /* Dialog template 2003, the configuration dialog: its header and its 17 items in template order.
- * Included by frellis.rc (through windres's C preprocessor) to build the real template and by
- * the headless dialog manager to realise the same dialog, so the layout exists once. Kept to
+ * Included by frellis.rc (through windres's C preprocessor) to build the template and by the
+ * dialog procedure (config_dialog.h) for the numbers it addresses, so each exists once. Kept to
  * what the resource compiler's preprocessor understands: plain #define lines only.
  *
  * FRELLIS_DIALOG_ITEMS(ITEM) calls ITEM(class, id, text, style, x, y, width, height) per item;
@@ -60,7 +60,7 @@
     ITEM(EDIT, FRELLIS_SPEED_EDIT, "", 0x50812082, 130, 25, 30, 12)                                \
     ITEM(UPDOWN, FRELLIS_SPEED_UPDOWN, "speed", 0x500000B6, 160, 25, 8, 12)
 
-/* Japanese (0x0411), the saver's own language, which the headless dialog manager realises too. */
+/* Japanese (0x0411), the saver's own language. */
 #define FRELLIS_DIALOG_ITEMS(ITEM)                                                                 \
     FRELLIS_DIALOG_ITEMS_LABELLED(ITEM, "図形の数", "角の個数", "線の本数", "スピード", "：")
 

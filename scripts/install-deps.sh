@@ -3,7 +3,7 @@
 # Groups: build (native build, tests, tools), windows (cross compilers, executable checks,
 # makensis for the setup), wine (running frellis.scr under Wine on a private X display), wine32
 # (running the 32-bit frellis.scr under 32-bit Wine, emulated by qemu-i386: this machine runs no
-# 32-bit code), fuzz (clang with libFuzzer).
+# 32-bit code), fuzz (clang with libFuzzer), picture (scripts/make-picture.sh).
 set -euo pipefail
 
 declare -A packages=(
@@ -12,6 +12,7 @@ declare -A packages=(
   [wine]="wine wine64 xvfb openbox xdotool imagemagick fonts-ipafont-gothic x11-utils"
   [wine32]="wine32:i386 qemu-user"
   [fuzz]="clang-14 libclang-rt-14-dev"
+  [picture]="imagemagick"
 )
 
 # bookworm's own qemu 7.2 ignores MAP_FIXED_NOREPLACE (each Wine process then takes a minute to

@@ -42,7 +42,7 @@ void TickOffscreenRun(const OffscreenRun &) {
 
 const uint32_t *OffscreenPixels(const OffscreenRun &) {
     int width, height;
-    return headless::SurfacePixels(animation_state.memory_dc, &width, &height);
+    return headless::SurfacePixels(animation_run.memory_dc, &width, &height);
 }
 
 void StopOffscreenRun(OffscreenRun *run) {

@@ -6,6 +6,8 @@
 #include "host/default_proc.h"
 #include "settings/settings_store.h"
 
+AnimationRun animation_run;
+
 // Blacks out the W x H area from the top-left corner of dc.
 static void PaintBlack(HDC dc) {
     BitBlt(dc, 0, 0, animation_state.surface_width, animation_state.surface_height, nullptr, 0, 0,
@@ -53,10 +55,10 @@ static bool WholeCopyAsked() {
 #endif
 
 void StartAnimation(HDC target, int32_t width, int32_t height, uint32_t seed) {
-    AnimationState &s = animation_state;
-    s.surface_width = width;
-    s.surface_height = height;
-    s.window_dc = target;
+    AnimationRun &s = animation_run;
+    animation_state.surface_width = width;
+    animation_state.surface_height = height;
+    s.target_dc = target;
     s.memory_dc = CreateCompatibleDC(target);
     HBITMAP surface = CreateCompatibleBitmap(target, width, height);
     s.previous_bitmap = static_cast<HBITMAP>(SelectObject(s.memory_dc, surface));
@@ -68,22 +70,23 @@ void StartAnimation(HDC target, int32_t width, int32_t height, uint32_t seed) {
                 saver_settings.trail_length, width, height);
     GdiFlush();
     s.copy_whole_surface = false;
-    s.window_stale = true;
+    s.target_stale = true;
     s.running = true;
 }
 
 void StepAnimation() {
-    AnimationState &s = animation_state;
+    AnimationRun &s = animation_run;
     RenderFrame(s.memory_dc);
     GdiFlush();
     // The frame is finished before any of it reaches the target, so the target never shows a
     // half-drawn one.
     const uint32_t now = GetTickCount();
-    if (s.copy_whole_surface || s.window_stale || now - s.whole_copy_tick >= kWholeCopyPeriodMs) {
-        BitBlt(s.window_dc, 0, 0, s.surface_width, s.surface_height, s.memory_dc, 0, 0, SRCCOPY);
+    const int32_t width = animation_state.surface_width, height = animation_state.surface_height;
+    if (s.copy_whole_surface || s.target_stale || now - s.whole_copy_tick >= kWholeCopyPeriodMs) {
+        BitBlt(s.target_dc, 0, 0, width, height, s.memory_dc, 0, 0, SRCCOPY);
         if (!s.copy_whole_surface)
-            RememberTrails(s.surface_width, s.surface_height);
-        s.window_stale = false;
+            RememberTrails(width, height);
+        s.target_stale = false;
         s.whole_copy_tick = now;
         return;
     }
@@ -107,40 +110,40 @@ void StepAnimation() {
             if (!s.running)
                 return;
         }
-        BitBlt(s.window_dc, c.left, c.top, c.right - c.left, c.bottom - c.top, s.memory_dc, c.left,
+        BitBlt(s.target_dc, c.left, c.top, c.right - c.left, c.bottom - c.top, s.memory_dc, c.left,
                c.top, SRCCOPY);
     }
 }
 
 void StopAnimation() {
-    AnimationState &s = animation_state;
+    AnimationRun &s = animation_run;
     // Putting the old bitmap back hands out the surface, which is destroyed with it.
     DeleteObject(SelectObject(s.memory_dc, s.previous_bitmap));
     DeleteDC(s.memory_dc);
     s.running = false;
 }
 
-void CreateAnimation(HWND window) {
+static void CreateAnimation(HWND window) {
     LoadSettings();
     const uint32_t seed = CreationSeed();
     // The saver window has no frame, so its outer rectangle is the area drawn in.
     RECT rect = {};
     GetWindowRect(window, &rect);
     StartAnimation(GetDC(window), rect.right - rect.left, rect.bottom - rect.top, seed);
-    animation_state.copy_whole_surface = WholeCopyAsked();
-    animation_state.timer_id = static_cast<uint32_t>(
+    animation_run.copy_whole_surface = WholeCopyAsked();
+    animation_run.timer_id = static_cast<uint32_t>(
         SetTimer(window, kAnimationTimer, AnimationTimerPeriod(saver_settings.speed), nullptr));
 }
 
-void AnimationTick(HWND) {
+static void AnimationTick(HWND) {
     StepAnimation();
 }
 
-void DestroyAnimation(HWND window) {
-    if (animation_state.timer_id != 0)
-        KillTimer(window, animation_state.timer_id);
+static void DestroyAnimation(HWND window) {
+    if (animation_run.timer_id != 0)
+        KillTimer(window, animation_run.timer_id);
     StopAnimation();
-    ReleaseDC(window, animation_state.window_dc);
+    ReleaseDC(window, animation_run.target_dc);
 }
 
 LRESULT AnimationProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
@@ -154,11 +157,16 @@ LRESULT AnimationProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_ERASEBKGND:
         // The figures stay in the surface; the next tick copies all of it back.
         PaintBlack(reinterpret_cast<HDC>(wparam));
-        animation_state.window_stale = true;
+        animation_run.target_stale = true;
         break;
     case WM_TIMER:
         AnimationTick(window);
         break;
     }
     return DefaultSaverProc(window, message, wparam, lparam);
+}
+
+void ResetAnimation() {
+    animation_run = AnimationRun();
+    ResetFigures();
 }

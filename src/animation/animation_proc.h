@@ -1,10 +1,7 @@
-// The animation's lifecycle: owns the platform fields of AnimationState (window_dc, memory_dc,
-// previous_bitmap, timer_id). Its core draws on any device context: StartAnimation makes an
-// off-screen surface for a target of W x H, StepAnimation draws a frame there and copies what it
-// changed to the target, StopAnimation gives the surface back. AnimationProc, to which
-// SaverWindowProc forwards every message it does not finish, runs the core on the window: started
-// at creation, stepped on each WM_TIMER, stopped at destruction. Every message ends in
-// DefaultSaverProc, whose result is returned. The render tool and the benchmark run the core alone.
+// The animation's lifecycle: owns animation_run, the target, surface and timer of the running
+// animation. StartAnimation, StepAnimation and StopAnimation draw the figures on any target device
+// context (the render tool and the benchmark give them a memory one). AnimationProc, the middle of
+// the saver window's message chain (README.md, "How it fits together"), runs them on the window.
 #pragma once
 
 #include <cstdint>
@@ -18,10 +15,28 @@ constexpr UINT_PTR kAnimationTimer = 1;
 // come back.
 constexpr DWORD kWholeCopyPeriodMs = 1000;
 
+// What the running animation holds besides its figures (AnimationState).
+struct AnimationRun {
+    // Every frame is copied here: the window's device context when the saver runs.
+    HDC target_dc;
+    // The off-screen surface that frames are drawn into, and the bitmap it held before.
+    HDC memory_dc;
+    HBITMAP previous_bitmap;
+    // What SetTimer returned: 0 when it failed.
+    uint32_t timer_id;
+    // Every tick copies the whole surface, not only what it changed (the measurement build's).
+    bool copy_whole_surface;
+    // The target was blacked out or shows nothing yet: the next tick copies the whole surface.
+    bool target_stale;
+    // GetTickCount at the last copy of the whole surface.
+    uint32_t whole_copy_tick;
+    // Between StartAnimation and StopAnimation.
+    bool running;
+};
+
+extern AnimationRun animation_run;
+
 LRESULT AnimationProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
-void CreateAnimation(HWND window);
-void AnimationTick(HWND window);
-void DestroyAnimation(HWND window);
 
 // The tick timer's period for a speed of 1..20: 100 / speed ms.
 UINT AnimationTimerPeriod(int32_t speed);
@@ -36,3 +51,6 @@ void StartAnimation(HDC target, int32_t width, int32_t height, uint32_t seed);
 void StepAnimation();
 // Gives back the surface and its device context; the target stays the caller's.
 void StopAnimation();
+
+// The figures and the run back to the state of a fresh process.
+void ResetAnimation();

@@ -1,6 +1,6 @@
 // The part of the surface that the current tick changes: owns the process-wide cell grid that
-// AnimationTick marks with every copy it erases or draws and then turns into the rectangles it
-// copies to the window. The rectangles cover every pixel that a 1-pixel pen Polyline through
+// StepAnimation marks with every copy it erases or draws and then turns into the rectangles it
+// copies to the target. The rectangles cover every pixel that a 1-pixel pen Polyline through
 // the marked outlines can paint, clipped to the surface; they may cover more, never less.
 // The trails' settings are those of SaverSettings, fixed from one RememberTrails to the next.
 #pragma once

@@ -97,6 +97,6 @@ void AdvanceFigure(int f) {
         slots[L - 1][c] = StepCorner(f, c, slots[L - 1][c]);
 }
 
-void ResetAnimation() {
+void ResetFigures() {
     std::memset(&animation_state, 0, sizeof animation_state);
 }

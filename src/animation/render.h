@@ -1,6 +1,6 @@
 // Rendering one tick into the off-screen surface: the black erase pass, the hue wheel, the fade
-// ramp and every figure's trail. Called by the animation's timer handling, once per tick, after
-// InitFigures; the surface must be black when the first frame is rendered.
+// ramp and every figure's trail. StepAnimation calls RenderFrame once per tick, after
+// StartAnimation placed the figures; the surface must be black when the first frame is rendered.
 #pragma once
 
 #include <cstdint>

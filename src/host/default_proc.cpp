@@ -1,10 +1,15 @@
 #include "host/default_proc.h"
 
+#include <cstdint>
+
 #include "host/password.h"
 #include "host/saver_main.h"
 #include "host/saver_window.h"
 
 POINT cursor_anchor;
+
+// The largest cursor movement (|dx| + |dy| from the anchor) that does not close the saver.
+static constexpr uint32_t kMouseThreshold = 4;
 
 void AnchorCursor() {
     GetCursorPos(&cursor_anchor);

@@ -1,16 +1,11 @@
-// The close-on-input policy: owns cursor_anchor, which AnchorCursor sets when the saver window
-// is created and the mouse rule moves. AnimationProc ends every message of the saver window with
-// DefaultSaverProc, which decides whether the message closes the saver and hands everything else
-// to DefWindowProcA. A preview never closes on input; on the consumer platform a close waits for
-// the password.
+// The default procedure: owns cursor_anchor, which AnchorCursor sets when the saver window is
+// created and the mouse rule moves. DefaultSaverProc ends the saver window's message chain
+// (README.md, "How it fits together"): it decides whether a message closes the saver and hands
+// everything else to DefWindowProcA. A preview never closes on input; on the consumer platform a
+// close waits for the password.
 #pragma once
 
-#include <cstdint>
-
 #include "platform/win32.h"
-
-// The largest cursor movement (|dx| + |dy| from the anchor) that does not close the saver.
-constexpr uint32_t kMouseThreshold = 4;
 
 extern POINT cursor_anchor;
 

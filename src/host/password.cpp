@@ -1,5 +1,7 @@
 #include "host/password.h"
 
+#include <cstdint>
+
 #include "host/component_entry.h"
 #include "host/saver_main.h"
 
@@ -7,12 +9,18 @@ HMODULE verifier_module;
 VerifyPasswordFn verify_password_fn;
 bool close_approved;
 bool verification_in_progress;
-uint32_t last_verification_tick = kNoVerification;
+
+// No verification has ended yet.
+static constexpr uint32_t kNoVerification = 0xFFFFFFFF;
+// The least time between the end of one password question and the start of the next.
+static constexpr uint32_t kVerificationDebounceMs = 200;
+// GetTickCount when the last verification ended.
+static uint32_t last_verification_tick = kNoVerification;
 
 typedef DWORD(WINAPI *ChangePasswordFn)(LPCSTR provider, HWND owner, DWORD reserved1,
                                         DWORD reserved2);
 
-uint32_t TickDifference(uint32_t earlier, uint32_t later) {
+static uint32_t TickDifference(uint32_t earlier, uint32_t later) {
     return later - earlier;
 }
 

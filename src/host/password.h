@@ -4,29 +4,21 @@
 // change-password mode calls ChangeSaverPassword. On any other platform all of it is inert.
 #pragma once
 
-#include <cstdint>
-
 #include "platform/win32.h"
 
 typedef BOOL(WINAPI *VerifyPasswordFn)(HWND window);
 
 // The host's own verify request, sent to the saver window and answered by DefaultSaverProc.
 constexpr UINT kVerifyRequest = 0x8000;
-// No verification has ended yet.
-constexpr uint32_t kNoVerification = 0xFFFFFFFF;
-// The least time between the end of one password question and the start of the next.
-constexpr uint32_t kVerificationDebounceMs = 200;
 
 extern HMODULE verifier_module;
 extern VerifyPasswordFn verify_password_fn;
 extern bool close_approved;
 extern bool verification_in_progress;
-extern uint32_t last_verification_tick;
 
 void LoadPasswordVerifier();
 void UnloadPasswordVerifier();
 void SetSaverRunning(bool on);
 bool RequestCloseApproval(HWND window);
 void ChangeSaverPassword(HWND owner);
-uint32_t TickDifference(uint32_t earlier, uint32_t later);
 void ResetPassword();

@@ -90,21 +90,21 @@ static HWND OwnerOrForeground(HWND owner) {
     return owner;
 }
 
-int RunPreview(const char *text) {
+static int RunPreview(const char *text) {
     HWND parent = ParseWindowHandle(text);
     if (parent == nullptr || !IsWindow(parent))
         return -1;
     return RunSaverWindow(parent);
 }
 
-int RunConfiguration(HWND owner) {
+static int RunConfiguration(HWND owner) {
     if (PrepareConfigDialog(module_instance) == 0)
         return 0;
     return static_cast<int>(DialogBoxParamA(
         module_instance, MAKEINTRESOURCEA(kConfigDialogTemplate), owner, ConfigDialogProc, 0));
 }
 
-int RunChangePassword(const char *text) {
+static int RunChangePassword(const char *text) {
     ChangeSaverPassword(OwnerOrForeground(ParseWindowHandle(text)));
     return 0;
 }

@@ -34,8 +34,5 @@ const char *SkipProgramPath(const char *command_line);
 int SaverMain(HINSTANCE instance, const char *tail);
 SaverCommand ReadSaverCommand(const char *tail);
 HWND ParseWindowHandle(const char *text);
-int RunPreview(const char *text);
-int RunConfiguration(HWND owner);
-int RunChangePassword(const char *text);
 
 void ResetHost();

@@ -9,9 +9,14 @@
 HWND saver_window;
 bool preview_mode;
 UINT autoplay_message;
-HMODULE imm_module;
-AssociateContextFn associate_context_fn;
-HIMC saved_input_context;
+
+typedef HIMC(WINAPI *AssociateContextFn)(HWND window, HIMC context);
+
+// IMM32.DLL when the process has it loaded, its entry ImmAssociateContext, and the input context
+// that the saver window had before it was detached.
+static HMODULE imm_module;
+static AssociateContextFn associate_context_fn;
+static HIMC saved_input_context;
 
 static const char kSaverClassName[] = "WindowsScreenSaverClass";
 // Also the key of the single-instance test: a preview ("Preview") does not count.

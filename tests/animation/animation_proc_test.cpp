@@ -69,7 +69,7 @@ class AnimationCore : public ::testing::Test {
         return std::vector<uint32_t>(pixels, pixels + width * height);
     }
 
-    bool TargetShowsSurface() { return Pixels(target_) == Pixels(animation_state.memory_dc); }
+    bool TargetShowsSurface() { return Pixels(target_) == Pixels(animation_run.memory_dc); }
 
     void Stop() {
         StopAnimation();
@@ -178,8 +178,7 @@ TEST(AnimationWindowLayer, CreationTickAndTeardown) {
         EXPECT_EQ(headless::CallsTo("SetTimer"),
                   std::vector<std::string>{headless::CallText("SetTimer", window, 1, 10, 0)});
         int width = 0, height = 0;
-        const uint32_t *pixels =
-            headless::SurfacePixels(animation_state.memory_dc, &width, &height);
+        const uint32_t *pixels = headless::SurfacePixels(animation_run.memory_dc, &width, &height);
         AnimationProc(window, WM_TIMER, 7, 0);
         EXPECT_TRUE(std::any_of(pixels, pixels + width * height, [](uint32_t p) { return p != 0; }))
             << "timer " << timer;

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "animation/animation_proc.h"
 #include "animation/figures.h"
 #include "platform/headless/headless.h"
 #include "settings/settings_store.h"

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "animation/animation_proc.h"
 #include "settings/settings_store.h"
 
 namespace {

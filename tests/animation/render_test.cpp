@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "animation/animation_proc.h"
 #include "platform/headless/headless.h"
 #include "settings/settings_store.h"
 

@@ -13,7 +13,7 @@ using saver_test::Calls;
 
 const HWND kWindow = saver_test::Handle(7);
 
-class InputPolicy : public saver_test::SaverTest {
+class DefaultProc : public saver_test::SaverTest {
   protected:
     void SetUp() override {
         SaverTest::SetUp();
@@ -34,7 +34,7 @@ class InputPolicy : public saver_test::SaverTest {
 // While the saver runs, the listed input closes it or hides the cursor, and every message but
 // WM_SETCURSOR then goes on to the default; in a preview, while the password is asked for and
 // once a close is approved, every message goes straight to the default.
-TEST_F(InputPolicy, WhatEachMessageDoesInEachState) {
+TEST_F(DefaultProc, WhatEachMessageDoesInEachState) {
     enum Effect { kNothing, kClose, kHide };
     const struct {
         UINT message;
@@ -86,7 +86,7 @@ TEST_F(InputPolicy, WhatEachMessageDoesInEachState) {
 }
 
 // Movement is summed as |dx| + |dy| against the anchor, which moves only when a close is posted.
-TEST_F(InputPolicy, MouseMovementAgainstTheAnchor) {
+TEST_F(DefaultProc, MouseMovementAgainstTheAnchor) {
     const struct {
         std::vector<POINT> moves;
         std::vector<bool> closes;
@@ -112,7 +112,7 @@ TEST_F(InputPolicy, MouseMovementAgainstTheAnchor) {
     }
 }
 
-TEST_F(InputPolicy, AnswersThatDoNotGoToTheDefault) {
+TEST_F(DefaultProc, AnswersThatDoNotGoToTheDefault) {
     saver_test::ProvidePasswordVerifier();
     saver_test::verifier.answer = 1;
     const UINT autoplay = 0xC123;

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "animation/figures.h"
+#include "animation/animation_proc.h"
 #include "host/saver_main.h"
 #include "platform/headless/headless.h"
 #include "settings/settings_store.h"

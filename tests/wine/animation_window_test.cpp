@@ -125,7 +125,7 @@ TEST_F(AnimationWindow, TeardownStopsTheTimerAndGivesEverythingBack) {
     HWND window = Create(120, 90);
     wine_test::PumpMessagesFor(300);
     EXPECT_GT(LitPixels(WindowPixels(window, 120, 90)), 0u) << "the timer's ticks drew";
-    HDC memory_dc = animation_state.memory_dc;
+    HDC memory_dc = animation_run.memory_dc;
     HGDIOBJ surface = GetCurrentObject(memory_dc, OBJ_BITMAP);
     ASSERT_EQ(GetObjectType(surface), static_cast<DWORD>(OBJ_BITMAP));
 

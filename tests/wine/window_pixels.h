@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "animation/animation_proc.h"
 #include "animation/figures.h"
 #include "platform/win32.h"
 
@@ -48,7 +49,7 @@ inline std::vector<uint32_t> WindowPixels(HWND window, int width, int height) {
 
 // What the animation's off-screen surface holds.
 inline std::vector<uint32_t> AnimationSurface() {
-    return Pixels(animation_state.memory_dc, animation_state.surface_width,
+    return Pixels(animation_run.memory_dc, animation_state.surface_width,
                   animation_state.surface_height);
 }
 

@@ -44,12 +44,6 @@ Result Record(const char *function, const Args &...args) {
     return Fill<Result>(static_cast<char *>(nullptr), 0, function, args...);
 }
 
-// A message delivered to a window goes to the test's procedure when it installed one.
-LRESULT Deliver(const char *function, HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-    const LRESULT answer = Record<LRESULT>(function, window, message, wparam, lparam);
-    return state.procedure ? state.procedure(window, message, wparam, lparam) : answer;
-}
-
 } // namespace
 
 namespace headless {
@@ -122,7 +116,7 @@ BOOL WINAPI GetMessageA(LPMSG msg, HWND w, UINT min, UINT max) {
 BOOL WINAPI PeekMessageA(LPMSG msg, HWND w, UINT min, UINT max, UINT remove) {
     return RecordInto<BOOL>(msg, "PeekMessageA", w, min, max, remove); }
 LRESULT WINAPI DispatchMessageA(const MSG *msg) {
-    return Deliver("DispatchMessageA", msg->hwnd, msg->message, msg->wParam, msg->lParam); }
+    return Record<LRESULT>("DispatchMessageA", msg->hwnd, msg->message, msg->wParam, msg->lParam); }
 UINT_PTR WINAPI SetTimer(HWND w, UINT_PTR id, UINT elapse, TIMERPROC proc) {
     return Record<UINT_PTR>("SetTimer", w, id, elapse, proc); }
 INT_PTR WINAPI DialogBoxParamA(HINSTANCE i, LPCSTR name, HWND owner, DLGPROC proc, LPARAM lp) {
@@ -137,8 +131,6 @@ HWND WINAPI FindWindowA(LPCSTR name, LPCSTR title) {
     return Record<HWND>("FindWindowA", name, title); }
 BOOL WINAPI PostMessageA(HWND w, UINT m, WPARAM wp, LPARAM lp) {
     return Record<BOOL>("PostMessageA", w, m, wp, lp); }
-LRESULT WINAPI SendMessageA(HWND w, UINT m, WPARAM wp, LPARAM lp) {
-    return Deliver("SendMessageA", w, m, wp, lp); }
 BOOL WINAPI TranslateMessage(const MSG *msg) {
     return Record<BOOL>("TranslateMessage", msg->hwnd, msg->message); }
 UINT WINAPI RegisterWindowMessageA(LPCSTR name) {
@@ -146,6 +138,12 @@ UINT WINAPI RegisterWindowMessageA(LPCSTR name) {
 LONG WINAPI UnhandledExceptionFilter(EXCEPTION_POINTERS *) {
     return Record<LONG>("UnhandledExceptionFilter"); }
 // clang-format on
+
+// A sent message goes to the test's procedure when it installed one.
+LRESULT WINAPI SendMessageA(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    const LRESULT answer = Record<LRESULT>("SendMessageA", window, message, wparam, lparam);
+    return state.procedure ? state.procedure(window, message, wparam, lparam) : answer;
+}
 
 // KERNEL32 and ADVAPI32: the saver's one string and its one registry value. The value's bytes
 // fill as much of the caller's buffer as they cover.

@@ -4,9 +4,8 @@
 // "PostMessageA(7, 16, 0, 0)" (numbers and handles in decimal, texts quoted, out-parameters left
 // out), and answers what the test set for that function, else 0: no window, no message, success
 // for the registry with every value 0. An out-parameter (a POINT, a RECT, a MSG, a key, a value's
-// bytes) is cleared, then takes the value set with the answer. SendMessageA and DispatchMessageA
-// hand the message to the window procedure a test installed, where the decision logic needs it
-// to come back.
+// bytes) is cleared, then takes the value set with the answer. SendMessageA also hands the message
+// to the window procedure a test installed, where the decision logic needs it to come back.
 #pragma once
 
 #include <cstdint>

@@ -1,8 +1,10 @@
-// The headless platform's Win32 subset: the types, constants and functions that the saver calls,
-// with the names, layouts and values of the real API. Only what the saver uses is declared here.
-// What needs no window system is implemented in files named after the API areas (gdi.cpp,
-// profile.cpp, process.cpp, ...); the window system's calls are recording fakes (fakes.cpp).
-// Tests drive all of it through headless.h.
+// The headless platform's Win32 subset, with the names, layouts and values of the real API: the
+// types, constants and functions that the saver calls, the message numbers and error codes that
+// tests name, and two calls that only tests make, to set up and look at what the saver's calls
+// leave (last below; the product cannot call them, src/forbidden_calls.h). What needs no window
+// system is implemented in files named after the API areas (gdi.cpp, profile.cpp, process.cpp,
+// ...); the window system's calls are recording fakes (fakes.cpp). Tests drive all of it through
+// headless.h.
 #pragma once
 
 #include <cstddef>
@@ -259,7 +261,6 @@ BOOL WINAPI WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR text, 
 // KERNEL32: files, folders and errors (file.cpp).
 DWORD WINAPI GetLastError();
 DWORD WINAPI GetFileAttributesA(LPCSTR file_name);
-BOOL WINAPI SetFileAttributesA(LPCSTR file_name, DWORD attributes);
 BOOL WINAPI CreateDirectoryA(LPCSTR path, void *security);
 BOOL WINAPI RemoveDirectoryA(LPCSTR path);
 BOOL WINAPI DeleteFileA(LPCSTR file_name);
@@ -332,7 +333,6 @@ BOOL WINAPI Polyline(HDC dc, const POINT *points, int count);
 BOOL WINAPI BitBlt(HDC dest, int x, int y, int width, int height, HDC source, int src_x, int src_y,
                    DWORD rop);
 BOOL WINAPI GdiFlush();
-COLORREF WINAPI GetPixel(HDC dc, int x, int y);
 
 // ADVAPI32, and the string resources of USER32 (fakes.cpp).
 int WINAPI LoadStringA(HINSTANCE instance, UINT id, LPSTR buffer, int size);
@@ -340,3 +340,7 @@ LONG WINAPI RegOpenKeyA(HKEY key, LPCSTR sub_key, PHKEY result);
 LONG WINAPI RegQueryValueExA(HKEY key, LPCSTR value_name, LPDWORD reserved, LPDWORD type,
                              LPBYTE data, LPDWORD data_size);
 LONG WINAPI RegCloseKey(HKEY key);
+
+// Called only by tests: a file's attributes (file.cpp) and one pixel of a device context (gdi.cpp).
+BOOL WINAPI SetFileAttributesA(LPCSTR file_name, DWORD attributes);
+COLORREF WINAPI GetPixel(HDC dc, int x, int y);
