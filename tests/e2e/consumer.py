@@ -51,6 +51,7 @@ def password(checks):
         saver = s.start_saver("/s")
         checks.expect(s.wait_for_window("Screen Saver"), "the full-screen window opens")
         checks.expect(s.wait_for_trails(), "and draws")
+        checks.expect(s.wait_for_keyboard("Screen Saver"), "and has the keyboard")
         s.key("space")
         checks.expect(harness.wait_until(lambda: calls(), 20), "a key press asks for the password")
         # While the question is open the user goes on typing, clicking and moving the mouse.

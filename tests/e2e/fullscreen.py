@@ -16,6 +16,8 @@ def start_fullscreen(s):
     shot = s.wait_for_trails()
     if not shot:
         raise AssertionError("the full-screen window drew no trails")
+    if not s.wait_for_keyboard("Screen Saver"):
+        raise AssertionError("the full-screen window did not get the keyboard")
     return saver, shot
 
 

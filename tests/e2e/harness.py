@@ -408,6 +408,29 @@ class Scenario:
 
         return changes[-1] if wait_until(changed, timeout, 0.05) else None
 
+    def x_windows(self, title):
+        """The X windows (ids as xdotool prints them) that are shown and titled so."""
+        result = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^%s$" % title],
+                                env={**os.environ, "DISPLAY": self.display}, capture_output=True,
+                                text=True)
+        return result.stdout.split()
+
+    def active_window(self):
+        """The X window that has the keyboard, or "" when none has."""
+        result = subprocess.run(["xdotool", "getactivewindow"],
+                                env={**os.environ, "DISPLAY": self.display}, capture_output=True,
+                                text=True)
+        return result.stdout.strip() if result.returncode == 0 else ""
+
+    def wait_for_keyboard(self, title=None, window=None, timeout=30):
+        """Waits until the window titled so (or the X window named) has the keyboard: a key typed
+        before then goes to the window before it, or nowhere."""
+        def active():
+            now = self.active_window()
+            return bool(now) and (now == window if window else now in self.x_windows(title))
+
+        return wait_until(active, timeout)
+
     def window_exists(self, title):
         result = subprocess.run(["xdotool", "search", "--name", "^%s$" % title],
                                 env={**os.environ, "DISPLAY": self.display}, capture_output=True,

@@ -35,6 +35,7 @@ def full_screen_run(s, checks, what):
     saver = s.start_saver("/s")
     checks.expect(s.wait_for_window("Screen Saver"), "%s: the full-screen window appears" % what)
     checks.expect(s.wait_for_trails(), "%s: it draws" % what)
+    checks.expect(s.wait_for_keyboard("Screen Saver"), "%s: it has the keyboard" % what)
     checks.expect(s.wait_for_frames(1), "%s: the picture moves" % what)
     s.key("space")
     checks.expect(s.wait(saver, 30) == 0, "%s: a key ends it with status 0" % what)

@@ -93,6 +93,7 @@ def user_file_in_locked_folder(checks):
             shot = s.wait_for_picture(lambda shot: any(
                 max(colour) - min(colour) >= 40 for colour in distinct_colours(shot)))
             checks.expect(shot, "and draws")
+            checks.expect(s.wait_for_keyboard("Screen Saver"), "and has the keyboard")
             shot = shot or s.screenshot()
             shot.save_png(os.path.join(harness.ARTIFACTS_DIR, "fullscreen_user_settings.png"))
             colours = distinct_colours(shot)
@@ -140,9 +141,13 @@ def nowhere_to_save(checks):
                 locked.append(folder)
             for name, env, sentence, nor in MESSAGE_LANGUAGES:
                 saver, dialog = config.open_dialog(s, ["/c"], env=env)
+                dialog_window = s.x_windows("Frellis")
                 s.key("Return")
                 checks.expect(harness.wait_until(lambda: frellis_windows(s) == 2, 20),
                               "%s: OK brings up a message box over the dialog" % name)
+                box = [w for w in s.x_windows("Frellis") if w not in dialog_window]
+                checks.expect(box and s.wait_for_keyboard(window=box[0]),
+                              "%s: the box has the keyboard" % name)
                 s.screenshot().save_png(
                     os.path.join(harness.ARTIFACTS_DIR, "save_failed_%s.png" % name))
                 # The box is the topmost window titled so: the probe reads its texts.
@@ -163,6 +168,11 @@ def nowhere_to_save(checks):
                 checks.expect(harness.wait_until(lambda: frellis_windows(s) == 1, 20) and
                               saver.poll() is None,
                               "%s: the box goes and the dialog stays open" % name)
+                # The keyboard comes back to the dialog, but not always at once: Alt+F4 pressed
+                # before then closes nothing.
+                s.activate("Frellis")
+                checks.expect(s.wait_for_keyboard("Frellis"), "%s: the dialog has the keyboard" %
+                              name)
                 s.key("alt+F4")
                 checks.expect(s.wait(saver, 30) == 0,
                               "%s: Alt+F4 then closes it with result 0" % name)
