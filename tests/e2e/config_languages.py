@@ -32,7 +32,7 @@ def labels_by_locale(checks):
             s.screenshot().save_png(artifact, crop=dialog["rect"])
             harness.log("the %s dialog's picture is kept in %s" % (name, artifact))
             s.key("alt+F4")
-            checks.expect(s.wait(saver, 10) == 0, "%s: Alt+F4 closes it" % name)
+            checks.expect(s.wait(saver, 30) == 0, "%s: Alt+F4 closes it" % name)
             s.end(saver)
 
 

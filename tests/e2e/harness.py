@@ -40,9 +40,12 @@ ARTIFACTS_DIR = os.path.join(E2E_DIR, "artifacts", BUILD)
 STANDINS_DIR = os.path.join(RUN_DIR, "standins")
 STATE_FILE = os.path.join(RUN_DIR, "state.json")
 SAVER = os.path.join(BUILD_DIR, "frellis.scr")
-# Emulated 32-bit Wine starts a program several times slower: every wait for a condition or an
-# exit allows that much longer (a run that passes waits no longer for it).
-PATIENCE = 3 if BUILD == "win32" else 1
+# Every wait in a scenario is for a condition (a window that exists, a picture that is drawn, a
+# file that is written, a process that has ended), polled up to a bound that only a failing run
+# reaches: the bounds are generous, for a machine busy with other work, and emulated 32-bit Wine,
+# which starts a program several times slower, gets PATIENCE times each of them. A run that passes
+# waits no longer for them.
+PATIENCE = 4 if BUILD == "win32" else 1
 
 
 def find_wine():
@@ -238,6 +241,13 @@ class Scenario:
 
     def __enter__(self):
         log("scenario %s in %s" % (self.name, self.scratch))
+        # One Wine session for the whole scenario: left to itself, the wineserver shuts down (and
+        # ends explorer and services) about a second after its last program ends, so on a busy
+        # machine the scenario's next program would often start a new session, several times
+        # slower (or meet the old one going down), and a window handle from the old session could
+        # name another window in the new one. Persistent, it lives until __exit__ ends it.
+        subprocess.run([self.wineserver, "-p"], env=self.env(), stdin=subprocess.DEVNULL,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=60)
         self.xdotool("mousemove", "40", "40")
         return self
 
@@ -250,7 +260,8 @@ class Scenario:
                 kill_group(process.pid)
         # Wine's own helpers (explorer, services) were started on behalf of this scenario too.
         subprocess.run([self.wineserver, "-k"], env=self.env(), capture_output=True)
-        subprocess.run([self.wineserver, "-w"], env=self.env(), capture_output=True, timeout=30)
+        subprocess.run([self.wineserver, "-w"], env=self.env(), capture_output=True,
+                       timeout=60 * PATIENCE)
         return False
 
     # Processes.
@@ -298,18 +309,26 @@ class Scenario:
     def install_standin(self, name, as_name=None):
         shutil.copy(self.standin(name), os.path.join(self.saver_dir, as_name or name))
 
-    def start_host(self, left, top, width, height, close_file="", seconds=60):
-        """Starts the preview host; returns (process, handle, client rectangle)."""
+    def start_host(self, left, top, width, height, close_file=""):
+        """Starts the preview host; returns (process, handle, client rectangle). Its window stays
+        until close_file exists (see close_host) or the scenario ends."""
         host = self.start(self.standin("preview_host.exe"),
-                          [str(left), str(top), str(width), str(height), close_file, str(seconds)])
+                          [str(left), str(top), str(width), str(height), close_file])
         def report():
-            line = self.output(host).split("\n")[0].split()
+            text = self.output(host)
+            line = text.split("\n")[0].split() if "\n" in text else []
             return line if len(line) == 7 and line[0] == "hwnd" else host.poll() is not None
 
-        words = wait_until(report, 20)
+        words = wait_until(report, 30)
         if words is not True and words:
             return host, int(words[1]), tuple(int(w) for w in words[3:7])
         raise AssertionError("the preview host did not report its window: %r" % self.output(host))
+
+    def close_host(self, host, close_file):
+        """Makes the preview host's window go away, and waits until its process has ended."""
+        open(close_file, "w").close()
+        if self.wait(host, 30) is None:
+            raise AssertionError("the preview host did not end when told to")
 
     def children(self, handle):
         """The child windows of a window of any process, as the window probe reports them."""
@@ -339,8 +358,12 @@ class Scenario:
 
     def registry(self, key, name, value_type, data):
         """Sets a registry value in the prefix for this scenario only."""
-        self.run_wine(["reg", "add", key, "/v", name, "/t", value_type, "/d", data, "/f"])
+        status, output = self.run_wine(["reg", "add", key, "/v", name, "/t", value_type, "/d",
+                                        data, "/f"])
         self.registry_cleanup.append(["reg", "delete", key, "/v", name, "/f"])
+        if status != 0:
+            raise AssertionError("reg add %s /v %s did not succeed (status %s): %r" %
+                                 (key, name, status, output))
 
     # Input and screen.
     def xdotool(self, *args):
@@ -352,6 +375,61 @@ class Scenario:
 
     def screenshot(self):
         return Screenshot(self.display, self.width, self.height)
+
+    def wait_for_picture(self, drawn, timeout=30):
+        """The first screenshot of which drawn(shot) holds, or None when none does in time."""
+        shots = []
+
+        def condition():
+            shots[:] = [self.screenshot()]
+            return drawn(shots[0])
+
+        return shots[0] if wait_until(condition, timeout, 0.2) else None
+
+    def wait_for_trails(self, minimum=300, timeout=30):
+        """The first screenshot with at least minimum clearly coloured sampled pixels: the saver
+        has drawn its trails (None when it has not in time)."""
+        return self.wait_for_picture(lambda shot: shot.coloured() > minimum, timeout)
+
+    def wait_for_frames(self, count=2, timeout=30):
+        """Waits until the picture on the screen has changed count times; returns the time of the
+        last change, or None. A timer tick comes only when no other message waits, so after two
+        changes the saver has handled every input that reached it before this was called."""
+        previous = self.screenshot().data
+        changes = []
+
+        def changed():
+            nonlocal previous
+            now = self.screenshot().data
+            if now != previous:
+                changes.append(time.monotonic())
+                previous = now
+            return len(changes) >= count
+
+        return changes[-1] if wait_until(changed, timeout, 0.05) else None
+
+    def x_windows(self, title):
+        """The X windows (ids as xdotool prints them) that are shown and titled so."""
+        result = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^%s$" % title],
+                                env={**os.environ, "DISPLAY": self.display}, capture_output=True,
+                                text=True)
+        return result.stdout.split()
+
+    def active_window(self):
+        """The X window that has the keyboard, or "" when none has."""
+        result = subprocess.run(["xdotool", "getactivewindow"],
+                                env={**os.environ, "DISPLAY": self.display}, capture_output=True,
+                                text=True)
+        return result.stdout.strip() if result.returncode == 0 else ""
+
+    def wait_for_keyboard(self, title=None, window=None, timeout=30):
+        """Waits until the window titled so (or the X window named) has the keyboard: a key typed
+        before then goes to the window before it, or nowhere."""
+        def active():
+            now = self.active_window()
+            return bool(now) and (now == window if window else now in self.x_windows(title))
+
+        return wait_until(active, timeout)
 
     def window_exists(self, title):
         result = subprocess.run(["xdotool", "search", "--name", "^%s$" % title],
@@ -365,14 +443,14 @@ class Scenario:
         subprocess.run(["xdotool", "search", "--sync", "--name", "^%s$" % title,
                         "windowactivate", "--sync"],
                        env={**os.environ, "DISPLAY": self.display}, capture_output=True,
-                       timeout=10)
+                       timeout=30 * PATIENCE)
 
     def end(self, process):
         """Ends a process that outlived its part of the scenario, so the next part starts clean."""
         if process.poll() is None:
             kill_group(process.pid)
 
-    def wait_for_window(self, title, timeout=15):
+    def wait_for_window(self, title, timeout=30):
         return wait_until(lambda: self.window_exists(title), timeout)
 
 

@@ -6,7 +6,6 @@ immutable (chattr +i), which even root cannot write into, and is always made wri
 import glob
 import os
 import subprocess
-import time
 
 import config
 import harness
@@ -72,12 +71,11 @@ def user_file_in_locked_folder(checks):
             for text in ("1", "2", "1"):
                 s.key("Tab")
                 s.xdotool("type", "--delay", "50", text)
-            time.sleep(0.3)
-            typed = s.dialog()
+            typed = config.wait_for_boxes(s, ("1", "2", "1", "10"))
             checks.expect(typed and config.shown(typed) == ("1", "2", "1", "10"),
                           "the typed values show (%s)" % (typed and config.shown(typed),))
             s.key("Return")
-            checks.expect(s.wait(saver, 10) == 1, "Enter closes the dialog with result 1")
+            checks.expect(s.wait(saver, 30) == 1, "Enter closes the dialog with result 1")
             checks.expect(not os.path.exists(ini), "nothing is written beside the executable")
             checks.expect(os.path.exists(user_ini) and config.ini_values(user_ini).get(
                 "Setting") == {"Polygon": "1", "Point": "2", "Line": "1", "Speed": "10"},
@@ -87,12 +85,16 @@ def user_file_in_locked_folder(checks):
             checks.expect(config.shown(dialog) == ("1", "2", "1", "10"),
                           "the next dialog shows them (%s)" % (config.shown(dialog),))
             s.key("alt+F4")
-            checks.expect(s.wait(saver, 10) == 0, "Alt+F4 closes it")
+            checks.expect(s.wait(saver, 30) == 0, "Alt+F4 closes it")
 
             saver = s.start_saver("/s")
             checks.expect(s.wait_for_window("Screen Saver"), "the full-screen run starts")
-            time.sleep(1.5)
-            shot = s.screenshot()
+            # The first picture with the figure's line on it.
+            shot = s.wait_for_picture(lambda shot: any(
+                max(colour) - min(colour) >= 40 for colour in distinct_colours(shot)))
+            checks.expect(shot, "and draws")
+            checks.expect(s.wait_for_keyboard("Screen Saver"), "and has the keyboard")
+            shot = shot or s.screenshot()
             shot.save_png(os.path.join(harness.ARTIFACTS_DIR, "fullscreen_user_settings.png"))
             colours = distinct_colours(shot)
             # Two colours at most: a copy to the screen may catch one tick's line beside the
@@ -101,7 +103,7 @@ def user_file_in_locked_folder(checks):
                           "the full-screen run draws one figure with a trail of one "
                           "(%d colours on screen)" % len(colours))
             s.key("space")
-            checks.expect(s.wait(saver, 10) == 0, "a key ends it")
+            checks.expect(s.wait(saver, 30) == 0, "a key ends it")
         finally:
             subprocess.run(["chattr", "-i", s.saver_dir], check=True)
             subprocess.run(["rm", "-rf", user_folder(s)], check=True)
@@ -139,9 +141,13 @@ def nowhere_to_save(checks):
                 locked.append(folder)
             for name, env, sentence, nor in MESSAGE_LANGUAGES:
                 saver, dialog = config.open_dialog(s, ["/c"], env=env)
+                dialog_window = s.x_windows("Frellis")
                 s.key("Return")
-                checks.expect(harness.wait_until(lambda: frellis_windows(s) == 2, 10),
+                checks.expect(harness.wait_until(lambda: frellis_windows(s) == 2, 20),
                               "%s: OK brings up a message box over the dialog" % name)
+                box = [w for w in s.x_windows("Frellis") if w not in dialog_window]
+                checks.expect(box and s.wait_for_keyboard(window=box[0]),
+                              "%s: the box has the keyboard" % name)
                 s.screenshot().save_png(
                     os.path.join(harness.ARTIFACTS_DIR, "save_failed_%s.png" % name))
                 # The box is the topmost window titled so: the probe reads its texts.
@@ -159,11 +165,16 @@ def nowhere_to_save(checks):
                               not lines[5].endswith(".ini"),
                               "%s: each with the system's reason" % name)
                 s.key("Return")
-                checks.expect(harness.wait_until(lambda: frellis_windows(s) == 1, 10) and
+                checks.expect(harness.wait_until(lambda: frellis_windows(s) == 1, 20) and
                               saver.poll() is None,
                               "%s: the box goes and the dialog stays open" % name)
+                # The keyboard comes back to the dialog, but not always at once: Alt+F4 pressed
+                # before then closes nothing.
+                s.activate("Frellis")
+                checks.expect(s.wait_for_keyboard("Frellis"), "%s: the dialog has the keyboard" %
+                              name)
                 s.key("alt+F4")
-                checks.expect(s.wait(saver, 10) == 0,
+                checks.expect(s.wait(saver, 30) == 0,
                               "%s: Alt+F4 then closes it with result 0" % name)
             checks.expect(not os.path.exists(os.path.join(s.saver_dir, "Frellis.ini")) and
                           not os.path.exists(user_folder(s)), "nothing was written")
