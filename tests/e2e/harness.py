@@ -219,7 +219,7 @@ class Scenario:
     """One scenario: a scratch folder holding a copy of the saver, the processes it started (all
     ended when it finishes, Wine's own included), input and screenshots on the run's display."""
 
-    def __init__(self, name, saver_dir=None):
+    def __init__(self, name, saver_dir=None, one_session=True):
         skip_unless_tools()
         self.state = load_state()
         if not os.path.exists(SAVER):
@@ -238,6 +238,7 @@ class Scenario:
         shutil.copy(SAVER, os.path.join(self.saver_dir, "frellis.scr"))
         self.processes = []
         self.registry_cleanup = []
+        self.one_session = one_session
 
     def __enter__(self):
         log("scenario %s in %s" % (self.name, self.scratch))
@@ -245,9 +246,12 @@ class Scenario:
         # ends explorer and services) about a second after its last program ends, so on a busy
         # machine the scenario's next program would often start a new session, several times
         # slower (or meet the old one going down), and a window handle from the old session could
-        # name another window in the new one. Persistent, it lives until __exit__ ends it.
-        subprocess.run([self.wineserver, "-p"], env=self.env(), stdin=subprocess.DEVNULL,
-                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=60)
+        # name another window in the new one. Persistent, it lives until __exit__ ends it. A
+        # scenario that waits for the server to stop (to read the registry Wine then writes)
+        # does without.
+        if self.one_session:
+            subprocess.run([self.wineserver, "-p"], env=self.env(), stdin=subprocess.DEVNULL,
+                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=60)
         self.xdotool("mousemove", "40", "40")
         return self
 

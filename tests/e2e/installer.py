@@ -183,7 +183,7 @@ def end_on_key(s, saver):
 
 def install_uninstall(checks):
     """The silent install, then the silent uninstall of what it installed."""
-    with harness.Scenario("installer_install_uninstall") as s:
+    with harness.Scenario("installer_install_uninstall", one_session=False) as s:
         setup = Installer(s)
         system, shunned, program_files, shunned_key = LAYOUTS[harness.BUILD]
         checks.expect(setup.install() == 0, "the silent setup exits with 0")
@@ -242,7 +242,7 @@ def install_uninstall(checks):
 def interactive(checks):
     """The setup run by hand: Enter through its pages. Wine has no desk.cpl, so a stand-in for the
     native control.exe records what the last page's offer, checked, asks to open."""
-    with harness.Scenario("installer_interactive") as s:
+    with harness.Scenario("installer_interactive", one_session=False) as s:
         setup = Installer(s)
         control = setup.windows_path("system32", "control.exe")
         record = setup.windows_path("system32", "control_panel.txt")
@@ -274,7 +274,7 @@ def interactive(checks):
 
 
 def upgrade(checks):
-    with harness.Scenario("installer_upgrade") as s:
+    with harness.Scenario("installer_upgrade", one_session=False) as s:
         setup = Installer(s)
         checks.expect(setup.install() == 0, "the first setup exits with 0")
         ini = os.path.join(setup.system, "Frellis.ini")
