@@ -137,14 +137,16 @@ class Installer:
 
     def left(self):
         """Every file or folder named after Frellis in the prefix's Windows and program folders,
-        and every registry line that names it."""
+        and every registry line that names it, but for Wine's own per-program settings
+        (Software\\Wine\\AppDefaults), which other scenarios give frellis.scr and Windows lacks."""
         drive = os.path.join(self.s.prefix, "drive_c")
         found = [path for top in ("windows", "Program Files", "Program Files (x86)", "users")
                  for path in glob.glob(os.path.join(drive, top, "**", "*rellis*"), recursive=True)]
         for hive in ("system", "user"):
             with open(os.path.join(self.s.prefix, hive + ".reg"), errors="replace") as f:
                 found += ["%s.reg: %s" % (hive, line.strip()) for line in f
-                          if "rellis" in line.lower()]
+                          if "rellis" in line.lower() and
+                          not line.startswith("[Software\\\\Wine\\\\AppDefaults\\\\")]
         return found
 
 
