@@ -3,10 +3,12 @@
 # top-level CMakeLists.txt for the MinGW cross builds.
 
 if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+  set(FRELLIS_BITS 64)
   set(FRELLIS_MANIFEST_ARCH amd64)
   set(COMCTL32_STDCALL_SUFFIX "")
   set(FRELLIS_DLLTOOL_MACHINE i386:x86-64)
 else()
+  set(FRELLIS_BITS 32)
   set(FRELLIS_MANIFEST_ARCH X86)
   # InitCommonControls is stdcall without arguments: the 32-bit object refers to it as
   # _InitCommonControls@0.
@@ -78,6 +80,8 @@ add_custom_command(TARGET frellis POST_BUILD
           -P ${CMAKE_CURRENT_SOURCE_DIR}/cmake/check_symbols.cmake
   VERBATIM)
 
-if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+# Each build's saver has a folder of its own in the downloads, named for the Windows it is for.
+install(TARGETS frellis RUNTIME DESTINATION ${FRELLIS_BITS}-bit)
+if(FRELLIS_BITS EQUAL 32)
   include(cmake/windows_package.cmake)
 endif()

@@ -2,13 +2,15 @@
 run silently, as an administrator deploys it: where it puts the saver and its Apps & features
 entry, the installing user's screen saver, an upgrade over an installed copy, and the uninstall.
 On the 64-bit build's prefix the 32-bit setup runs WoW64-style, wine64 with qemu-i386 for its
-32-bit half (scripts/wine32.sh), which shows whether the saver reaches the native system32.
+32-bit half (scripts/wine32.sh), which shows whether the 64-bit saver reaches the native system32,
+and there the installed saver runs, to show where it keeps its settings.
 
 Each scenario ends with Frellis uninstalled, so the prefix is as the scenario found it but for
 what Windows would do at its next start (the uninstaller's copy of itself deleted, a file
 replaced that is gone by then), which Wine never does here. The registry is read from the
 prefix's .reg files, which Wine writes when its server stops."""
 
+import colorsys
 import glob
 import os
 import re
@@ -16,6 +18,7 @@ import shutil
 import subprocess
 import zipfile
 
+import config
 import harness
 import user_settings
 
@@ -28,6 +31,9 @@ INSTALLED = r"C:\windows\system32\frellis.scr"
 # The shell sees the low byte of ERROR_SUCCESS_REBOOT_REQUIRED (3010).
 REBOOT_REQUIRED = 3010 & 0xFF
 SETTINGS = b"[Setting]\r\nPolygon=5\r\n"
+# The first release's setup, which put the 32-bit saver into the native system32 everywhere.
+FIRST_SETUP = os.path.join(os.path.dirname(os.path.abspath(__file__)), "data",
+                           "frellis-0.1.0-setup.exe")
 
 # Per prefix: the folder that must receive the saver, the one that must not, where the
 # uninstaller goes and the registry key that must not hold the entry.
@@ -36,10 +42,16 @@ LAYOUTS = {
     "win64": ("system32", "syswow64", "Program Files (x86)",
               r"Software\Wow6432Node\Microsoft\Windows\CurrentVersion\Uninstall\Frellis"),
 }
+# Per prefix: the zip's frellis.scr that the setup must install, and its PE machine and optional
+# header magic (PE32, PE32+).
+NATIVE_SAVERS = {
+    "win32": ("32-bit/frellis.scr", (0x14C, 0x10B)),
+    "win64": ("64-bit/frellis.scr", (0x8664, 0x20B)),
+}
 
 
 def package():
-    """The setup and the frellis.scr it carries (the zip's, the same stripped file)."""
+    """The setup and the frellis.scr it must install here (the zip's, the same stripped file)."""
     setups = glob.glob(os.path.join(PACKAGE_DIR, "frellis-*-setup.exe"))
     zips = glob.glob(os.path.join(PACKAGE_DIR, "frellis-*-windows.zip"))
     if len(setups) != 1 or len(zips) != 1:
@@ -47,7 +59,7 @@ def package():
               PACKAGE_DIR)
         raise SystemExit(harness.SKIP)
     with zipfile.ZipFile(zips[0]) as archive:
-        saver = unstamped(archive.read("frellis.scr"))
+        saver = unstamped(archive.read(NATIVE_SAVERS[harness.BUILD][0]))
     version = re.match(r"frellis-(.*)-setup\.exe$", os.path.basename(setups[0])).group(1)
     return setups[0], saver, version
 
@@ -63,18 +75,27 @@ def unstamped(program):
             program[checksum + 4:])
 
 
+def machine(program):
+    """A program's PE machine and optional header magic."""
+    header = int.from_bytes(program[0x3C:0x40], "little")
+    return (int.from_bytes(program[header + 4:header + 6], "little"),
+            int.from_bytes(program[header + 24:header + 26], "little"))
+
+
 class Installer:
     """Runs the setup and the uninstaller in a scenario's prefix and reads what they left."""
 
     def __init__(self, s):
         self.s = s
         self.setup, self.saver, self.version = package()
-        self.env = {}
+        # The setup and the uninstaller are 32-bit programs; the installed saver runs as the
+        # scenario's build does.
+        self.env, self.wine = {}, s.wine
         if harness.BUILD == "win64":
             if not all(os.access(p, os.X_OK) for p in ("/usr/lib/wine/wine", "/usr/bin/qemu-i386")):
                 print("skipped: the 32-bit setup needs wine32 and qemu-i386 in a 64-bit prefix")
                 raise SystemExit(harness.SKIP)
-            s.wine = os.path.join(harness.SOURCE_DIR, "scripts", "wine32.sh")
+            self.wine = os.path.join(harness.SOURCE_DIR, "scripts", "wine32.sh")
             self.env = {"FRELLIS_WINE_LOADER": harness.find_wine()}
         system, _, program_files, _ = LAYOUTS[harness.BUILD]
         self.system = self.windows_path(system)
@@ -83,10 +104,18 @@ class Installer:
     def windows_path(self, *parts):
         return os.path.join(self.s.prefix, "drive_c", "windows", *parts)
 
+    def start(self, program, *args, extra_env=None):
+        """Starts the setup or the uninstaller."""
+        wine, self.s.wine = self.s.wine, self.wine
+        try:
+            return self.s.start(program, args, dict(self.env, **(extra_env or {})))
+        finally:
+            self.s.wine = wine
+
     def run(self, program, *args):
         """Runs the setup or the uninstaller to its end, with every Wine process it started;
         returns the exit status."""
-        status, _ = self.s.run_wine([program] + list(args), timeout=60, extra_env=self.env)
+        status = self.s.wait(self.start(program, *args), 60)
         self.settle()
         return status
 
@@ -134,6 +163,13 @@ class Installer:
     def installed_bytes(self, name="frellis.scr"):
         path = os.path.join(self.system, name)
         return unstamped(open(path, "rb").read()) if os.path.exists(path) else None
+
+    def virtual_store(self, folder):
+        """The Frellis.ini that Windows would keep for the user in place of one in the Windows
+        folder's system32 or syswow64."""
+        local = os.path.join(os.path.dirname(os.path.dirname(user_settings.user_folder(self.s))),
+                             "Local")
+        return os.path.join(local, "VirtualStore", "windows", folder, "Frellis.ini")
 
     def left(self):
         """Every file or folder named after Frellis in the prefix's Windows and program folders,
@@ -183,6 +219,47 @@ def end_on_key(s, saver):
     return s.wait(saver, 5)
 
 
+def figures(shot):
+    """How many figures a picture shows: only each figure's newest copy is at full colour (one
+    channel 255, one 0), and the figures' hues lie evenly around the wheel, far apart next to the
+    one tick's step that a copy to the screen may catch."""
+    hues = sorted({round(colorsys.rgb_to_hsv(*(c / 255 for c in colour))[0] * 1536) % 1536
+                   for colour in user_settings.distinct_colours(shot)
+                   if max(colour) == 255 and min(colour) == 0})
+    return sum(1 for a, b in zip(hues, hues[1:] + hues[:1]) if (b - a) % 1536 > 48)
+
+
+def expect_figures(checks, s, count, why):
+    """Runs the installed saver full screen until it shows count figures, then ends it."""
+    saver = start_installed(s)
+    seen = []
+    shot = saver and s.wait_for_picture(lambda shot: seen.append(figures(shot)) or
+                                        seen[-1] == count, 15)
+    checks.expect(shot, "the installed saver draws %d figures: %s (it drew %s)" %
+                  (count, why, sorted(set(seen))))
+    checks.expect(saver and end_on_key(s, saver) == 0, "and ends on a key press with status 0")
+
+
+def dialog_and_run_share(checks, s, setup):
+    """The installed saver's dialog saves a changed value beside it, where its full-screen run
+    reads it."""
+    s.saver_dir = setup.system
+    saver, _ = config.open_dialog(s, ["/c"])
+    s.key("Tab")
+    s.xdotool("type", "--delay", "50", "5")
+    typed = config.wait_for_boxes(s, ("5", "4", "16", "10"))
+    checks.expect(typed and config.shown(typed) == ("5", "4", "16", "10"),
+                  "the installed saver's dialog shows the typed value")
+    s.key("Return")
+    checks.expect(s.wait(saver, 30) == 1, "Enter closes it with result 1")
+    ini = os.path.join(setup.system, "Frellis.ini")
+    checks.expect(os.path.exists(ini) and config.ini_values(ini).get("Setting", {}).get(
+        "Polygon") == "5", "it saved the value to system32\\Frellis.ini")
+    checks.expect(not os.path.exists(setup.windows_path("syswow64", "Frellis.ini")),
+                  "and nothing to syswow64")
+    expect_figures(checks, s, 5, "the dialog's value")
+
+
 def install_uninstall(checks):
     """The silent install, then the silent uninstall of what it installed."""
     with harness.Scenario("installer_install_uninstall", one_session=False) as s:
@@ -191,6 +268,9 @@ def install_uninstall(checks):
         checks.expect(setup.install() == 0, "the silent setup exits with 0")
         checks.expect(setup.installed_bytes() == setup.saver,
                       "frellis.scr is the packaged one, in %s" % system)
+        installed = setup.installed_bytes()
+        checks.expect(installed and machine(installed) == NATIVE_SAVERS[harness.BUILD][1],
+                      "a %s file" % ("PE32+ x86-64" if shunned else "PE32 x86"))
         if shunned:
             checks.expect(not os.path.exists(setup.windows_path(shunned, "frellis.scr")),
                           "and not in %s" % shunned)
@@ -220,6 +300,8 @@ def install_uninstall(checks):
             checks.expect(saver, "the installed saver runs full screen")
             checks.expect(saver and end_on_key(s, saver) == 0,
                           "and ends on a key press with status 0")
+        else:
+            dialog_and_run_share(checks, s, setup)
 
         # Settings beside the saver, the uninstalling user's own and another user's.
         other_user = os.path.join(s.prefix, "drive_c", "users", "other")
@@ -257,7 +339,7 @@ def interactive(checks):
             title = "Frellis %s Setup " % setup.version
             # Wine prefers its builtin programs to files in system32 unless told otherwise.
             overrides = harness.wine_env("", "")["WINEDLLOVERRIDES"] + ";control.exe=n"
-            process = s.start(setup.setup, extra_env=dict(setup.env, WINEDLLOVERRIDES=overrides))
+            process = setup.start(setup.setup, extra_env={"WINEDLLOVERRIDES": overrides})
             checks.expect(s.wait_for_window(title, 60), "the setup shows its window")
             s.activate(title)
             # Enter installs from the first page and closes the last; while the files go in it
@@ -300,7 +382,7 @@ def upgrade(checks):
             if pending:
                 checks.expect(saver, "the saver runs")
             # Not run(): that waits for every Wine process, the saver included.
-            exit_status = s.run_wine([setup.setup, "/S"], timeout=60, extra_env=setup.env)[0]
+            exit_status = s.wait(setup.start(setup.setup, "/S"), 60)
             if saver:
                 end_on_key(s, saver)
             setup.settle()
@@ -323,6 +405,59 @@ def upgrade(checks):
         checks.expect(setup.uninstall() == 0, "the uninstaller exits with 0")
 
 
+def write(path, text):
+    os.makedirs(os.path.dirname(path), exist_ok=True)
+    with open(path, "wb") as f:
+        f.write(text)
+
+
+def settings(polygons):
+    return b"[Setting]\r\nPolygon=%d\r\n" % polygons
+
+
+def upgrade_from_first_release(checks):
+    """Over what the first release's setup left on 64-bit Windows: its 32-bit saver in the native
+    system32, its entry, and the settings that saver wrote, which Windows redirected to syswow64,
+    and, for a standard user on Vista and later, to that user's VirtualStore (Wine does neither)."""
+    with harness.Scenario("installer_upgrade_from_0_1_0", one_session=False) as s:
+        setup = Installer(s)
+        checks.expect(setup.run(FIRST_SETUP, "/S") == 0, "the 0.1.0 setup exits with 0")
+        first = setup.installed_bytes()
+        checks.expect(first and machine(first) == NATIVE_SAVERS["win32"][1],
+                      "it put the 32-bit saver into system32")
+        wow64_ini = setup.windows_path("syswow64", "Frellis.ini")
+        ini = os.path.join(setup.system, "Frellis.ini")
+        user_ini = os.path.join(user_settings.user_folder(s), "Frellis.ini")
+        write(wow64_ini, settings(3))
+        write(setup.virtual_store("syswow64"), settings(4))
+        # Where both copies are, the 64-bit folder's is the one that a 32-bit saver on 64-bit
+        # Windows read: the other stays.
+        write(setup.virtual_store("system32"), settings(6))
+
+        checks.expect(setup.install() == 0, "the setup over it exits with 0")
+        checks.expect(setup.installed_bytes() == setup.saver, "the 64-bit saver replaced it")
+        checks.expect(setup.entries() == 1, "one Apps & features entry")
+        for path, polygons, source in ((ini, 3, wow64_ini),
+                                       (user_ini, 4, setup.virtual_store("syswow64"))):
+            checks.expect(config.read(path) == settings(polygons) and not os.path.exists(source),
+                          "%s moved to %s" % (os.path.relpath(source, s.prefix),
+                                              os.path.relpath(path, s.prefix)))
+        checks.expect(config.read(setup.virtual_store("system32")) == settings(6),
+                      "the user's other VirtualStore copy stays")
+        expect_figures(checks, s, 4, "the installing user's own settings")
+        os.remove(user_ini)
+        expect_figures(checks, s, 3, "without them, those beside it")
+
+        # Every place a Frellis.ini could be: the uninstaller leaves none.
+        for path in (wow64_ini, user_ini, setup.virtual_store("syswow64"),
+                     setup.virtual_store("system32")):
+            write(path, SETTINGS)
+        checks.expect(setup.uninstall() == 0, "the silent uninstaller exits with 0")
+        left = setup.left()
+        checks.expect(left == [], "nothing of Frellis is left: %r" % left)
+
+
 if __name__ == "__main__":
     harness.run({"installer_install_uninstall": install_uninstall,
-                 "installer_interactive": interactive, "installer_upgrade": upgrade})
+                 "installer_interactive": interactive, "installer_upgrade": upgrade,
+                 "installer_upgrade_from_0_1_0": upgrade_from_first_release})

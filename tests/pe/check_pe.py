@@ -2,11 +2,11 @@
 
 usage: check_pe.py --exe PATH --arch x86|amd64 CHECK
        check_pe.py --build DIR --toolchain FILE --source DIR [--target TARGET] build
-       check_pe.py --build DIR --arch x86 package
+       check_pe.py --build DIR package
 
 build (re)builds the executable (or another target, such as the package) in DIR from the source
 tree with the toolchain file; package checks the zip and the setup that the package target made in
-DIR and runs every check on the frellis.scr inside the zip. Exit status 0 when the check holds, 1
+DIR and runs every check on each frellis.scr inside the zip. Exit status 0 when the check holds, 1
 when it does not, 77 (skipped) when the checker itself cannot run here.
 """
 import argparse
@@ -312,7 +312,10 @@ def build(args):
 
 # What a user reads in README.txt before installing: each must be there.
 README_TOPICS = ["INSTALL", "Install", "System32", "WHERE THE SETTINGS LIVE", "Frellis.ini",
-                 "%APPDATA%\\Frellis\\Frellis.ini", "UNINSTALL"]
+                 "%APPDATA%\\Frellis\\Frellis.ini", "UNINSTALL", "32-bit\\frellis.scr",
+                 "64-bit\\frellis.scr", "ARM64", "VirtualStore"]
+# Each build's folder in the zip, and the architecture its frellis.scr must have.
+PACKAGED_SAVERS = {"32-bit/frellis.scr": "x86", "64-bit/frellis.scr": "amd64"}
 
 
 def expect_setup(path):
@@ -326,27 +329,30 @@ def expect_setup(path):
            [b'level="requireAdministrator"' in data for data in manifests], [True])
 
 
-def expect_package(build_dir, arch):
-    """The zip holds frellis.scr and README.txt at its top, named after the executable's version,
-    and the frellis.scr in it passes every check."""
+def expect_package(build_dir):
+    """The zip holds README.txt at its top and each build's frellis.scr in its folder, is named
+    after the executables' version, and each frellis.scr in it passes every check."""
     zips = glob.glob(os.path.join(build_dir, "frellis-*-windows.zip"))
     expect("packages in %s" % build_dir, len(zips), 1)
     with zipfile.ZipFile(zips[0]) as archive, tempfile.TemporaryDirectory() as scratch:
-        expect("files in the zip", sorted(archive.namelist()), ["README.txt", "frellis.scr"])
+        expect("files in the zip", sorted(name for name in archive.namelist()
+                                          if not name.endswith("/")),
+               sorted(["README.txt"] + list(PACKAGED_SAVERS)))
         archive.extractall(scratch)
         readme = open(os.path.join(scratch, "README.txt"), "rb").read().decode("ascii")
         missing = [topic for topic in README_TOPICS if topic not in readme]
         expect("README.txt topics missing", missing, [])
         expect("README.txt line ends", readme.count("\n"), readme.count("\r\n"))
-        pe = pefile.PE(os.path.join(scratch, "frellis.scr"))
+        for saver, arch in sorted(PACKAGED_SAVERS.items()):
+            pe = pefile.PE(os.path.join(scratch, saver))
+            for name, check in sorted(CHECKS.items()):
+                check(pe, arch)
+                print("the packaged %s: %s holds" % (saver, name))
         fixed = pe.VS_FIXEDFILEINFO[0]
         version = "%d.%d.%d" % (fixed.FileVersionMS >> 16, fixed.FileVersionMS & 0xFFFF,
                                 fixed.FileVersionLS >> 16)
         expect("zip name", os.path.basename(zips[0]), "frellis-%s-windows.zip" % version)
         expect_setup(os.path.join(build_dir, "frellis-%s-setup.exe" % version))
-        for name, check in sorted(CHECKS.items()):
-            check(pe, arch)
-            print("the packaged frellis.scr: %s holds" % name)
 
 
 def main():
@@ -363,7 +369,7 @@ def main():
         return build(args)
     if args.check == "package":
         try:
-            expect_package(args.build, args.arch)
+            expect_package(args.build)
         except Failure as failure:
             print("failed: %s" % failure)
             return 1
