@@ -74,9 +74,25 @@ def missing():
     return None
 
 
+def end_leftover_xorg(pid_file):
+    """A run ended by force (a CTest timeout) leaves its Xorg running: ended here, known by the
+    pid it recorded, when that pid still names an Xorg."""
+    try:
+        with open(pid_file) as f:
+            pid = int(f.read())
+        with open("/proc/%d/cmdline" % pid, "rb") as f:
+            command = f.read().split(b"\0")[0]
+    except (OSError, ValueError):
+        return
+    if os.path.basename(command) == b"Xorg":
+        harness.kill_group(pid)
+
+
 def start_xorg(folder):
     """Starts Xorg with the dummy driver; returns (process, display)."""
     os.makedirs(folder, exist_ok=True)
+    pid_file = os.path.join(folder, "xorg.pid")
+    end_leftover_xorg(pid_file)
     config = os.path.join(folder, "xorg.conf")
     with open(config, "w") as f:
         f.write(XORG_CONF)
@@ -88,6 +104,8 @@ def start_xorg(folder):
                                 stdin=subprocess.DEVNULL, stdout=out, stderr=subprocess.STDOUT,
                                 pass_fds=(write_fd,), start_new_session=True)
     os.close(write_fd)
+    with open(pid_file, "w") as f:
+        f.write(str(xorg.pid))
     with os.fdopen(read_fd, "rb") as f:
         number = f.readline().strip()
     if not number:
