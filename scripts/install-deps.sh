@@ -3,7 +3,8 @@
 # Groups: build (native build, tests, tools), windows (cross compilers, executable checks,
 # makensis for the setup), wine (running frellis.scr under Wine on a private X display), wine32
 # (running the 32-bit frellis.scr under 32-bit Wine, emulated by qemu-i386: this machine runs no
-# 32-bit code), fuzz (clang with libFuzzer), picture (scripts/make-picture.sh).
+# 32-bit code), monitors (several monitors for the e2e tests: Xorg with its dummy driver, and
+# xrandr), fuzz (clang with libFuzzer), picture (scripts/make-picture.sh).
 set -euo pipefail
 
 declare -A packages=(
@@ -11,6 +12,7 @@ declare -A packages=(
   [windows]="g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686 binutils-mingw-w64-x86-64 python3-pefile nsis"
   [wine]="wine wine64 xvfb openbox xdotool imagemagick fonts-ipafont-gothic x11-utils"
   [wine32]="wine32:i386 qemu-user"
+  [monitors]="xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils"
   [fuzz]="clang-14 libclang-rt-14-dev"
   [picture]="imagemagick"
 )

@@ -7,7 +7,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-scripts/install-deps.sh build windows wine wine32 fuzz
+scripts/install-deps.sh build windows wine wine32 monitors fuzz
 
 for preset in native win32 win64 native-asan fuzz; do
   cmake --preset "$preset" >/dev/null

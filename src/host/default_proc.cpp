@@ -63,8 +63,13 @@ static bool ApplyInputRule(HWND window, UINT message, WPARAM wparam) {
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN:
-    case WM_POWERBROADCAST:
         PostClose(window);
+        break;
+    case WM_POWERBROADCAST:
+        // A laptop on battery reports every few percent of charge, and the charger coming and
+        // going; only a suspend, a resume and the like end the saver.
+        if (wparam != PBT_APMPOWERSTATUSCHANGE && wparam != PBT_POWERSETTINGCHANGE)
+            PostClose(window);
         break;
     case WM_MOUSEMOVE:
         ApplyMouseRule(window);

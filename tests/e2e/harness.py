@@ -219,7 +219,9 @@ class Scenario:
     """One scenario: a scratch folder holding a copy of the saver, the processes it started (all
     ended when it finishes, Wine's own included), input and screenshots on the run's display."""
 
-    def __init__(self, name, saver_dir=None, one_session=True):
+    def __init__(self, name, saver_dir=None, one_session=True, screen=None):
+        """screen: (display, width, height) of an X server the scenario runs itself, to use
+        instead of the run's; the run's Wine prefix serves it too."""
         skip_unless_tools()
         self.state = load_state()
         if not os.path.exists(SAVER):
@@ -229,6 +231,8 @@ class Scenario:
         self.display = self.state["display"]
         self.prefix = self.state["prefix"]
         self.width, self.height = self.state["width"], self.state["height"]
+        if screen:
+            self.display, self.width, self.height = screen
         self.wine = find_wine()
         self.wineserver = find_wineserver()
         self.scratch = os.path.join(RUN_DIR, "scratch", name)

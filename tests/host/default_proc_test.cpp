@@ -50,6 +50,8 @@ TEST_F(DefaultProc, WhatEachMessageDoesInEachState) {
         {WM_POWER, PWR_CRITICALRESUME, kClose},
         {WM_POWERBROADCAST, 0, kClose},
         {WM_POWERBROADCAST, 18, kClose},
+        {WM_POWERBROADCAST, PBT_APMPOWERSTATUSCHANGE, kNothing},
+        {WM_POWERBROADCAST, PBT_POWERSETTINGCHANGE, kNothing},
         {WM_SHOWWINDOW, 1, kHide},
         {WM_KEYUP, 'A', kNothing},
         {WM_SYSKEYUP, 0x73, kNothing},

@@ -10,6 +10,10 @@
                                   one line each, in UTF-8 as the window holds them (Unicode), so
                                   that a label that went through a code page that lacks its
                                   characters shows as the question marks it became
+     window_probe screen          the desktop as Windows programs see it: "virtual <l> <t> <r>
+                                  <b>", one line "monitor <l> <t> <r> <b> primary <0|1>" per
+                                  monitor, and "saver <l> <t> <r> <b>" for the full-screen
+                                  saver window when there is one
    Screenshots cannot read numbers reliably; WM_GETTEXT can. */
 #include <windows.h>
 #include <stdio.h>
@@ -71,6 +75,31 @@ static BOOL CALLBACK ShowLabel(HWND child, LPARAM unused) {
     return TRUE;
 }
 
+static BOOL CALLBACK ShowMonitor(HMONITOR monitor, HDC dc, LPRECT rect, LPARAM unused) {
+    (void)dc;
+    (void)rect;
+    (void)unused;
+    MONITORINFO info;
+    info.cbSize = sizeof info;
+    if (GetMonitorInfoA(monitor, &info))
+        printf("monitor %ld %ld %ld %ld primary %d\n", info.rcMonitor.left, info.rcMonitor.top,
+               info.rcMonitor.right, info.rcMonitor.bottom,
+               (info.dwFlags & MONITORINFOF_PRIMARY) ? 1 : 0);
+    return TRUE;
+}
+
+static int ShowScreen(void) {
+    int left = GetSystemMetrics(SM_XVIRTUALSCREEN), top = GetSystemMetrics(SM_YVIRTUALSCREEN);
+    printf("virtual %d %d %d %d\n", left, top, left + GetSystemMetrics(SM_CXVIRTUALSCREEN),
+           top + GetSystemMetrics(SM_CYVIRTUALSCREEN));
+    EnumDisplayMonitors(NULL, NULL, ShowMonitor, 0);
+    HWND saver = FindWindowA("WindowsScreenSaverClass", "Screen Saver");
+    RECT r;
+    if (saver && GetWindowRect(saver, &r))
+        printf("saver %ld %ld %ld %ld\n", r.left, r.top, r.right, r.bottom);
+    return 0;
+}
+
 int main(int argc, char **argv) {
     if (argc == 2 && strcmp(argv[1], "dialog") == 0)
         return ShowDialog();
@@ -78,6 +107,8 @@ int main(int argc, char **argv) {
         EnumChildWindows((HWND)(ULONG_PTR)strtoul(argv[2], NULL, 10), ShowChild, 0);
         return 0;
     }
+    if (argc == 2 && strcmp(argv[1], "screen") == 0)
+        return ShowScreen();
     if (argc == 2 && strcmp(argv[1], "labels") == 0) {
         HWND dialog = FindWindowA("#32770", "Frellis");
         if (!dialog)
@@ -85,6 +116,6 @@ int main(int argc, char **argv) {
         EnumChildWindows(dialog, ShowLabel, 0);
         return 0;
     }
-    fprintf(stderr, "usage: window_probe dialog | children <hwnd> | labels\n");
+    fprintf(stderr, "usage: window_probe dialog | children <hwnd> | labels | screen\n");
     return 2;
 }
