@@ -80,9 +80,9 @@ TEST_F(ConfigDialogOk, ClosesWhenSavedAndTellsOfAMix) {
         headless::SetWritesBeforeDiskFull(2, row.failing_writes);
         EXPECT_EQ(ConfigDialogProc(dialog, WM_COMMAND, IDOK, 0), 1);
         unsetenv("APPDATA");
-        EXPECT_EQ(headless::CallsTo("MessageBoxA"),
+        EXPECT_EQ(headless::CallsTo("MessageBoxW"),
                   row.message.empty() ? Calls()
-                                      : Calls{CallText("MessageBoxA", dialog, row.message.c_str(),
+                                      : Calls{CallText("MessageBoxW", dialog, row.message.c_str(),
                                                        "Frellis", MB_OK | MB_ICONERROR)});
         EXPECT_EQ(headless::CallsTo("PostMessageA"),
                   Calls{CallText("PostMessageA", dialog, WM_CLOSE, 1u, 0)});
