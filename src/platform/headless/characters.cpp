@@ -3,6 +3,7 @@
 // MultiByteToWideChar and WideCharToMultiByte, for the ANSI code page that is UTF-8 here.
 #include "platform/headless/characters.h"
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -137,53 +138,40 @@ HANDLE WINAPI CreateFileW(LPCWSTR file_name, DWORD access, DWORD share, void *se
     return CreateFileA(Ansi(file_name), access, share, security, disposition, flags, template_file);
 }
 
-// Both conversions: a length of -1 takes the terminator along, a size of 0 asks for the room
-// needed, and too small a buffer gets nothing (ERROR_INSUFFICIENT_BUFFER).
-int WINAPI MultiByteToWideChar(UINT, DWORD, LPCSTR text, int length, LPWSTR buffer, int size) {
-    if (text == nullptr || length < -1) {
-        headless::SetLastErrorTo(ERROR_INVALID_PARAMETER);
-        return 0;
-    }
-    const std::string source = length < 0 ? std::string(text, std::strlen(text) + 1)
-                                          : std::string(text, static_cast<size_t>(length));
-    std::wstring wide;
-    for (size_t start = 0; start <= source.size();) {
-        const size_t end = std::min(source.find('\0', start), source.size());
-        wide += headless::WideText(source.substr(start, end - start).c_str());
-        if (end < source.size())
-            wide += L'\0';
-        start = end + 1;
-    }
+// Both conversions take a terminated text (length -1) and convert the terminator along; a size of
+// 0 asks for the room needed, and too small a buffer gets nothing (ERROR_INSUFFICIENT_BUFFER).
+namespace {
+
+template <typename To> int Converted(const To &text, typename To::value_type *buffer, int size) {
+    const size_t needed = text.size() + 1;
     if (size == 0)
-        return static_cast<int>(wide.size());
-    if (buffer == nullptr || static_cast<size_t>(size) < wide.size()) {
+        return static_cast<int>(needed);
+    if (buffer == nullptr || static_cast<size_t>(size) < needed) {
         headless::SetLastErrorTo(ERROR_INSUFFICIENT_BUFFER);
         return 0;
     }
-    std::memcpy(buffer, wide.data(), wide.size() * sizeof(WCHAR));
-    return static_cast<int>(wide.size());
+    std::memcpy(buffer, text.c_str(), needed * sizeof *buffer);
+    return static_cast<int>(needed);
+}
+
+} // namespace
+
+int WINAPI MultiByteToWideChar(UINT, DWORD, LPCSTR text, int length, LPWSTR buffer, int size) {
+    if (text == nullptr || length != -1) {
+        headless::SetLastErrorTo(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
+    return Converted(headless::WideText(text), buffer, size);
 }
 
 int WINAPI WideCharToMultiByte(UINT, DWORD, LPCWSTR text, int length, LPSTR buffer, int size,
                                LPCSTR, BOOL *used_default_char) {
-    if (text == nullptr || length < -1) {
+    if (text == nullptr || length != -1) {
         headless::SetLastErrorTo(ERROR_INVALID_PARAMETER);
         return 0;
     }
-    const size_t count = length < 0 ? std::wcslen(text) + 1 : static_cast<size_t>(length);
-    std::string ansi;
-    for (size_t i = 0; i < count; ++i) {
-        const WCHAR one[2] = {text[i], L'\0'};
-        ansi += text[i] == L'\0' ? std::string(1, '\0') : headless::AnsiText(one);
-    }
+    // UTF-8 holds every character.
     if (used_default_char != nullptr)
         *used_default_char = FALSE;
-    if (size == 0)
-        return static_cast<int>(ansi.size());
-    if (buffer == nullptr || static_cast<size_t>(size) < ansi.size()) {
-        headless::SetLastErrorTo(ERROR_INSUFFICIENT_BUFFER);
-        return 0;
-    }
-    std::memcpy(buffer, ansi.data(), ansi.size());
-    return static_cast<int>(ansi.size());
+    return Converted(headless::AnsiText(text), buffer, size);
 }
