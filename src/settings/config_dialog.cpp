@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string>
 
+#include "host/saver_main.h"
 #include "settings/file_names.h"
 #include "settings/settings_store.h"
 
@@ -71,7 +72,7 @@ constexpr char kSaveMixedText[] = "This file may now hold a mix of old and new s
 
 // Tells the user that the settings were not saved: each file tried, by its real name, with the
 // system's reason below it and, where putting back failed too, that it may hold a mix; all in the
-// system's own language. The box takes wide text, which the consumer platform shows too.
+// system's own language. The consumer platform, whose paths are all ANSI, gets the ANSI box.
 void ReportSaveFailure(HWND dialog, const SaveFailure &failure) {
     const auto load = [](UINT id, const char *fallback) {
         char text[128] = {};
@@ -96,7 +97,10 @@ void ReportSaveFailure(HWND dialog, const SaveFailure &failure) {
         if (file.mixed)
             text += load(FRELLIS_SAVE_MIXED_STRING, kSaveMixedText) + L"\r\n";
     }
-    MessageBoxW(dialog, text.c_str(), L"Frellis", MB_OK | MB_ICONERROR);
+    if (consumer_platform)
+        MessageBoxA(dialog, AnsiFromWide(text.c_str()).c_str(), "Frellis", MB_OK | MB_ICONERROR);
+    else
+        MessageBoxW(dialog, text.c_str(), L"Frellis", MB_OK | MB_ICONERROR);
 }
 
 // Stores what the boxes hold, unclamped (the next load clamps), and saves all four. The close
