@@ -42,9 +42,10 @@ struct Scratch {
     std::string folder, ini, program;
 };
 
-std::string OtherSection(const char *path) {
+std::string OtherSection(const WCHAR *path) {
     char text[64];
-    GetPrivateProfileStringA("Other", "Keep", "(none)", text, sizeof text, path);
+    GetPrivateProfileStringA("Other", "Keep", "(none)", text, sizeof text,
+                             headless::AnsiText(path).c_str());
     return text;
 }
 

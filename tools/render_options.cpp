@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "platform/headless/characters.h"
+
 namespace {
 
 // The flag that sets each row of setting_keys, matched by the field the row fills.
@@ -163,8 +165,9 @@ SaverSettings ResolveSettings(const RenderOptions &options) {
         const SettingKey &key = setting_keys[i];
         int32_t value = key.default_value;
         if (!options.settings_file.empty())
-            value = ReadSetting(options.settings_file.c_str(), kSettingsSection, key.key,
-                                key.minimum, key.maximum, key.default_value);
+            value =
+                ReadSetting(headless::WideText(options.settings_file.c_str()).c_str(),
+                            kSettingsSection, key.key, key.minimum, key.maximum, key.default_value);
         if (options.given[i])
             value = options.value[i];
         settings.*key.field = value;

@@ -3,7 +3,10 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <string>
 
+#include "host/saver_main.h"
+#include "settings/file_names.h"
 #include "settings/settings_store.h"
 
 namespace {
@@ -67,40 +70,37 @@ constexpr char kSaveFailedText[] = "The settings could not be saved to";
 constexpr char kSaveFailedTooText[] = "Nor could they be saved to";
 constexpr char kSaveMixedText[] = "This file may now hold a mix of old and new settings.";
 
-// Tells the user that the settings were not saved: each file tried, with the system's reason
-// below it and, where putting back failed too, that it may hold a mix; all in the system's own
-// language.
+// Tells the user that the settings were not saved: each file tried, by its real name, with the
+// system's reason below it and, where putting back failed too, that it may hold a mix; all in the
+// system's own language. The consumer platform, whose paths are all ANSI, gets the ANSI box.
 void ReportSaveFailure(HWND dialog, const SaveFailure &failure) {
-    const auto load = [](UINT id, const char *fallback, char *text, int size) {
-        if (LoadStringA(GetModuleHandleA(nullptr), id, text, size) == 0)
-            std::snprintf(text, static_cast<size_t>(size), "%s", fallback);
+    const auto load = [](UINT id, const char *fallback) {
+        char text[128] = {};
+        if (LoadStringA(GetModuleHandleA(nullptr), id, text, sizeof text) == 0)
+            std::snprintf(text, sizeof text, "%s", fallback);
+        return WideFromAnsi(text);
     };
-    char sentence[128] = {};
-    char mixed[128] = {};
-    char reason[256] = {};
-    // Room for both files with everything said about each, so that nothing is ever cut.
-    char text[2 * (sizeof sentence + kSettingsPathSize + sizeof reason + sizeof mixed + 8)] = {};
-    size_t used = 0;
+    std::wstring text;
     for (int i = 0; i < failure.count; ++i) {
         const FileFailure &file = failure.files[i];
-        load(i == 0 ? FRELLIS_SAVE_FAILED_STRING : FRELLIS_SAVE_FAILED_TOO_STRING,
-             i == 0 ? kSaveFailedText : kSaveFailedTooText, sentence, sizeof sentence);
+        char reason[256] = {};
         // The system's texts end with a line break; so does the number that stands in for one.
         if (FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
                            file.error, 0, reason, sizeof reason, nullptr) == 0) {
             std::snprintf(reason, sizeof reason, "Error %lu.\r\n",
                           static_cast<unsigned long>(file.error));
         }
-        mixed[0] = '\0';
-        if (file.mixed) {
-            load(FRELLIS_SAVE_MIXED_STRING, kSaveMixedText, mixed, sizeof mixed - 2);
-            std::strcat(mixed, "\r\n");
-        }
-        used += static_cast<size_t>(std::snprintf(text + used, sizeof text - used,
-                                                  "%s%s\r\n%s\r\n\r\n%s%s", i == 0 ? "" : "\r\n",
-                                                  sentence, file.path, reason, mixed));
+        text += i == 0 ? L"" : L"\r\n";
+        text += load(i == 0 ? FRELLIS_SAVE_FAILED_STRING : FRELLIS_SAVE_FAILED_TOO_STRING,
+                     i == 0 ? kSaveFailedText : kSaveFailedTooText);
+        text += L"\r\n" + std::wstring(file.path) + L"\r\n\r\n" + WideFromAnsi(reason);
+        if (file.mixed)
+            text += load(FRELLIS_SAVE_MIXED_STRING, kSaveMixedText) + L"\r\n";
     }
-    MessageBoxA(dialog, text, "Frellis", MB_OK | MB_ICONERROR);
+    if (consumer_platform)
+        MessageBoxA(dialog, AnsiFromWide(text.c_str()).c_str(), "Frellis", MB_OK | MB_ICONERROR);
+    else
+        MessageBoxW(dialog, text.c_str(), L"Frellis", MB_OK | MB_ICONERROR);
 }
 
 // Stores what the boxes hold, unclamped (the next load clamps), and saves all four. The close

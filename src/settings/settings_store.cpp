@@ -1,9 +1,12 @@
 #include "settings/settings_store.h"
 
 #include <cstring>
+#include <cwchar>
+#include <iterator>
 #include <string>
 
 #include "platform/win32.h"
+#include "settings/file_names.h"
 
 const SettingKey setting_keys[kSettingCount] = {
     {"Polygon", 1, 8, 2, &SaverSettings::figure_count},
@@ -12,7 +15,7 @@ const SettingKey setting_keys[kSettingCount] = {
     {"Speed", 1, 20, 10, &SaverSettings::speed},
 };
 const char kSettingsSection[] = "Setting";
-static const char kSettingsFileName[] = "Frellis.ini";
+static const WCHAR kSettingsFileName[] = L"Frellis.ini";
 
 // The key table's defaults, so that they are written down once.
 static SaverSettings DefaultSettings() {
@@ -23,54 +26,53 @@ static SaverSettings DefaultSettings() {
 }
 
 SaverSettings saver_settings = DefaultSettings();
-char settings_path[kSettingsPathSize];
-char user_settings_path[kSettingsPathSize];
+WCHAR settings_path[kSettingsPathSize];
+WCHAR user_settings_path[kSettingsPathSize];
 char number_text[kNumberTextSize];
 
 // The INI layer: the platform's profile functions, read with an empty default.
-static uint32_t IniReadValue(const char *section, const char *key, char *buffer, uint32_t size,
-                             const char *path) {
-    return GetPrivateProfileStringA(section, key, "", buffer, size, path);
+static uint32_t IniReadValue(const char *section, const char *key, WCHAR *buffer, uint32_t size,
+                             const WCHAR *path) {
+    return ReadProfileText(section, key, L"", buffer, size, path);
 }
 
-static bool IniWriteValue(const char *section, const char *key, const char *text,
-                          const char *path) {
-    return WritePrivateProfileStringA(section, key, text, path) != FALSE;
+static bool IniWriteValue(const char *section, const char *key, const WCHAR *text,
+                          const WCHAR *path) {
+    return WriteProfileText(section, key, text, path);
 }
 
 // Below APPDATA: the folder that the user's own file lives in, and the file.
-static const char kUserSettingsTail[] = "\\Frellis\\Frellis.ini";
+static const WCHAR kUserSettingsTail[] = L"\\Frellis\\Frellis.ini";
 
 // Where the settings go when the command line names no directory we can address within
 // settings_path (no backslash, an unterminated quote, or a path that would not fit): the
 // current directory, written with a backslash so that the profile functions take it as a path
 // rather than a bare name in the system directory.
-static const char kFallbackDirectory[] = ".\\";
+static const WCHAR kFallbackDirectory[] = L".\\";
 
-static char *UseFallbackDirectory(char *buffer) {
+static WCHAR *UseFallbackDirectory(WCHAR *buffer) {
     std::memcpy(buffer, kFallbackDirectory, sizeof kFallbackDirectory);
     return buffer;
 }
 
-char *BuildSettingsDirectory(char *buffer) {
+WCHAR *BuildSettingsDirectory(WCHAR *buffer) {
     if (buffer == nullptr)
         return nullptr;
-    const char *line = GetCommandLineA();
-    if (line == nullptr)
-        return UseFallbackDirectory(buffer);
+    const std::wstring whole = ProgramCommandLine();
+    const WCHAR *line = whole.c_str();
     // The program path: inside the quotes when it is quoted, else the whole line (the mode
     // arguments hold no backslash).
-    const char *begin = line;
-    const char *end = line + std::strlen(line);
-    if (*line == '"') {
+    const WCHAR *begin = line;
+    const WCHAR *end = line + whole.size();
+    if (*line == L'"') {
         begin = line + 1;
-        end = std::strchr(begin, '"');
+        end = std::wcschr(begin, L'"');
         if (end == nullptr)
             return UseFallbackDirectory(buffer);
     }
-    const char *last_backslash = nullptr;
-    for (const char *p = begin; p < end; ++p) {
-        if (*p == '\\')
+    const WCHAR *last_backslash = nullptr;
+    for (const WCHAR *p = begin; p < end; ++p) {
+        if (*p == L'\\')
             last_backslash = p;
     }
     if (last_backslash == nullptr)
@@ -78,54 +80,53 @@ char *BuildSettingsDirectory(char *buffer) {
     size_t length = static_cast<size_t>(last_backslash + 1 - begin);
     if (length >= static_cast<size_t>(kSettingsPathSize))
         return UseFallbackDirectory(buffer);
-    std::memcpy(buffer, begin, length);
-    buffer[length] = '\0';
+    std::wmemcpy(buffer, begin, length);
+    buffer[length] = L'\0';
     return buffer;
 }
 
 // The file beside the executable, or in the current directory where that path would not fit.
-static void BuildExecutableSettingsPath(char *path) {
+static void BuildExecutableSettingsPath(WCHAR *path) {
     BuildSettingsDirectory(path);
-    size_t directory_length = std::strlen(path);
-    if (directory_length + sizeof kSettingsFileName > kSettingsPathSize) {
+    size_t directory_length = std::wcslen(path);
+    if (directory_length + std::size(kSettingsFileName) > kSettingsPathSize) {
         UseFallbackDirectory(path);
-        directory_length = std::strlen(path);
+        directory_length = std::wcslen(path);
     }
     std::memcpy(path + directory_length, kSettingsFileName, sizeof kSettingsFileName);
 }
 
 // \\server\share: two backslashes, a server name, a backslash and a share name.
-static bool NamesShare(const char *folder) {
-    if (folder[0] != '\\' || folder[1] != '\\' || folder[2] == '\\' || folder[2] == '\0')
+static bool NamesShare(const WCHAR *folder) {
+    if (folder[0] != L'\\' || folder[1] != L'\\' || folder[2] == L'\\' || folder[2] == L'\0')
         return false;
-    const char *share = std::strchr(folder + 2, '\\');
-    return share != nullptr && share[1] != '\0' && share[1] != '\\';
+    const WCHAR *share = std::wcschr(folder + 2, L'\\');
+    return share != nullptr && share[1] != L'\0' && share[1] != L'\\';
 }
 
-char *BuildUserSettingsPath(char *buffer) {
+WCHAR *BuildUserSettingsPath(WCHAR *buffer) {
     if (buffer == nullptr)
         return nullptr;
-    buffer[0] = '\0';
-    char folder[kSettingsPathSize];
+    buffer[0] = L'\0';
+    WCHAR folder[kSettingsPathSize];
     // 0: not set or empty; the buffer's size or more: too long, and the buffer got nothing.
-    const DWORD length = GetEnvironmentVariableA("APPDATA", folder, sizeof folder);
-    if (length == 0 || length >= sizeof folder)
+    const DWORD length = ReadEnvironmentVariable("APPDATA", folder, kSettingsPathSize);
+    if (length == 0 || length >= kSettingsPathSize)
         return buffer;
-    // No trailing backslash is dropped: in a multibyte code page it may be the second byte of a
-    // character, and a doubled one (C:\\Frellis) names the same folder.
-    if (length + sizeof kUserSettingsTail > static_cast<size_t>(kSettingsPathSize))
+    // No trailing backslash is dropped: a doubled one (C:\\Frellis) names the same folder.
+    if (length + std::size(kUserSettingsTail) > static_cast<size_t>(kSettingsPathSize))
         return buffer;
     // A lone backslash, or two without both a server and a share name after them, would make the
     // path begin with a network share that APPDATA never named, looked up on every load.
-    if (folder[0] == '\\' && (length == 1 || folder[1] == '\\') && !NamesShare(folder))
+    if (folder[0] == L'\\' && (length == 1 || folder[1] == L'\\') && !NamesShare(folder))
         return buffer;
-    std::memcpy(buffer, folder, length);
+    std::wmemcpy(buffer, folder, length);
     std::memcpy(buffer + length, kUserSettingsTail, sizeof kUserSettingsTail);
     return buffer;
 }
 
-static bool IsFile(const char *path) {
-    const DWORD attributes = GetFileAttributesA(path);
+static bool IsFile(const WCHAR *path) {
+    const DWORD attributes = FileAttributes(path);
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
@@ -134,7 +135,7 @@ void LoadSettings() {
     BuildUserSettingsPath(user_settings_path);
     // A user who saved their own settings gets them; everyone else gets the file beside the
     // executable, which an administrator may have set up for all.
-    if (user_settings_path[0] != '\0' && IsFile(user_settings_path))
+    if (user_settings_path[0] != L'\0' && IsFile(user_settings_path))
         std::memcpy(settings_path, user_settings_path, sizeof settings_path);
     for (const SettingKey &row : setting_keys) {
         saver_settings.*row.field = ReadSetting(settings_path, kSettingsSection, row.key,
@@ -144,7 +145,7 @@ void LoadSettings() {
 
 // How many keys went in: all four, or those before the first that could not be written, which
 // leaves its last-error value.
-static int WriteAllSettings(const char *path) {
+static int WriteAllSettings(const WCHAR *path) {
     int written = 0;
     while (written < kSettingCount &&
            WriteSetting(path, kSettingsSection, setting_keys[written].key,
@@ -156,17 +157,17 @@ static int WriteAllSettings(const char *path) {
 // A key as a file holds it: its whole text, or not there at all.
 struct KeyState {
     bool present;
-    std::string text;
+    std::wstring text;
 };
 
 // Read while the caller holds the file open (OpenToRead), so that no other program can take the
 // file for itself half-way: the profile functions would answer as for a missing key.
-static void ReadKeyStates(const char *path, KeyState states[kSettingCount]) {
+static void ReadKeyStates(const WCHAR *path, KeyState states[kSettingCount]) {
     for (int i = 0; i < kSettingCount; ++i) {
-        std::string &text = states[i].text;
+        std::wstring &text = states[i].text;
         uint32_t count = 0;
         // A value that fills the buffer may have been cut: read again with twice the room.
-        for (text.assign(64, '\0');; text.assign(text.size() * 2, '\0')) {
+        for (text.assign(64, L'\0');; text.assign(text.size() * 2, L'\0')) {
             count = IniReadValue(kSettingsSection, setting_keys[i].key, &text[0],
                                  static_cast<uint32_t>(text.size()), path);
             if (count + 1 < text.size())
@@ -174,27 +175,25 @@ static void ReadKeyStates(const char *path, KeyState states[kSettingCount]) {
         }
         text.resize(count);
         // Nothing read is an empty value, or no key: only a missing key gives the default back.
-        char probe[2];
-        states[i].present =
-            count > 0 || GetPrivateProfileStringA(kSettingsSection, setting_keys[i].key, "0", probe,
-                                                  sizeof probe, path) == 0;
+        WCHAR probe[2];
+        states[i].present = count > 0 || ReadProfileText(kSettingsSection, setting_keys[i].key,
+                                                         L"0", probe, 2, path) == 0;
     }
 }
 
 // The file held open for reading while its keys are read: others may read it meanwhile, none
 // may write it or take it for itself. OPEN_ALWAYS makes the file when it is missing.
-static HANDLE OpenToRead(const char *path, DWORD disposition) {
-    return CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, disposition,
-                       FILE_ATTRIBUTE_NORMAL, nullptr);
+static HANDLE OpenToRead(const WCHAR *path, DWORD disposition) {
+    return OpenFileNamed(path, GENERIC_READ, FILE_SHARE_READ, disposition);
 }
 
 // Gives a file that a save failed on what it held before: a file the save made goes again;
 // otherwise each key the save wrote or tried to write gets its old text back, or goes again,
 // where it differs. False when the file may still hold a mix.
-static bool PutBack(const char *path, bool created, const KeyState before[kSettingCount],
+static bool PutBack(const WCHAR *path, bool created, const KeyState before[kSettingCount],
                     int tried) {
     if (created)
-        return DeleteFileA(path) != FALSE;
+        return DeleteFileNamed(path);
     const HANDLE file = OpenToRead(path, OPEN_EXISTING);
     if (file == INVALID_HANDLE_VALUE)
         return false;
@@ -211,7 +210,7 @@ static bool PutBack(const char *path, bool created, const KeyState before[kSetti
     return restored;
 }
 
-static FileFailure *NoteFailure(SaveFailure *failure, const char *path) {
+static FileFailure *NoteFailure(SaveFailure *failure, const WCHAR *path) {
     FileFailure *file = &failure->files[failure->count++];
     file->error = GetLastError();
     file->mixed = false;
@@ -222,13 +221,13 @@ static FileFailure *NoteFailure(SaveFailure *failure, const char *path) {
 // All four keys into one file, or none: a file is written only when what it held could be read
 // first, so that a failure can put exactly that back. The user's file gets its folder made when
 // it is gone (and removed again, if still empty, when the save fails there).
-static bool SaveTo(const char *path, SaveFailure *failure) {
-    char folder[kSettingsPathSize] = {};
+static bool SaveTo(const WCHAR *path, SaveFailure *failure) {
+    WCHAR folder[kSettingsPathSize] = {};
     bool made_folder = false;
-    if (std::strcmp(path, user_settings_path) == 0) {
+    if (std::wcscmp(path, user_settings_path) == 0) {
         std::memcpy(folder, user_settings_path, sizeof folder);
-        *std::strrchr(folder, '\\') = '\0';
-        made_folder = CreateDirectoryA(folder, nullptr) != FALSE;
+        *std::wcsrchr(folder, L'\\') = L'\0';
+        made_folder = MakeFolder(folder);
         if (!made_folder && GetLastError() != ERROR_ALREADY_EXISTS) {
             NoteFailure(failure, path);
             return false;
@@ -249,7 +248,7 @@ static bool SaveTo(const char *path, SaveFailure *failure) {
         noted->mixed = !PutBack(path, created, before, written + 1);
     }
     if (made_folder)
-        RemoveDirectoryA(folder);
+        RemoveFolder(folder);
     return false;
 }
 
@@ -258,7 +257,7 @@ int SaveSettings(SaveFailure *failure) {
     if (SaveTo(settings_path, failure))
         return 1;
     // Without a user's file to turn to, or when that was the file that failed, nothing is left.
-    if (user_settings_path[0] == '\0' || std::strcmp(settings_path, user_settings_path) == 0)
+    if (user_settings_path[0] == L'\0' || std::wcscmp(settings_path, user_settings_path) == 0)
         return 0;
     if (!SaveTo(user_settings_path, failure))
         return 0;
@@ -266,12 +265,18 @@ int SaveSettings(SaveFailure *failure) {
     return 1;
 }
 
-int32_t ReadSetting(const char *path, const char *section, const char *key, int32_t minimum,
+int32_t ReadSetting(const WCHAR *path, const char *section, const char *key, int32_t minimum,
                     int32_t maximum, int32_t default_value) {
-    char text[20];
-    if (IniReadValue(section, key, text, sizeof text, path) == 0)
+    WCHAR text[20];
+    if (IniReadValue(section, key, text, 20, path) == 0)
         return default_value;
-    int32_t value = ParseDecimal(text);
+    // A number is ASCII: any other character makes the text no number, as a byte above 127 does.
+    char ascii[20];
+    int i = 0;
+    for (; text[i] != L'\0'; ++i)
+        ascii[i] = static_cast<uint32_t>(text[i]) < 0x80 ? static_cast<char>(text[i]) : '\x80';
+    ascii[i] = '\0';
+    int32_t value = ParseDecimal(ascii);
     if (value < minimum)
         value = minimum;
     if (value > maximum)
@@ -279,8 +284,11 @@ int32_t ReadSetting(const char *path, const char *section, const char *key, int3
     return value;
 }
 
-int WriteSetting(const char *path, const char *section, const char *key, int32_t value) {
-    return IniWriteValue(section, key, FormatDecimal(value), path) ? 1 : 0;
+int WriteSetting(const WCHAR *path, const char *section, const char *key, int32_t value) {
+    const char *text = FormatDecimal(value);
+    return IniWriteValue(section, key, std::wstring(text, text + std::strlen(text)).c_str(), path)
+               ? 1
+               : 0;
 }
 
 const char *FormatDecimal(int32_t value) {

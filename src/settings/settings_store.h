@@ -2,7 +2,8 @@
 // animation loads the settings when its window is created and the configuration dialog loads
 // them when it opens and saves them on OK; nothing else touches the files. Every load clamps, so
 // readers never see a value outside its key's range. The user's own file, when there is one,
-// wins over the one beside the executable, and a save never fails silently.
+// wins over the one beside the executable, and a save never fails silently. Paths are wide text,
+// so that a file is found by its real name whatever script it is in (file_names.h).
 #pragma once
 
 #include <cstdint>
@@ -35,20 +36,20 @@ extern const char kSettingsSection[];
 extern SaverSettings saver_settings;
 // The file the last load read: the user's own file when it exists, else the one beside the
 // executable.
-extern char settings_path[kSettingsPathSize];
+extern WCHAR settings_path[kSettingsPathSize];
 // The user's own file, %APPDATA%\Frellis\Frellis.ini, or empty where APPDATA is unknown, too
 // long for a path, or so odd that the path would name a network share that APPDATA does not.
-extern char user_settings_path[kSettingsPathSize];
+extern WCHAR user_settings_path[kSettingsPathSize];
 extern char number_text[kNumberTextSize];
 
 void LoadSettings();
-char *BuildSettingsDirectory(char *buffer);
-char *BuildUserSettingsPath(char *buffer);
+WCHAR *BuildSettingsDirectory(WCHAR *buffer);
+WCHAR *BuildUserSettingsPath(WCHAR *buffer);
 
 // One file that a save could not write: which, why, and whether putting back what was written
 // before the failure failed too, so that the file may hold old and new settings mixed.
 struct FileFailure {
-    char path[kSettingsPathSize];
+    WCHAR path[kSettingsPathSize];
     DWORD error;
     bool mixed;
 };
@@ -64,9 +65,9 @@ struct SaveFailure {
 // save wrote or tried, or goes again when the save made it, and so does a folder made for it. 1
 // when one file took all four; 0 otherwise, with the failures filled in.
 int SaveSettings(SaveFailure *failure);
-int32_t ReadSetting(const char *path, const char *section, const char *key, int32_t minimum,
+int32_t ReadSetting(const WCHAR *path, const char *section, const char *key, int32_t minimum,
                     int32_t maximum, int32_t default_value);
-int WriteSetting(const char *path, const char *section, const char *key, int32_t value);
+int WriteSetting(const WCHAR *path, const char *section, const char *key, int32_t value);
 const char *FormatDecimal(int32_t value);
 int32_t ParseDecimal(const char *text);
 

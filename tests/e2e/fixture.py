@@ -40,6 +40,7 @@ STANDINS = [
     ("preview_host.c", "preview_host.exe", []),
     ("window_probe.c", "window_probe.exe", []),
     ("timer_window.c", "timer_window.exe", []),
+    ("launcher.c", "launcher.exe", ["-municode"]),
 ]
 
 

@@ -59,11 +59,16 @@ TEST_F(ConfigDialogOk, ClosesWhenSavedAndTellsOfAMix) {
     const std::string beside = ScratchFolder::WindowsPath(scratch_.IniPath());
     const struct {
         const char *what;
+        bool consumer;
         int failing_writes;  // once two keys are in: the third key's, then those putting back
         std::string message; // empty: no message box
     } rows[] = {
-        {"put back whole: the user's file takes them", 1, ""},
-        {"put back in part: the user's file takes them, and the mix is told", 3,
+        {"put back whole: the user's file takes them", false, 1, ""},
+        {"put back in part: the user's file takes them, and the mix is told", false, 3,
+         "The settings could not be saved to\r\n" + beside +
+             "\r\n\r\nThere is not enough space on the disk.\r\n"
+             "This file may now hold a mix of old and new settings.\r\n"},
+        {"the same on the consumer platform, in its ANSI box", true, 3,
          "The settings could not be saved to\r\n" + beside +
              "\r\n\r\nThere is not enough space on the disk.\r\n"
              "This file may now hold a mix of old and new settings.\r\n"},
@@ -71,6 +76,7 @@ TEST_F(ConfigDialogOk, ClosesWhenSavedAndTellsOfAMix) {
     for (const auto &row : rows) {
         SCOPED_TRACE(row.what);
         SetUp();
+        consumer_platform = row.consumer;
         WriteSettings("[Setting]\r\nPolygon=5\r\n");
         // A user's folder of its own, without the file that an earlier row saved.
         const std::string roaming = scratch_.path + "/roaming" + std::to_string(&row - rows);
@@ -80,10 +86,11 @@ TEST_F(ConfigDialogOk, ClosesWhenSavedAndTellsOfAMix) {
         headless::SetWritesBeforeDiskFull(2, row.failing_writes);
         EXPECT_EQ(ConfigDialogProc(dialog, WM_COMMAND, IDOK, 0), 1);
         unsetenv("APPDATA");
-        EXPECT_EQ(headless::CallsTo("MessageBoxA"),
-                  row.message.empty() ? Calls()
-                                      : Calls{CallText("MessageBoxA", dialog, row.message.c_str(),
-                                                       "Frellis", MB_OK | MB_ICONERROR)});
+        const char *box = row.consumer ? "MessageBoxA" : "MessageBoxW";
+        EXPECT_EQ(headless::CallsTo(box), row.message.empty()
+                                              ? Calls()
+                                              : Calls{CallText(box, dialog, row.message.c_str(),
+                                                               "Frellis", MB_OK | MB_ICONERROR)});
         EXPECT_EQ(headless::CallsTo("PostMessageA"),
                   Calls{CallText("PostMessageA", dialog, WM_CLOSE, 1u, 0)});
     }

@@ -9,10 +9,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <cwchar>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 #include <string>
 
+#include "host/saver_main.h"
 #include "platform/headless/headless.h"
 #include "support/scratch_folder.h"
 
@@ -26,7 +29,10 @@ class SettingsStore : public ::testing::Test {
         headless::SetCommandLine((scratch_.QuotedProgram() + " /s").c_str());
         unsetenv("APPDATA");
     }
-    void TearDown() override { unsetenv("APPDATA"); }
+    void TearDown() override {
+        unsetenv("APPDATA");
+        consumer_platform = false;
+    }
 
     static std::string WindowsPath(const std::string &path) {
         return ScratchFolder::WindowsPath(path);
@@ -144,16 +150,18 @@ TEST_F(SettingsStore, LoadSettingsClampsEveryKey) {
         EXPECT_EQ(saver_settings.corner_count, row.expected.corner_count);
         EXPECT_EQ(saver_settings.trail_length, row.expected.trail_length);
         EXPECT_EQ(saver_settings.speed, row.expected.speed);
-        EXPECT_EQ(std::string(settings_path), WindowsPath(IniPath()));
+        EXPECT_EQ(headless::AnsiText(settings_path), WindowsPath(IniPath()));
     }
 }
 
 TEST_F(SettingsStore, WritesCreateTheFileAndKeepTheRest) {
-    ASSERT_EQ(WriteSetting(WindowsPath(IniPath()).c_str(), "Setting", "Polygon", 99), 1);
+    ASSERT_EQ(WriteSetting(headless::WideText(WindowsPath(IniPath()).c_str()).c_str(), "Setting",
+                           "Polygon", 99),
+              1);
     EXPECT_EQ(ReadIni(), "[Setting]\r\nPolygon=99\r\n");
 
     WriteIni("; saver\r\n[Other]\r\nA=1\r\n\r\n[Setting]\r\nPolygon=3\r\nX=y\r\n\r\n[Last]\r\nB=2");
-    const char *path = settings_path;
+    const WCHAR *path = settings_path;
     LoadSettings();
     EXPECT_EQ(WriteSetting(path, "Setting", "Polygon", -7), 1);
     EXPECT_EQ(WriteSetting(path, "Setting", "Speed", 0), 1);
@@ -162,10 +170,20 @@ TEST_F(SettingsStore, WritesCreateTheFileAndKeepTheRest) {
 }
 
 TEST_F(SettingsStore, AFailedWriteReportsZeroAndLeavesNoFile) {
-    std::string missing_folder = WindowsPath(scratch_.path + "/missing/Frellis.ini");
+    const std::wstring missing_folder =
+        headless::WideText(WindowsPath(scratch_.path + "/missing/Frellis.ini").c_str());
     EXPECT_EQ(WriteSetting(missing_folder.c_str(), "Setting", "Polygon", 3), 0);
 }
 
+// A text of count copies of one character, which may take several bytes.
+std::string Repeat(const std::string &character, size_t count) {
+    std::string text;
+    while (count-- > 0)
+        text += character;
+    return text;
+}
+
+// On both platforms: the wide command line on Windows NT, the ANSI one on the consumer platform.
 TEST_F(SettingsStore, SettingsDirectoryFromTheCommandLine) {
     const std::string long_folder(300, 'd');
     const struct {
@@ -185,16 +203,23 @@ TEST_F(SettingsStore, SettingsDirectoryFromTheCommandLine) {
         {"\"C:\\" + long_folder + "\\frellis.scr\" /s", ".\\"},
         {"C:\\" + std::string(256, 'd') + "\\f.scr", ".\\"},
         {"C:\\" + std::string(255, 'd') + "\\f.scr", "C:\\" + std::string(255, 'd') + "\\"},
+        // Names in any script; the limit counts characters, not bytes.
+        {"\"C:\\Users\\Дмитрий\\Загрузки\\frellis.scr\" /s", "C:\\Users\\Дмитрий\\Загрузки\\"},
+        {"C:\\" + Repeat("д", 255) + "\\f.scr", "C:\\" + Repeat("д", 255) + "\\"},
+        {"C:\\" + Repeat("д", 256) + "\\f.scr", ".\\"},
     };
-    for (const auto &row : rows) {
-        headless::SetCommandLine(row.command_line.c_str());
-        char buffer[kSettingsPathSize + 16];
-        std::memset(buffer, 'Z', sizeof buffer);
-        EXPECT_EQ(BuildSettingsDirectory(buffer), buffer);
-        EXPECT_EQ(std::string(buffer), row.directory) << row.command_line;
-        // Nothing beyond the 260 bytes that settings_path holds is ever written.
-        for (size_t i = kSettingsPathSize; i < sizeof buffer; ++i)
-            ASSERT_EQ(buffer[i], 'Z') << row.command_line;
+    for (bool consumer : {false, true}) {
+        consumer_platform = consumer;
+        for (const auto &row : rows) {
+            headless::SetCommandLine(row.command_line.c_str());
+            WCHAR buffer[kSettingsPathSize + 16];
+            std::wmemset(buffer, L'Z', std::size(buffer));
+            EXPECT_EQ(BuildSettingsDirectory(buffer), buffer);
+            EXPECT_EQ(headless::AnsiText(buffer), row.directory) << row.command_line << consumer;
+            // Nothing beyond the 260 characters that settings_path holds is ever written.
+            for (size_t i = kSettingsPathSize; i < std::size(buffer); ++i)
+                ASSERT_EQ(buffer[i], L'Z') << row.command_line;
+        }
     }
     EXPECT_EQ(BuildSettingsDirectory(nullptr), nullptr);
 }
@@ -211,12 +236,13 @@ TEST_F(SettingsStore, SettingsPathAlwaysFits) {
         headless::SetCommandLine(("\"" + directory + "frellis.scr\" /s").c_str());
         LoadSettings();
         std::string expected = row.fits ? directory + "Frellis.ini" : ".\\Frellis.ini";
-        EXPECT_EQ(std::string(settings_path), expected) << row.folder_length;
-        EXPECT_LT(std::strlen(settings_path), sizeof settings_path);
+        EXPECT_EQ(headless::AnsiText(settings_path), expected) << row.folder_length;
+        EXPECT_LT(std::wcslen(settings_path), std::size(settings_path));
     }
 }
 
-// The user's own file lives below APPDATA, when APPDATA is known and the whole path fits.
+// The user's own file lives below APPDATA, when APPDATA is known and the whole path fits; on
+// both platforms.
 TEST_F(SettingsStore, UserSettingsPathFromAppData) {
     const std::string fits(239 - 3, 'a'), too_long(240 - 3, 'a');
     const struct {
@@ -229,9 +255,11 @@ TEST_F(SettingsStore, UserSettingsPathFromAppData) {
         {"set", "C:\\Users\\u\\AppData\\Roaming",
          "C:\\Users\\u\\AppData\\Roaming\\Frellis\\Frellis.ini"},
         {"set", "C:\\", "C:\\\\Frellis\\Frellis.ini"},
-        // The trailing byte of a double-byte character (0x95 0x5C) is not a separator to drop.
-        {"set", "C:\\\x95\\", "C:\\\x95\\\\Frellis\\Frellis.ini"},
+        {"set", "C:\\Users\\Ōkubo\\AppData", "C:\\Users\\Ōkubo\\AppData\\Frellis\\Frellis.ini"},
         {"set", "C:\\" + fits, "C:\\" + fits + "\\Frellis\\Frellis.ini"},
+        // The limit counts characters, not bytes.
+        {"set", "C:\\" + Repeat("д", 236), "C:\\" + Repeat("д", 236) + "\\Frellis\\Frellis.ini"},
+        {"set", "C:\\" + Repeat("д", 237), ""},
         {"set", "C:\\" + too_long, ""},
         // A share where APPDATA names one; none where only joining the tail would make one.
         {"set", "\\\\server\\users", "\\\\server\\users\\Frellis\\Frellis.ini"},
@@ -243,23 +271,27 @@ TEST_F(SettingsStore, UserSettingsPathFromAppData) {
         {"set", "\\\\\\x", ""},
         {"set", "C:\\" + std::string(300, 'a'), ""},
     };
-    for (const auto &row : rows) {
-        if (row.appdata)
-            setenv("APPDATA", row.value.c_str(), 1);
-        else
-            unsetenv("APPDATA");
-        char buffer[kSettingsPathSize + 16];
-        std::memset(buffer, 'Z', sizeof buffer);
-        EXPECT_EQ(BuildUserSettingsPath(buffer), buffer);
-        EXPECT_EQ(std::string(buffer), row.path) << row.value.size();
-        for (size_t i = kSettingsPathSize; i < sizeof buffer; ++i)
-            ASSERT_EQ(buffer[i], 'Z') << row.value.size();
+    for (bool consumer : {false, true}) {
+        consumer_platform = consumer;
+        for (const auto &row : rows) {
+            if (row.appdata)
+                setenv("APPDATA", row.value.c_str(), 1);
+            else
+                unsetenv("APPDATA");
+            WCHAR buffer[kSettingsPathSize + 16];
+            std::wmemset(buffer, L'Z', std::size(buffer));
+            EXPECT_EQ(BuildUserSettingsPath(buffer), buffer);
+            EXPECT_EQ(headless::AnsiText(buffer), row.path) << row.value.size() << consumer;
+            for (size_t i = kSettingsPathSize; i < std::size(buffer); ++i)
+                ASSERT_EQ(buffer[i], L'Z') << row.value.size();
+        }
     }
     EXPECT_EQ(BuildUserSettingsPath(nullptr), nullptr);
 }
 
 // Where loads read and saves write. The executable's folder is unwritable when it does not
-// exist (root writes everywhere else), and the disk can fill after a number of writes.
+// exist (root writes everywhere else), and the disk can fill after a number of writes. The
+// folders are named in scripts that no single code page holds.
 class SettingsFiles : public SettingsStore {
   protected:
     enum Folder { kWritable, kMissing };
@@ -267,12 +299,12 @@ class SettingsFiles : public SettingsStore {
     void Place(Folder executable, Folder appdata) {
         const std::string base = scratch_.path + "/" + std::to_string(++places_);
         mkdir(base.c_str(), 0777);
-        executable_dir_ = base + (executable == kWritable ? "/saver" : "/locked");
+        executable_dir_ = base + (executable == kWritable ? "/Pobrane ダウンロード" : "/locked");
         if (executable == kWritable)
             mkdir(executable_dir_.c_str(), 0777);
         headless::SetCommandLine(
             ("\"" + WindowsPath(executable_dir_ + "/frellis.scr") + "\" /c").c_str());
-        appdata_dir_ = base + (appdata == kWritable ? "/roaming" : "/gone/roaming");
+        appdata_dir_ = base + (appdata == kWritable ? "/Дмитрий" : "/gone/Дмитрий");
         if (appdata == kWritable)
             mkdir(appdata_dir_.c_str(), 0777);
         setenv("APPDATA", WindowsPath(appdata_dir_).c_str(), 1);
@@ -294,7 +326,7 @@ class SettingsFiles : public SettingsStore {
         std::string told;
         for (int i = 0; i < failure.count; ++i) {
             const FileFailure &file = failure.files[i];
-            const std::string path = file.path;
+            const std::string path = headless::AnsiText(file.path);
             told += i == 0 ? "" : "; ";
             told += path == WindowsPath(ExecutableIni()) ? "executable"
                     : path == WindowsPath(UserIni())     ? "user"
@@ -344,7 +376,7 @@ TEST_F(SettingsFiles, TheUsersOwnFileWinsOverTheOneBesideTheExecutable) {
             unsetenv("APPDATA");
         LoadSettings();
         EXPECT_EQ(saver_settings.figure_count, row.figures);
-        EXPECT_EQ(std::string(settings_path),
+        EXPECT_EQ(headless::AnsiText(settings_path),
                   WindowsPath(row.reads_user_file ? UserIni() : ExecutableIni()));
     }
 }
@@ -407,50 +439,52 @@ TEST_F(SettingsFiles, ASaveLandsWholeOrIsReported) {
          kWritable, kWritable, true, kHeldOpen, 1, 1, admin, none, false,
          "executable: held open; user: disk full"},
     };
-    for (const auto &row : rows) {
-        SCOPED_TRACE(row.what);
-        Place(row.executable, row.appdata);
-        const std::string user_folder = appdata_dir_ + "/Frellis";
-        if (row.executable == kWritable)
-            Write(ExecutableIni(), admin);
-        if (row.before == kReadOnly)
-            SetFileAttributesA(WindowsPath(ExecutableIni()).c_str(), FILE_ATTRIBUTE_READONLY);
-        if (row.before == kUserFile || row.before == kUserFolderGoneAfterLoad ||
-            row.before == kEmptyUserFolder)
-            mkdir(user_folder.c_str(), 0777);
-        if (row.before == kUserFile || row.before == kUserFolderGoneAfterLoad)
-            Write(UserIni(), "[Setting]\r\nPolygon=4\r\n");
-        if (!row.with_appdata)
-            unsetenv("APPDATA");
-        LoadSettings();
-        if (row.before == kUserFolderGoneAfterLoad)
-            std::system(("rm -r '" + user_folder + "'").c_str());
-        saver_settings = {7, 9, 3, 20};
-        if (row.before == kHeldOpen || row.before == kHeldOpenThroughout)
-            headless::HoldFileOpen(WindowsPath(ExecutableIni()).c_str(),
-                                   row.before == kHeldOpen ? 1 : -1);
-        headless::SetWritesBeforeDiskFull(row.writes_before_disk_full, row.failing_writes);
-        SaveFailure failure = {};
-        EXPECT_EQ(SaveSettings(&failure), row.saved ? 1 : 0);
-        // Room on the disk again, and no program holding a file.
-        headless::ResetFiles();
-        EXPECT_EQ(Read(ExecutableIni()), row.executable_ini);
-        EXPECT_EQ(Read(UserIni()), row.user_ini);
-        EXPECT_EQ(Failures(failure), row.failures);
-        // No empty folder of ours is left behind; one that was there before stays.
-        struct stat folder;
-        EXPECT_EQ(stat(user_folder.c_str(), &folder) == 0,
-                  row.user_ini != none || row.before == kEmptyUserFolder);
-        if (row.saved) {
-            // The next load reads back exactly what was saved.
-            saver_settings = {};
+    for (const bool consumer : {false, true})
+        for (const auto &row : rows) {
+            SCOPED_TRACE(std::string(row.what) + (consumer ? ", consumer platform" : ""));
+            consumer_platform = consumer;
+            Place(row.executable, row.appdata);
+            const std::string user_folder = appdata_dir_ + "/Frellis";
+            if (row.executable == kWritable)
+                Write(ExecutableIni(), admin);
+            if (row.before == kReadOnly)
+                SetFileAttributesA(WindowsPath(ExecutableIni()).c_str(), FILE_ATTRIBUTE_READONLY);
+            if (row.before == kUserFile || row.before == kUserFolderGoneAfterLoad ||
+                row.before == kEmptyUserFolder)
+                mkdir(user_folder.c_str(), 0777);
+            if (row.before == kUserFile || row.before == kUserFolderGoneAfterLoad)
+                Write(UserIni(), "[Setting]\r\nPolygon=4\r\n");
+            if (!row.with_appdata)
+                unsetenv("APPDATA");
             LoadSettings();
-            EXPECT_EQ(saver_settings.figure_count, 7);
-            EXPECT_EQ(saver_settings.corner_count, 3);
-            EXPECT_EQ(saver_settings.trail_length, 9);
-            EXPECT_EQ(saver_settings.speed, 20);
+            if (row.before == kUserFolderGoneAfterLoad)
+                std::system(("rm -r '" + user_folder + "'").c_str());
+            saver_settings = {7, 9, 3, 20};
+            if (row.before == kHeldOpen || row.before == kHeldOpenThroughout)
+                headless::HoldFileOpen(WindowsPath(ExecutableIni()).c_str(),
+                                       row.before == kHeldOpen ? 1 : -1);
+            headless::SetWritesBeforeDiskFull(row.writes_before_disk_full, row.failing_writes);
+            SaveFailure failure = {};
+            EXPECT_EQ(SaveSettings(&failure), row.saved ? 1 : 0);
+            // Room on the disk again, and no program holding a file.
+            headless::ResetFiles();
+            EXPECT_EQ(Read(ExecutableIni()), row.executable_ini);
+            EXPECT_EQ(Read(UserIni()), row.user_ini);
+            EXPECT_EQ(Failures(failure), row.failures);
+            // No empty folder of ours is left behind; one that was there before stays.
+            struct stat folder;
+            EXPECT_EQ(stat(user_folder.c_str(), &folder) == 0,
+                      row.user_ini != none || row.before == kEmptyUserFolder);
+            if (row.saved) {
+                // The next load reads back exactly what was saved.
+                saver_settings = {};
+                LoadSettings();
+                EXPECT_EQ(saver_settings.figure_count, 7);
+                EXPECT_EQ(saver_settings.corner_count, 3);
+                EXPECT_EQ(saver_settings.trail_length, 9);
+                EXPECT_EQ(saver_settings.speed, 20);
+            }
         }
-    }
 }
 
 } // namespace

@@ -165,6 +165,57 @@ TEST_F(Profile, AFileHeldOpenIsReadAndWrittenAsItsHolderShares) {
     EXPECT_EQ(Contents(), file);
 }
 
+// The wide forms write the file in the ANSI code page, as the ANSI forms do: a new file gets
+// single bytes, no byte order mark, and an existing one keeps its other lines byte for byte (a
+// letter of a single-byte code page included).
+TEST_F(Profile, WideWritesKeepTheFileAnsi) {
+    const std::wstring wide_path(path_.begin(), path_.end());
+    const struct {
+        const char *before; // null: no file
+        const char *after;
+    } rows[] = {
+        {nullptr, "[Setting]\r\nPolygon=3\r\n"},
+        {"[Other]\r\nName=Jos\xE9\r\n[Setting]\r\nPolygon=5\r\n",
+         "[Other]\r\nName=Jos\xE9\r\n[Setting]\r\nPolygon=3\r\n"},
+    };
+    for (const auto &row : rows) {
+        std::remove(host_file);
+        if (row.before != nullptr)
+            Write(row.before);
+        ASSERT_TRUE(WritePrivateProfileStringW(L"Setting", L"Polygon", L"3", wide_path.c_str()));
+        EXPECT_EQ(Contents(), row.after);
+    }
+}
+
+// A folder and a file whose names no one ANSI code page holds are made, found, read, written and
+// removed by their wide names.
+TEST(WideProfile, NamesInAnyScript) {
+    const WCHAR *const folders[] = {L".\\frellis_\x0414\x043C\x0438\x0442\x0440\x0438\x0439",
+                                    L".\\frellis_\x014Ckubo_\x30C0\x30A6\x30F3"};
+    for (const WCHAR *folder : folders) {
+        const std::wstring name = std::wstring(folder) + L"\\Frellis.ini";
+        DeleteFileW(name.c_str());
+        RemoveDirectoryW(folder);
+        ASSERT_TRUE(CreateDirectoryW(folder, nullptr));
+        EXPECT_FALSE(CreateDirectoryW(folder, nullptr));
+        EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ALREADY_EXISTS));
+        ASSERT_TRUE(WritePrivateProfileStringW(L"Setting", L"Polygon", L"3", name.c_str()));
+        ASSERT_TRUE(WritePrivateProfileStringW(L"Setting", L"Line", L"9", name.c_str()));
+        WCHAR text[8] = {};
+        EXPECT_EQ(GetPrivateProfileStringW(L"Setting", L"Polygon", L"", text, 8, name.c_str()), 1u);
+        EXPECT_EQ(std::wstring(text), L"3");
+        EXPECT_EQ(GetFileAttributesW(name.c_str()) & FILE_ATTRIBUTE_DIRECTORY, 0u);
+        EXPECT_NE(GetFileAttributesW(folder) & FILE_ATTRIBUTE_DIRECTORY, 0u);
+        const HANDLE file = CreateFileW(name.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        EXPECT_NE(file, INVALID_HANDLE_VALUE);
+        CloseHandle(file);
+        EXPECT_TRUE(DeleteFileW(name.c_str()));
+        EXPECT_EQ(GetFileAttributesW(name.c_str()), INVALID_FILE_ATTRIBUTES);
+        EXPECT_TRUE(RemoveDirectoryW(folder));
+    }
+}
+
 // Wine, where a process can ask for its version.
 bool UnderWine() {
     const HMODULE ntdll = GetModuleHandleA("ntdll.dll");

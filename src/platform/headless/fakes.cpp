@@ -125,6 +125,8 @@ LRESULT WINAPI SendDlgItemMessageA(HWND w, int id, UINT m, WPARAM wp, LPARAM lp)
     return Record<LRESULT>("SendDlgItemMessageA", w, id, m, wp, lp); }
 int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
     return Record<int>("MessageBoxA", owner, text, caption, type); }
+int WINAPI MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type) {
+    return Record<int>("MessageBoxW", owner, text, caption, type); }
 ATOM WINAPI RegisterClassA(const WNDCLASSA *c) {
     return Record<ATOM>("RegisterClassA", c->style, c->lpszClassName); }
 HWND WINAPI FindWindowA(LPCSTR name, LPCSTR title) {

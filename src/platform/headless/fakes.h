@@ -13,6 +13,7 @@
 #include <type_traits>
 #include <vector>
 
+#include "platform/headless/characters.h"
 #include "platform/headless/windows.h"
 
 namespace headless {
@@ -30,12 +31,16 @@ void ClearCallLog();
 // The log's lines for one function, in order.
 std::vector<std::string> CallsTo(const char *function);
 
-// How the log writes an argument: a text quoted; a resource number (below 0x10000), every other
-// pointer and every number in decimal.
+// How the log writes an argument: a text quoted (a wide one in UTF-8); a resource number (below
+// 0x10000), every other pointer and every number in decimal.
 template <typename T> std::string ArgumentText(T value) {
     if constexpr (std::is_same_v<T, const char *> || std::is_same_v<T, char *>) {
         if (reinterpret_cast<uintptr_t>(value) >= 0x10000)
             return "\"" + std::string(value) + "\"";
+    }
+    if constexpr (std::is_same_v<T, const WCHAR *> || std::is_same_v<T, WCHAR *>) {
+        if (reinterpret_cast<uintptr_t>(value) >= 0x10000)
+            return "\"" + AnsiText(value) + "\"";
     }
     if constexpr (std::is_null_pointer_v<T>)
         return "0";

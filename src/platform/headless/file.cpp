@@ -146,6 +146,10 @@ void SetLastErrorFromErrno(int error_number) {
     last_error = ErrorFromErrno(error_number);
 }
 
+void SetLastErrorTo(DWORD error) {
+    last_error = error;
+}
+
 void SetWritesBeforeDiskFull(int writes, int failing_writes) {
     writes_before_disk_full = writes;
     disk_full_writes = failing_writes;

@@ -20,8 +20,9 @@ std::string HostPath(const char *windows_path);
 // the count of characters copied (0 without a buffer).
 DWORD CopyText(const std::string &text, char *buffer, size_t size);
 
-// Sets the last-error value for a failed host call, from its errno.
+// Sets the last-error value for a failed host call, from its errno, or to the value given.
 void SetLastErrorFromErrno(int error_number);
+void SetLastErrorTo(DWORD error);
 
 // The disk fills up: after this many more successful file writes, the next failing_writes writes
 // fail with ERROR_DISK_FULL (negative: every write from then on), as when another program frees

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "platform/headless/windows.h"
+#include "platform/headless/characters.h"
 #include "platform/headless/fakes.h"
 #include "platform/headless/file.h"
 #include "platform/headless/gdi.h"

@@ -33,6 +33,11 @@ typedef void *PVOID;
 typedef void *LPVOID;
 typedef char *LPSTR;
 typedef const char *LPCSTR;
+// The host's wide character, so that L"" texts are WCHAR texts here as on Windows; the product
+// counts characters in WCHAR units and never splits one.
+typedef wchar_t WCHAR;
+typedef WCHAR *LPWSTR;
+typedef const WCHAR *LPCWSTR;
 typedef BYTE *LPBYTE;
 typedef DWORD *LPDWORD;
 
@@ -240,6 +245,8 @@ typedef LONG(WINAPI *LPTOP_LEVEL_EXCEPTION_FILTER)(EXCEPTION_POINTERS *);
 #define FORMAT_MESSAGE_FROM_SYSTEM 0x00001000
 #define MB_OK 0x00000000L
 #define MB_ICONERROR 0x00000010L
+// The ANSI code page is UTF-8 here, the host's own encoding of file names.
+#define CP_ACP 0
 #define HKEY_CURRENT_USER ((HKEY)(ULONG_PTR)((LONG)0x80000001))
 
 // KERNEL32 and USER32's characters: process, version, time, modules, profile files, faults
@@ -259,6 +266,25 @@ BOOL WINAPI FreeLibrary(HMODULE module);
 DWORD WINAPI GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR default_text, LPSTR buffer,
                                       DWORD size, LPCSTR file_name);
 BOOL WINAPI WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR text, LPCSTR file_name);
+
+// KERNEL32's wide forms, which take the same text as the ANSI ones here (characters.cpp), and
+// the conversions between the two.
+LPWSTR WINAPI GetCommandLineW();
+DWORD WINAPI GetEnvironmentVariableW(LPCWSTR name, LPWSTR buffer, DWORD size);
+DWORD WINAPI GetPrivateProfileStringW(LPCWSTR section, LPCWSTR key, LPCWSTR default_text,
+                                      LPWSTR buffer, DWORD size, LPCWSTR file_name);
+BOOL WINAPI WritePrivateProfileStringW(LPCWSTR section, LPCWSTR key, LPCWSTR text,
+                                       LPCWSTR file_name);
+DWORD WINAPI GetFileAttributesW(LPCWSTR file_name);
+BOOL WINAPI CreateDirectoryW(LPCWSTR path, void *security);
+BOOL WINAPI RemoveDirectoryW(LPCWSTR path);
+BOOL WINAPI DeleteFileW(LPCWSTR file_name);
+HANDLE WINAPI CreateFileW(LPCWSTR file_name, DWORD access, DWORD share, void *security,
+                          DWORD disposition, DWORD flags, HANDLE template_file);
+int WINAPI MultiByteToWideChar(UINT code_page, DWORD flags, LPCSTR text, int length, LPWSTR buffer,
+                               int size);
+int WINAPI WideCharToMultiByte(UINT code_page, DWORD flags, LPCWSTR text, int length, LPSTR buffer,
+                               int size, LPCSTR default_char, BOOL *used_default_char);
 
 // KERNEL32: files, folders and errors (file.cpp).
 DWORD WINAPI GetLastError();
@@ -315,6 +341,7 @@ BOOL WINAPI EndDialog(HWND dialog, INT_PTR result);
 HWND WINAPI GetDlgItem(HWND dialog, int id);
 LRESULT WINAPI SendDlgItemMessageA(HWND dialog, int id, UINT message, WPARAM wparam, LPARAM lparam);
 int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
+int WINAPI MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type);
 
 // COMCTL32, and KERNEL32's last-chance fault report (fakes.cpp).
 void WINAPI InitCommonControls();
