@@ -43,6 +43,7 @@ add_custom_command(
           ${FRELLIS_RES}.raw ${FRELLIS_RES} msctls_updown32
   COMMAND ${CMAKE_RC_COMPILER} -J res -O coff -i ${FRELLIS_RES} -o ${FRELLIS_RES_OBJECT}
   DEPENDS ${FRELLIS_RC} resources/config_dialog_template.h resources/restore_class_case.py
+          resources/frellis.ico
           ${FRELLIS_RESOURCE_DIR}/frellis.manifest
   VERBATIM)
 
