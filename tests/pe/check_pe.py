@@ -3,10 +3,12 @@
 usage: check_pe.py --exe PATH --arch x86|amd64 CHECK
        check_pe.py --build DIR --toolchain FILE --source DIR [--target TARGET] build
        check_pe.py --build DIR --arch x86 package
+       check_pe.py --build DIR --toolchain FILE --source DIR rebuild
 
 build (re)builds the executable (or another target, such as the package) in DIR from the source
 tree with the toolchain file; package checks the zip and the setup that the package target made in
-DIR and runs every check on the frellis.scr inside the zip. Exit status 0 when the check holds, 1
+DIR and runs every check on the frellis.scr inside the zip; rebuild makes the package again from a
+clean clone of the source tree's last commit, in another folder, and compares it with DIR's. Exit status 0 when the check holds, 1
 when it does not, 77 (skipped) when the checker itself cannot run here.
 """
 import argparse
@@ -372,6 +374,39 @@ def build(args):
     return 0
 
 
+def rebuild(args):
+    """The downloads and frellis.scr of DIR, made again from a clone of the last commit in a
+    folder of another name and at a later time, are the same bytes."""
+    if subprocess.run(["git", "-C", args.source, "status", "--porcelain", "--untracked-files=no"],
+                      capture_output=True, text=True).stdout.strip():
+        print("skipped: the source tree differs from its last commit, which a clone rebuilds")
+        return SKIP
+    sums = os.path.join(args.build, "SHA256SUMS")
+    if not os.path.exists(sums):
+        print("failed: %s was not made" % sums)
+        return 1
+    names = ["SHA256SUMS", "frellis.scr"] + [line.split()[1] for line in open(sums)]
+    with tempfile.TemporaryDirectory(prefix="frellis-rebuild-") as scratch:
+        clone = os.path.join(scratch, "another-frellis")
+        commit = subprocess.run(["git", "-C", args.source, "rev-parse", "HEAD"],
+                                capture_output=True, text=True, check=True).stdout.strip()
+        subprocess.run(["git", "clone", "-q", "--no-checkout", args.source, clone], check=True)
+        subprocess.run(["git", "-C", clone, "checkout", "-q", commit], check=True)
+        again = argparse.Namespace(
+            source=clone, build=os.path.join(clone, "build", "again"), target="package",
+            toolchain=os.path.join(clone, os.path.relpath(args.toolchain, args.source)))
+        if build(again) != 0:
+            return 1
+        differ = [name for name in names
+                  if open(os.path.join(args.build, name), "rb").read() !=
+                  open(os.path.join(again.build, name), "rb").read()]
+    if differ:
+        print("failed: rebuilt from a clone, these differ: %s" % ", ".join(differ))
+        return 1
+    print("rebuilt from a clone of %s: %s are the same" % (commit[:7], ", ".join(names)))
+    return 0
+
+
 # What a user reads in README.txt before installing: each must be there.
 README_TOPICS = ["INSTALL", "Install", "System32", "WHERE THE SETTINGS LIVE", "Frellis.ini",
                  "%APPDATA%\\Frellis\\Frellis.ini", "UNINSTALL"]
@@ -422,10 +457,12 @@ def main():
     parser.add_argument("--toolchain")
     parser.add_argument("--source")
     parser.add_argument("--target", default="frellis")
-    parser.add_argument("check", choices=sorted(CHECKS) + ["build", "package"])
+    parser.add_argument("check", choices=sorted(CHECKS) + ["build", "package", "rebuild"])
     args = parser.parse_args()
     if args.check == "build":
         return build(args)
+    if args.check == "rebuild":
+        return rebuild(args)
     if args.check == "package":
         try:
             expect_package(args.build, args.arch)
