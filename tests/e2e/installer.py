@@ -28,6 +28,11 @@ INSTALLED = r"C:\windows\system32\frellis.scr"
 # The shell sees the low byte of ERROR_SUCCESS_REBOOT_REQUIRED (3010).
 REBOOT_REQUIRED = 3010 & 0xFF
 SETTINGS = b"[Setting]\r\nPolygon=5\r\n"
+# The setup's first page in the user's language, as the settings dialog picks its own: (name,
+# locale, the window's title). Under the harness's own locale it is English (interactive).
+FIRST_PAGES = [
+    ("ja", {"LANG": "ja_JP.UTF-8", "LC_ALL": "ja_JP.UTF-8"}, "Frellis %s セットアップ "),
+]
 
 # Per prefix: the folder that must receive the saver, the one that must not, where the
 # uninstaller goes and the registry key that must not hold the entry.
@@ -254,6 +259,8 @@ def interactive(checks):
                               "control_panel.c")
         subprocess.run([harness.CROSS_CC, "-O2", "-s", "-o", control, source], check=True)
         try:
+            for name, locale, title in FIRST_PAGES:
+                first_page(s, checks, setup, name, locale, title % setup.version)
             title = "Frellis %s Setup " % setup.version
             # Wine prefers its builtin programs to files in system32 unless told otherwise.
             overrides = harness.wine_env("", "")["WINEDLLOVERRIDES"] + ";control.exe=n"
@@ -273,6 +280,23 @@ def interactive(checks):
             if os.path.exists(record):
                 os.remove(record)
         checks.expect(setup.uninstall() == 0, "the uninstaller exits with 0")
+
+
+def first_page(s, checks, setup, name, locale, title):
+    """Starts the setup under a locale, looks for its first page's title and cancels it; its
+    picture is kept with the artifacts for a person to look at."""
+    process = s.start(setup.setup, extra_env=dict(setup.env, **locale))
+    shown = s.wait_for_window(title, 60)
+    checks.expect(shown, "%s: the setup's first page is titled %r" % (name, title))
+    if shown:
+        artifact = os.path.join(harness.ARTIFACTS_DIR, "setup_first_page_%s.png" % name)
+        s.screenshot().save_png(artifact)
+        harness.log("the %s first page's picture is kept in %s" % (name, artifact))
+        s.activate(title)
+        s.key("Escape")
+        s.wait(process, 30)
+    s.end(process)
+    setup.settle()
 
 
 def upgrade(checks):
