@@ -6,18 +6,10 @@
 # a half wide at 16, 32 and 48 pixels. Each small size comes twice: in 32-bit colour for Windows XP
 # and later, and with a 256-colour palette, which Windows 95 to 2000 read; Vista and later read
 # the 256-pixel PNG. Installs what it needs with apt-get when missing.
-set -euo pipefail
-cd "$(dirname "$0")/.."
+source "$(dirname "$0")/render-tool.sh"
 
-scripts/install-deps.sh build picture
-cmake --preset native >/dev/null
-cmake --build --preset native --target frellis-render >/dev/null
-
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
 still() {  # trail copies, file
-  build/native/frellis-render --seed 3 --size 256x256 --trail "$1" --ticks 40 --png "$2" \
-    2>"$work/progress" || { cat "$work/progress" >&2; exit 1; }
+  render --seed 3 --size 256x256 --trail "$1" --ticks 40 --png "$2"
 }
 still 8 "$work/large.png"
 still 3 "$work/small.png"
