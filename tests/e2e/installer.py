@@ -13,6 +13,7 @@ import glob
 import os
 import re
 import shutil
+import struct
 import subprocess
 import zipfile
 
@@ -167,6 +168,14 @@ def decode(value):
     return value
 
 
+def icon_images():
+    """The images of resources/frellis.ico, each as its bytes."""
+    data = open(os.path.join(harness.SOURCE_DIR, "resources", "frellis.ico"), "rb").read()
+    (count,) = struct.unpack_from("<H", data, 4)
+    entries = [struct.unpack_from("<II", data, 6 + 16 * number + 8) for number in range(count)]
+    return [data[offset:offset + size] for size, offset in entries]
+
+
 def expect_values(checks, what, values, expected):
     for name, wanted in expected:
         actual = (values or {}).get(name)
@@ -201,6 +210,9 @@ def install_uninstall(checks):
                           "and not in %s" % shunned)
         checks.expect(os.path.isfile(os.path.join(setup.folder, "uninstall.exe")),
                       "the uninstaller is in %s\\Frellis" % program_files)
+        uninstaller_bytes = open(os.path.join(setup.folder, "uninstall.exe"), "rb").read()
+        checks.expect(all(image in uninstaller_bytes for image in icon_images()),
+                      "the uninstaller, which the entry's DisplayIcon names, shows Frellis's icon")
         uninstaller = "C:\\%s\\Frellis\\uninstall.exe" % program_files
         expect_values(checks, "the entry's", setup.registry("system", ENTRY), [
             ("DisplayName", "Frellis"),
