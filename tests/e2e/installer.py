@@ -30,9 +30,13 @@ INSTALLED = r"C:\windows\system32\frellis.scr"
 REBOOT_REQUIRED = 3010 & 0xFF
 SETTINGS = b"[Setting]\r\nPolygon=5\r\n"
 # The setup's first page in the user's language, as the settings dialog picks its own: (name,
-# locale, the window's title). Under the harness's own locale it is English (interactive).
+# locale, the window's title). Under the harness's own locale it is English (interactive). Wine
+# takes the user interface's language from the messages' locale and the code page from the
+# rest: Japanese over code page 1252 would be unreadable, so the setup speaks English there.
 FIRST_PAGES = [
     ("ja", {"LANG": "ja_JP.UTF-8", "LC_ALL": "ja_JP.UTF-8"}, "Frellis %s セットアップ "),
+    ("ja-1252", {"LANG": "en_US.UTF-8", "LC_ALL": "", "LC_MESSAGES": "ja_JP.UTF-8"},
+     "Frellis %s Setup "),
 ]
 
 # Per prefix: the folder that must receive the saver, the one that must not, where the
@@ -271,8 +275,10 @@ def interactive(checks):
                               "control_panel.c")
         subprocess.run([harness.CROSS_CC, "-O2", "-s", "-o", control, source], check=True)
         try:
+            locales = private_locales(s)
             for name, locale, title in FIRST_PAGES:
-                first_page(s, checks, setup, name, locale, title % setup.version)
+                first_page(s, checks, setup, name, dict(locale, LOCPATH=locales),
+                           title % setup.version)
             title = "Frellis %s Setup " % setup.version
             # Wine prefers its builtin programs to files in system32 unless told otherwise.
             overrides = harness.wine_env("", "")["WINEDLLOVERRIDES"] + ";control.exe=n"
@@ -312,12 +318,23 @@ def first_page(s, checks, setup, name, locale, title):
     setup.settle()
 
 
+def private_locales(s):
+    """A folder of the locales that FIRST_PAGES names, which this machine need not have made:
+    without them the C library, and Wine with it, reads one locale from LANG alone."""
+    folder = os.path.join(s.scratch, "locales")
+    os.makedirs(folder, exist_ok=True)
+    for name in ("en_US", "ja_JP"):
+        subprocess.run(["localedef", "-i", name, "-f", "UTF-8",
+                        os.path.join(folder, name + ".UTF-8")], check=True, capture_output=True)
+    return folder
+
+
 def window_titles(s):
     """The titles of the shown X windows, as their UTF-8 names hold them (xdotool's --name
     search reads the older name, where Japanese has other bytes)."""
     return [subprocess.run(["xdotool", "getwindowname", window], capture_output=True, text=True,
                            env={**os.environ, "DISPLAY": s.display}).stdout.rstrip("\n")
-            for window in s.x_windows(".*")]
+            for window in s.x_windows(".+")]
 
 
 def upgrade(checks):
