@@ -16,7 +16,8 @@ else()
   set(FRELLIS_DLLTOOL_MACHINE i386)
 endif()
 
-# COMCTL32 bound by ordinal 17 rather than by name, so the import library is made here.
+# COMCTL32 bound by ordinal 17 rather than by name, so the import library is made here, named
+# without its folder: dlltool names the library's symbols after the path it is given.
 string(REGEX REPLACE "windres$" "dlltool" FRELLIS_DLLTOOL_GUESS "${CMAKE_RC_COMPILER}")
 find_program(FRELLIS_DLLTOOL NAMES ${FRELLIS_DLLTOOL_GUESS} dlltool REQUIRED)
 set(COMCTL32_DEF ${CMAKE_CURRENT_BINARY_DIR}/comctl32.def)
@@ -24,8 +25,10 @@ set(COMCTL32_IMPLIB ${CMAKE_CURRENT_BINARY_DIR}/libcomctl32_ordinal.a)
 configure_file(src/platform/windows/comctl32.def.in ${COMCTL32_DEF} @ONLY)
 add_custom_command(
   OUTPUT ${COMCTL32_IMPLIB}
-  COMMAND ${FRELLIS_DLLTOOL} -m ${FRELLIS_DLLTOOL_MACHINE} -d ${COMCTL32_DEF} -l ${COMCTL32_IMPLIB}
+  COMMAND ${FRELLIS_DLLTOOL} -m ${FRELLIS_DLLTOOL_MACHINE} -d ${COMCTL32_DEF} -l
+          libcomctl32_ordinal.a
   DEPENDS ${COMCTL32_DEF}
+  WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
   VERBATIM)
 add_custom_target(comctl32_ordinal DEPENDS ${COMCTL32_IMPLIB})
 
@@ -45,6 +48,7 @@ add_custom_command(
           ${FRELLIS_RES}.raw ${FRELLIS_RES} msctls_updown32
   COMMAND ${CMAKE_RC_COMPILER} -J res -O coff -i ${FRELLIS_RES} -o ${FRELLIS_RES_OBJECT}
   DEPENDS ${FRELLIS_RC} resources/config_dialog_template.h resources/restore_class_case.py
+          resources/frellis.ico
           ${FRELLIS_RESOURCE_DIR}/frellis.manifest
   VERBATIM)
 

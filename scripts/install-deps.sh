@@ -9,7 +9,7 @@ set -euo pipefail
 
 declare -A packages=(
   [build]="cmake ninja-build g++ googletest libgtest-dev libbenchmark-dev libgif-dev libpng-dev pkg-config"
-  [windows]="g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686 binutils-mingw-w64-x86-64 python3-pefile nsis"
+  [windows]="g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686 binutils-mingw-w64-x86-64 python3-pefile nsis strip-nondeterminism locales"
   [wine]="wine wine64 xvfb openbox xdotool imagemagick fonts-ipafont-gothic x11-utils"
   [wine32]="wine32:i386 qemu-user"
   [monitors]="xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils"

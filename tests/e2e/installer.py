@@ -15,6 +15,7 @@ import glob
 import os
 import re
 import shutil
+import struct
 import subprocess
 import zipfile
 
@@ -34,6 +35,15 @@ SETTINGS = b"[Setting]\r\nPolygon=5\r\n"
 # The first release's setup, which put the 32-bit saver into the native system32 everywhere.
 FIRST_SETUP = os.path.join(os.path.dirname(os.path.abspath(__file__)), "data",
                            "frellis-0.1.0-setup.exe")
+# The setup's first page in the user's language, as the settings dialog picks its own: (name,
+# locale, the window's title). Under the harness's own locale it is English (interactive). Wine
+# takes the user interface's language from the messages' locale and the code page from the
+# rest: Japanese over code page 1252 would be unreadable, so the setup speaks English there.
+FIRST_PAGES = [
+    ("ja", {"LANG": "ja_JP.UTF-8", "LC_ALL": "ja_JP.UTF-8"}, "Frellis %s セットアップ "),
+    ("ja-1252", {"LANG": "en_US.UTF-8", "LC_ALL": "", "LC_MESSAGES": "ja_JP.UTF-8"},
+     "Frellis %s Setup "),
+]
 
 # Per prefix: the folder that must receive the saver, the one that must not, where the
 # uninstaller goes and the registry key that must not hold the entry.
@@ -198,6 +208,14 @@ def decode(value):
     return value
 
 
+def icon_images():
+    """The images of resources/frellis.ico, each as its bytes."""
+    data = open(os.path.join(harness.SOURCE_DIR, "resources", "frellis.ico"), "rb").read()
+    (count,) = struct.unpack_from("<H", data, 4)
+    entries = [struct.unpack_from("<II", data, 6 + 16 * number + 8) for number in range(count)]
+    return [data[offset:offset + size] for size, offset in entries]
+
+
 def expect_values(checks, what, values, expected):
     for name, wanted in expected:
         actual = (values or {}).get(name)
@@ -276,6 +294,9 @@ def install_uninstall(checks):
                           "and not in %s" % shunned)
         checks.expect(os.path.isfile(os.path.join(setup.folder, "uninstall.exe")),
                       "the uninstaller is in %s\\Frellis" % program_files)
+        uninstaller_bytes = open(os.path.join(setup.folder, "uninstall.exe"), "rb").read()
+        checks.expect(all(image in uninstaller_bytes for image in icon_images()),
+                      "the uninstaller, which the entry's DisplayIcon names, shows Frellis's icon")
         uninstaller = "C:\\%s\\Frellis\\uninstall.exe" % program_files
         expect_values(checks, "the entry's", setup.registry("system", ENTRY), [
             ("DisplayName", "Frellis"),
@@ -336,6 +357,10 @@ def interactive(checks):
                               "control_panel.c")
         subprocess.run([harness.CROSS_CC, "-O2", "-s", "-o", control, source], check=True)
         try:
+            locales = private_locales(s)
+            for name, locale, title in FIRST_PAGES:
+                first_page(s, checks, setup, name, dict(locale, LOCPATH=locales),
+                           title % setup.version)
             title = "Frellis %s Setup " % setup.version
             # Wine prefers its builtin programs to files in system32 unless told otherwise.
             overrides = harness.wine_env("", "")["WINEDLLOVERRIDES"] + ";control.exe=n"
@@ -355,6 +380,43 @@ def interactive(checks):
             if os.path.exists(record):
                 os.remove(record)
         checks.expect(setup.uninstall() == 0, "the uninstaller exits with 0")
+
+
+def first_page(s, checks, setup, name, locale, title):
+    """Starts the setup under a locale and reads its first page's title, then ends it before it
+    does anything; its picture is kept with the artifacts for a person to look at."""
+    process = s.start(setup.setup, extra_env=dict(setup.env, **locale))
+    def titled():
+        shown = window_titles(s)
+        return shown if title in shown else None
+
+    checks.expect(harness.wait_until(titled, 60, 1),
+                  "%s: the setup's first page is titled %r (shown: %r)" %
+                  (name, title, window_titles(s)))
+    artifact = os.path.join(harness.ARTIFACTS_DIR, "setup_first_page_%s.png" % name)
+    s.screenshot().save_png(artifact)
+    harness.log("the %s first page's picture is kept in %s" % (name, artifact))
+    s.end(process)
+    setup.settle()
+
+
+def private_locales(s):
+    """A folder of the locales that FIRST_PAGES names, which this machine need not have made:
+    without them the C library, and Wine with it, reads one locale from LANG alone."""
+    folder = os.path.join(s.scratch, "locales")
+    os.makedirs(folder, exist_ok=True)
+    for name in ("en_US", "ja_JP"):
+        subprocess.run(["localedef", "-i", name, "-f", "UTF-8",
+                        os.path.join(folder, name + ".UTF-8")], check=True, capture_output=True)
+    return folder
+
+
+def window_titles(s):
+    """The titles of the shown X windows, as their UTF-8 names hold them (xdotool's --name
+    search reads the older name, where Japanese has other bytes)."""
+    return [subprocess.run(["xdotool", "getwindowname", window], capture_output=True, text=True,
+                           env={**os.environ, "DISPLAY": s.display}).stdout.rstrip("\n")
+            for window in s.x_windows(".+")]
 
 
 def upgrade(checks):

@@ -3,10 +3,13 @@
 usage: check_pe.py --exe PATH --arch x86|amd64 CHECK
        check_pe.py --build DIR --toolchain FILE --source DIR [--target TARGET] build
        check_pe.py --build DIR package
+       check_pe.py --build DIR --toolchain FILE --source DIR rebuild
 
 build (re)builds the executable (or another target, such as the package) in DIR from the source
 tree with the toolchain file; package checks the zip and the setup that the package target made in
-DIR and runs every check on each frellis.scr inside the zip. Exit status 0 when the check holds, 1
+DIR and runs every check on each frellis.scr inside the zip; rebuild makes the package again from
+a clean clone of the source tree's last commit, in another folder, and compares it with DIR's.
+Exit status 0 when the check holds, 1
 when it does not, 77 (skipped) when the checker itself cannot run here.
 """
 import argparse
@@ -29,6 +32,13 @@ except ImportError:
 
 JAPANESE, ENGLISH = 0x0411, 0x0409
 RT_STRING, RT_DIALOG, RT_VERSION, RT_MANIFEST = 6, 5, 16, 24
+RT_ICON, RT_GROUP_ICON = 3, 14
+ICON_FILE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "resources",
+                         "frellis.ico")
+# The icon's images as (pixels, bits per pixel, format): the small ones in 32-bit colour and with a
+# 256-colour palette, which Windows before XP reads, the large one as PNG, which Vista reads.
+ICON_IMAGES = {(16, 32, "bmp"), (32, 32, "bmp"), (48, 32, "bmp"),
+               (16, 8, "bmp"), (32, 8, "bmp"), (48, 8, "bmp"), (256, 32, "png")}
 
 # The dialog as the configuration dialog must be, per language: header, font, and every item in
 # template order. Both languages share the layout; the font and the labels differ.
@@ -143,6 +153,61 @@ class Reader:
 
     def align(self):
         self.at = (self.at + 3) & ~3
+
+
+def icon_image(width, bits, data):
+    """An icon image as (pixels, bits per pixel, format, bytes), from what its data says of
+    itself: a PNG, or a bitmap whose header must agree with the directory's entry."""
+    if data[:8] == b"\x89PNG\r\n\x1a\n":
+        (png_width,) = struct.unpack_from(">I", data, 16)
+        return (png_width, bits, "png", data)
+    _, bmp_width, _, _, bmp_bits = struct.unpack_from("<IiiHH", data, 0)
+    expect("bitmap of the %d-pixel image" % (width or 256), (bmp_width, bmp_bits),
+           (width or 256, bits))
+    return (bmp_width, bmp_bits, "bmp", data)
+
+
+def ico_file_images(path):
+    data = open(path, "rb").read()
+    _, kind, count = struct.unpack_from("<HHH", data, 0)
+    expect("icon file type", kind, 1)
+    images = []
+    for number in range(count):
+        width, _, _, _, _, bits, size, offset = struct.unpack_from("<BBBBHHII", data, 6 + 16 * number)
+        images.append(icon_image(width, bits, data[offset:offset + size]))
+    return images
+
+
+def icon_groups(pe):
+    """{group id: the images it names}, read from the group's directory and the icons it names."""
+    icons = {name_id: data for name_id, _, data in resources(pe, RT_ICON)}
+    groups = {}
+    for group_id, _, data in resources(pe, RT_GROUP_ICON):
+        (count,) = struct.unpack_from("<H", data, 4)
+        images = []
+        for number in range(count):
+            width, _, _, _, _, bits, _, icon_id = struct.unpack_from("<BBBBHHIH", data,
+                                                                     6 + 14 * number)
+            images.append(icon_image(width, bits, icons[icon_id]))
+        groups[group_id] = images
+    return groups
+
+
+def expect_icon_images(what, images):
+    """The images are those of resources/frellis.ico, in any order, and that file holds every
+    size and format that ICON_IMAGES names."""
+    wanted = ico_file_images(ICON_FILE)
+    expect("sizes and formats of resources/frellis.ico",
+           sorted(image[:3] for image in wanted), sorted(ICON_IMAGES))
+    expect("%s: images other than those of resources/frellis.ico" % what,
+           sorted(images), sorted(wanted))
+
+
+def check_icon(pe, arch):
+    """Icon group 100, which the window class asks for and Explorer shows, is the only one."""
+    groups = icon_groups(pe)
+    expect("icon groups", sorted(groups), [100])
+    expect_icon_images("icon 100", groups[100])
 
 
 def check_headers(pe, arch):
@@ -310,6 +375,39 @@ def build(args):
     return 0
 
 
+def rebuild(args):
+    """The downloads and frellis.scr of DIR, made again from a clone of the last commit in a
+    folder of another name and at a later time, are the same bytes."""
+    if subprocess.run(["git", "-C", args.source, "status", "--porcelain", "--untracked-files=no"],
+                      capture_output=True, text=True).stdout.strip():
+        print("skipped: the source tree differs from its last commit, which a clone rebuilds")
+        return SKIP
+    sums = os.path.join(args.build, "SHA256SUMS")
+    if not os.path.exists(sums):
+        print("failed: %s was not made" % sums)
+        return 1
+    names = ["SHA256SUMS", "frellis.scr", "win64/frellis.scr"] + [line.split()[1] for line in open(sums)]
+    with tempfile.TemporaryDirectory(prefix="frellis-rebuild-") as scratch:
+        clone = os.path.join(scratch, "another-frellis")
+        commit = subprocess.run(["git", "-C", args.source, "rev-parse", "HEAD"],
+                                capture_output=True, text=True, check=True).stdout.strip()
+        subprocess.run(["git", "clone", "-q", "--no-checkout", args.source, clone], check=True)
+        subprocess.run(["git", "-C", clone, "checkout", "-q", commit], check=True)
+        again = argparse.Namespace(
+            source=clone, build=os.path.join(clone, "build", "again"), target="package",
+            toolchain=os.path.join(clone, os.path.relpath(args.toolchain, args.source)))
+        if build(again) != 0:
+            return 1
+        differ = [name for name in names
+                  if open(os.path.join(args.build, name), "rb").read() !=
+                  open(os.path.join(again.build, name), "rb").read()]
+    if differ:
+        print("failed: rebuilt from a clone, these differ: %s" % ", ".join(differ))
+        return 1
+    print("rebuilt from a clone of %s: %s are the same" % (commit[:7], ", ".join(names)))
+    return 0
+
+
 # What a user reads in README.txt before installing: each must be there.
 README_TOPICS = ["INSTALL", "Install", "System32", "WHERE THE SETTINGS LIVE", "Frellis.ini",
                  "%APPDATA%\\Frellis\\Frellis.ini", "UNINSTALL", "32-bit\\frellis.scr",
@@ -327,6 +425,9 @@ def expect_setup(path):
     manifests = [data for _, _, data in resources(setup, 24)]
     expect("setup asks for an administrator",
            [b'level="requireAdministrator"' in data for data in manifests], [True])
+    groups = list(icon_groups(setup).values())
+    expect("the setup's icon groups", len(groups), 1)
+    expect_icon_images("the setup's icon", groups[0])
 
 
 def expect_package(build_dir):
@@ -363,10 +464,12 @@ def main():
     parser.add_argument("--toolchain")
     parser.add_argument("--source")
     parser.add_argument("--target", default="frellis")
-    parser.add_argument("check", choices=sorted(CHECKS) + ["build", "package"])
+    parser.add_argument("check", choices=sorted(CHECKS) + ["build", "package", "rebuild"])
     args = parser.parse_args()
     if args.check == "build":
         return build(args)
+    if args.check == "rebuild":
+        return rebuild(args)
     if args.check == "package":
         try:
             expect_package(args.build)
