@@ -30,17 +30,6 @@ std::wstring WideName(const char *name) {
     return std::wstring(name, name + std::strlen(name));
 }
 
-// Wide text for the ANSI calls, a null text staying null.
-class Ansi {
-  public:
-    explicit Ansi(const WCHAR *text) : null_(text == nullptr), text_(AnsiFromWide(text)) {}
-    operator const char *() const { return null_ ? nullptr : text_.c_str(); }
-
-  private:
-    bool null_;
-    std::string text_;
-};
-
 } // namespace
 
 std::wstring ProgramCommandLine() {
@@ -76,8 +65,8 @@ DWORD ReadProfileText(const char *section, const char *key, const WCHAR *default
     // Room for the characters the caller has room for, two bytes each at most in an ANSI code
     // page, and one more, so that a cut value still shows as one that fills the buffer.
     std::vector<char> value(2 * static_cast<size_t>(size) + 2, '\0');
-    GetPrivateProfileStringA(section, key, Ansi(default_text), value.data(),
-                             static_cast<DWORD>(value.size()), Ansi(path));
+    GetPrivateProfileStringA(section, key, AnsiFromWide(default_text).c_str(), value.data(),
+                             static_cast<DWORD>(value.size()), AnsiFromWide(path).c_str());
     const std::wstring wide = WideFromAnsi(value.data());
     if (size == 0)
         return 0;
@@ -91,30 +80,35 @@ bool WriteProfileText(const char *section, const char *key, const WCHAR *text, c
     if (!consumer_platform)
         return WritePrivateProfileStringW(WideName(section).c_str(), WideName(key).c_str(), text,
                                           path) != FALSE;
-    return WritePrivateProfileStringA(section, key, Ansi(text), Ansi(path)) != FALSE;
+    return WritePrivateProfileStringA(section, key,
+                                      text != nullptr ? AnsiFromWide(text).c_str() : nullptr,
+                                      AnsiFromWide(path).c_str()) != FALSE;
 }
 
 DWORD FileAttributes(const WCHAR *path) {
-    return consumer_platform ? GetFileAttributesA(Ansi(path)) : GetFileAttributesW(path);
+    return consumer_platform ? GetFileAttributesA(AnsiFromWide(path).c_str())
+                             : GetFileAttributesW(path);
 }
 
 HANDLE OpenFileNamed(const WCHAR *path, DWORD access, DWORD share, DWORD disposition) {
     if (!consumer_platform)
         return CreateFileW(path, access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL,
                            nullptr);
-    return CreateFileA(Ansi(path), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL,
-                       nullptr);
+    return CreateFileA(AnsiFromWide(path).c_str(), access, share, nullptr, disposition,
+                       FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
 bool DeleteFileNamed(const WCHAR *path) {
-    return (consumer_platform ? DeleteFileA(Ansi(path)) : DeleteFileW(path)) != FALSE;
+    return (consumer_platform ? DeleteFileA(AnsiFromWide(path).c_str()) : DeleteFileW(path)) !=
+           FALSE;
 }
 
 bool MakeFolder(const WCHAR *path) {
-    return (consumer_platform ? CreateDirectoryA(Ansi(path), nullptr)
+    return (consumer_platform ? CreateDirectoryA(AnsiFromWide(path).c_str(), nullptr)
                               : CreateDirectoryW(path, nullptr)) != FALSE;
 }
 
 bool RemoveFolder(const WCHAR *path) {
-    return (consumer_platform ? RemoveDirectoryA(Ansi(path)) : RemoveDirectoryW(path)) != FALSE;
+    return (consumer_platform ? RemoveDirectoryA(AnsiFromWide(path).c_str())
+                              : RemoveDirectoryW(path)) != FALSE;
 }
