@@ -23,15 +23,6 @@ std::string AnsiFromWide(const WCHAR *text) {
     return ansi.data();
 }
 
-namespace {
-
-// ASCII names, for the wide calls.
-std::wstring WideName(const char *name) {
-    return std::wstring(name, name + std::strlen(name));
-}
-
-} // namespace
-
 std::wstring ProgramCommandLine() {
     if (!consumer_platform) {
         const WCHAR *line = GetCommandLineW();
@@ -42,7 +33,7 @@ std::wstring ProgramCommandLine() {
 
 DWORD ReadEnvironmentVariable(const char *name, WCHAR *buffer, DWORD size) {
     if (!consumer_platform)
-        return GetEnvironmentVariableW(WideName(name).c_str(), buffer, size);
+        return GetEnvironmentVariableW(WideFromAnsi(name).c_str(), buffer, size);
     // Two bytes a character at most in an ANSI code page: a value that does not fit here would
     // not fit the caller's buffer either.
     std::vector<char> value(2 * static_cast<size_t>(size) + 2, '\0');
@@ -60,7 +51,7 @@ DWORD ReadEnvironmentVariable(const char *name, WCHAR *buffer, DWORD size) {
 DWORD ReadProfileText(const char *section, const char *key, const WCHAR *default_text,
                       WCHAR *buffer, DWORD size, const WCHAR *path) {
     if (!consumer_platform)
-        return GetPrivateProfileStringW(WideName(section).c_str(), WideName(key).c_str(),
+        return GetPrivateProfileStringW(WideFromAnsi(section).c_str(), WideFromAnsi(key).c_str(),
                                         default_text, buffer, size, path);
     // Room for the characters the caller has room for, two bytes each at most in an ANSI code
     // page, and one more, so that a cut value still shows as one that fills the buffer.
@@ -78,8 +69,8 @@ DWORD ReadProfileText(const char *section, const char *key, const WCHAR *default
 
 bool WriteProfileText(const char *section, const char *key, const WCHAR *text, const WCHAR *path) {
     if (!consumer_platform)
-        return WritePrivateProfileStringW(WideName(section).c_str(), WideName(key).c_str(), text,
-                                          path) != FALSE;
+        return WritePrivateProfileStringW(WideFromAnsi(section).c_str(), WideFromAnsi(key).c_str(),
+                                          text, path) != FALSE;
     return WritePrivateProfileStringA(section, key,
                                       text != nullptr ? AnsiFromWide(text).c_str() : nullptr,
                                       AnsiFromWide(path).c_str()) != FALSE;

@@ -285,10 +285,7 @@ int32_t ReadSetting(const WCHAR *path, const char *section, const char *key, int
 }
 
 int WriteSetting(const WCHAR *path, const char *section, const char *key, int32_t value) {
-    const char *text = FormatDecimal(value);
-    return IniWriteValue(section, key, std::wstring(text, text + std::strlen(text)).c_str(), path)
-               ? 1
-               : 0;
+    return IniWriteValue(section, key, WideFromAnsi(FormatDecimal(value)).c_str(), path) ? 1 : 0;
 }
 
 const char *FormatDecimal(int32_t value) {
