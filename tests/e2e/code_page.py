@@ -43,14 +43,7 @@ def start(s, appdata, saver, *args):
 
 
 def open_dialog(s, appdata, saver):
-    process = start(s, appdata, saver, "/c")
-    dialog = harness.wait_until(
-        lambda: process.poll() is None and (lambda d: d if d and d["visible"] else None)(
-            s.dialog()), 30, 0.3)
-    if not dialog:
-        raise AssertionError("the dialog did not open (%r)" % s.output(process))
-    s.activate("Frellis")
-    return process, dialog
+    return config.wait_for_dialog(s, start(s, appdata, saver, "/c"))
 
 
 def draws_one_line(checks, s, what, appdata, saver):

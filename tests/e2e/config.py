@@ -15,7 +15,11 @@ EDITS = (1001, 1003, 1007, 1005)  # figures, corners, line count, speed
 
 
 def open_dialog(s, args, cwd=None, env=JAPANESE):
-    saver = s.start(os.path.join(s.saver_dir, "frellis.scr"), args, env, cwd)
+    return wait_for_dialog(s, s.start(os.path.join(s.saver_dir, "frellis.scr"), args, env, cwd))
+
+
+def wait_for_dialog(s, saver):
+    """The settings dialog of the started saver, once shown and active: (process, dialog)."""
     # The dialog manager shows the dialog once WM_INITDIALOG has filled, placed and focused it.
     def shown_dialog():
         dialog = saver.poll() is None and s.dialog()
